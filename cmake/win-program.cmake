@@ -1,0 +1,19 @@
+# Flags for programs that run on the first Windows 95 release: no C run-time DLL,
+# no exceptions or RTTI, our own start-up (runtime/), subsystem version 4.0.
+set(WIN_CXX_FLAGS -Os -ffreestanding -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-threadsafe-statics -fno-stack-protector -ffunction-sections -fdata-sections
+    -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+add_compile_options("$<$<COMPILE_LANGUAGE:CXX,C>:${WIN_CXX_FLAGS}>")
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300)
+
+# win_program(TARGET OUTPUT_NAME SOURCES... LIBS ...): a windowed program linked without the C run-time.
+function(win_program target outname)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} WIN32 ${P_SOURCES})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME "${outname}" SUFFIX ""
+    RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+  target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,-e,${WIN_ENTRY_SYMBOL}
+    -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+    -Wl,--gc-sections -s)
+  target_link_libraries(${target} PRIVATE w95rt ${P_LIBS} kernel32 user32 gdi32 advapi32 comctl32 gcc)
+endfunction()
