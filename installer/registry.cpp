@@ -1,0 +1,21 @@
+// Reading one string value from the registry.
+#include "installer.h"
+#include "text.h"
+
+bool ReadRegistryString(SysRoot root, const char* subkey, const char* valueName, char* out) {
+    SysKey key = 0;
+    if (SysRegOpenKey(root, subkey, &key) != SYS_ERROR_SUCCESS) return false;
+    // The value may be stored without its zero: read into room for one more byte and
+    // take it only when it fits the 260-byte buffer whole.
+    char value[PATH_CAPACITY + 1];
+    uint32_t size = PATH_CAPACITY;
+    if (SysRegQueryValue(key, valueName, value, &size) == SYS_ERROR_SUCCESS && size <= PATH_CAPACITY) {
+        value[size] = 0;
+        // The whole value is taken or none of it: a cut path names another folder.
+        if (TextLength(value) < PATH_CAPACITY) TextCopy(out, value, PATH_CAPACITY);
+    }
+    uint32_t n = TextLength(out);
+    while (n > 0 && out[n - 1] == ';') out[--n] = 0;
+    SysRegCloseKey(key);
+    return true;
+}

@@ -1,0 +1,63 @@
+// The special start-up and shut-down screens: their question, fixed destinations,
+// ".old" backups and restore.
+#include "installer.h"
+#include "text.h"
+
+bool IsScreenKind(int kind) { return kind >= StartupScreenEntry && kind <= ShutdownSafeScreenEntry; }
+
+static const char* ScreenTitle(int kind) {
+    switch (kind) {
+    case StartupScreenEntry: return "Startup";
+    case ShutdownWaitScreenEntry: return "Shutdown 'Wait'";
+    default: return "Shutdown 'Safe'";
+    }
+}
+
+bool AskScreenQuestion(SysWindow owner, int kind) {
+    char text[TEXT_CAPACITY];
+    TextCopy(text, "This Theme replaces your ", sizeof text);
+    TextAppend(text, ScreenTitle(kind), sizeof text);
+    TextAppend(text, " Screen.\nDo you want it to do this?", sizeof text);
+    return SysMessageBox(owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) == SYS_IDOK;
+}
+
+void GetScreenDestination(int kind, char* out) {
+    // The start-up screen is read from the root of drive C whatever drive Windows is on.
+    if (kind == StartupScreenEntry) {
+        TextCopy(out, "c:\\Logo.sys", TEXT_CAPACITY);
+        return;
+    }
+    TextCopy(out, windowsDir, TEXT_CAPACITY);
+    AppendPathPart(out, kind == ShutdownWaitScreenEntry ? "LogoW.sys" : "LogoS.sys", TEXT_CAPACITY);
+}
+
+void MakeInstallBackupName(const char* path, char* out) {
+    TextCopy(out, path, TEXT_CAPACITY);
+    char* sys = (char*)FindTextNoCase(out, ".sys");
+    if (sys) *sys = 0;
+    TextAppend(out, ".old", TEXT_CAPACITY);
+}
+
+bool IsScreenFileName(const char* baseName) {
+    uint32_t n = TextLength(baseName);
+    return TextStartsWithNoCase(baseName, "logo") && n >= 4 &&
+           TextEqualNoCase(baseName + n - 4, ".sys");
+}
+
+void RestoreScreenBackup(const char* path) {
+    uint32_t n = TextLength(path);
+    if (n < 4) return;
+    char backup[TEXT_CAPACITY];
+    TextCopyCount(backup, path, n - 4, sizeof backup);
+    TextAppend(backup, ".old", sizeof backup);
+    SysMoveFile(backup, path);
+}
+
+bool IsScreenPath(const char* path) {
+    char screen[TEXT_CAPACITY];
+    for (int kind = StartupScreenEntry; kind <= ShutdownSafeScreenEntry; ++kind) {
+        GetScreenDestination(kind, screen);
+        if (TextEqualNoCase(path, screen)) return true;
+    }
+    return false;
+}

@@ -1,0 +1,74 @@
+// Start-up: checks the platform and Plus! Themes, finds the theme and dispatches to
+// the install, uninstall or shell-verb job.
+#include "installer.h"
+#include "text.h"
+
+static const char THEMES_APP_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
+static const char FONTS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static const uint32_t WINDOWS_95_FAMILY = 1;
+
+static int Warn(const char* text) {
+    SysMessageBox(0, text, CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+    return 0;
+}
+
+int RunInstaller(int argc, char** argv) {
+    if (argc > 0) TextCopy(installerPath, argv[0], PATH_CAPACITY);
+
+    uint32_t platform = 0;
+    if (!SysGetVersion(&platform)) return 0;
+    if (platform != WINDOWS_95_FAMILY) {
+        SysMessageBox(0, "This program requires Windows 95.", CAPTION, SYS_MB_OK | SYS_MB_ICONERROR);
+        return 0;
+    }
+
+    if (argc > 1 && TextEqual(argv[1], "/u")) {
+        if (argc > 2) UninstallTheme(0, argv[2]);
+        return 0;
+    }
+
+    SysGetWindowsDirectory(windowsDir, PATH_CAPACITY);
+    if (!ReadRegistryString(SYS_HKEY_LOCAL_MACHINE, THEMES_APP_KEY, "Path", themesDir))
+        return Warn("You do not seem to have Plus! Themes installed.");
+    ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", fontsDir);
+
+    bool searchable = true;
+    if (argc > 1) {
+        // A path too long for the buffer cannot be searched for: cutting it would
+        // look for another name.
+        searchable = TextCopy(themeName, argv[1], PATH_CAPACITY);
+        if (searchable) {
+            char* base = FindBaseName(themeName);
+            char name[PATH_CAPACITY];
+            TextCopy(name, base, sizeof name);
+            *base = 0;
+            if (themeName[0]) SysSetCurrentDirectory(themeName);
+            TextCopy(themeName, name, PATH_CAPACITY);
+        }
+    } else {
+        TextCopy(themeName, "*.the", PATH_CAPACITY);
+    }
+
+    char found[PATH_CAPACITY];
+    SysFind find = searchable && themeName[0] ? SysFindFirstFile(themeName, found) : 0;
+    if (!find) {
+        if (argc > 1) return Warn("No theme found!");
+        SetupShellExtension(0);
+        return 0;
+    }
+    found[PATH_CAPACITY - 1] = 0;
+    TextCopy(themeFileName, found, PATH_CAPACITY);
+    TextCopy(themeName, found, PATH_CAPACITY);
+    CutAtLastDot(themeName);
+    SysFindClose(find);
+
+    char text[TEXT_CAPACITY];
+    TextCopy(text, "This will install the '", sizeof text);
+    TextAppend(text, themeName, sizeof text);
+    TextAppend(text, "' Theme.\nDo you wish to continue?", sizeof text);
+    if (SysMessageBox(0, text, CAPTION, SYS_MB_OKCANCEL) != SYS_IDOK) return 0;
+
+    SysInitCommonControls();
+    RunThemeJob(0, Install);
+    return 1;
+}
