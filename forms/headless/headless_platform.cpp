@@ -1,0 +1,242 @@
+#include "headless_platform.h"
+#include <algorithm>
+#include <cstring>
+
+HeadlessPlatform::HeadlessPlatform() { SetPlatform(this); }
+
+HeadlessPlatform::~HeadlessPlatform() {
+    for (Picture* p : pictures_) delete p;
+    SetPlatform(nullptr);
+}
+
+void HeadlessPlatform::Start(Form& startup) {
+    LoadForm(startup);
+    if (!ended && startup.Loaded()) ShowForm(startup);
+}
+
+bool HeadlessPlatform::Alive(const Form& f) const {
+    return !ended && f.Loaded() && IsShown(f);
+}
+
+bool HeadlessPlatform::IsShown(const Form& f) const {
+    return std::find(shownForms.begin(), shownForms.end(), &f) != shownForms.end();
+}
+
+void HeadlessPlatform::LoadForm(Form& f) {
+    if (ended) return;
+    if (f.Maximized)
+        f.SetExtent(screenWidthPx * twipsPerPixel, screenHeightPx * twipsPerPixel);
+    else
+        f.SetExtent(f.ClientWidth, f.ClientHeight);
+    f.SetLoaded(true);
+    loaded_.push_back(&f);
+    f.Form_Load();
+    Reconcile();
+}
+
+void HeadlessPlatform::ShowForm(Form& f) {
+    if (ended || !f.Loaded() || IsShown(f)) return;
+    shownForms.push_back(&f);
+    Reconcile();
+}
+
+void HeadlessPlatform::UnloadForm(Form& f) {
+    f.SetLoaded(false);
+    loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), &f), loaded_.end());
+    shownForms.erase(std::remove(shownForms.begin(), shownForms.end(), &f), shownForms.end());
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                 [&](const TimerState& s) { return &s.timer->Owner() == &f; }),
+                  timers_.end());
+    // The program ends with its last form.
+    if (loaded_.empty()) ended = true;
+}
+
+void HeadlessPlatform::Reconcile() {
+    for (Form* f : shownForms) {
+        for (int i = 0; i < f->ControlCount(); ++i) {
+            Control* c = f->ControlAt(i);
+            if (c->Kind() != ControlKind::Timer) continue;
+            Timer* t = static_cast<Timer*>(c);
+            auto it = std::find_if(timers_.begin(), timers_.end(),
+                                   [&](const TimerState& s) { return s.timer == t; });
+            if (it == timers_.end()) {
+                timers_.push_back({t, t->Interval(), t->Enabled(), nowMs + (unsigned long)t->Interval()});
+            } else if (it->interval != t->Interval() || it->enabled != t->Enabled()) {
+                it->interval = t->Interval();
+                it->enabled = t->Enabled();
+                it->due = nowMs + (unsigned long)t->Interval();
+            }
+        }
+    }
+}
+
+void HeadlessPlatform::Advance(unsigned long ms) {
+    unsigned long target = nowMs + ms;
+    Reconcile();
+    while (!ended) {
+        TimerState* next = nullptr;
+        for (TimerState& s : timers_)
+            if (s.enabled && s.interval > 0 && s.due <= target && (!next || s.due < next->due)) next = &s;
+        if (!next) break;
+        clockSeconds += (next->due - nowMs) / 1000.0;
+        nowMs = next->due;
+        next->due += (unsigned long)next->interval;
+        Timer* t = next->timer;
+        t->Owner().TimerTick(*t);
+        Reconcile();
+    }
+    if (nowMs < target) {
+        clockSeconds += (target - nowMs) / 1000.0;
+        nowMs = target;
+    }
+}
+
+void HeadlessPlatform::KeyDown(Form& f, short keyCode) {
+    if (Alive(f)) f.Form_KeyDown(keyCode, 0);
+    Reconcile();
+}
+
+void HeadlessPlatform::MouseMove(Form& f, float x, float y) {
+    if (Alive(f)) f.Form_MouseMove(0, 0, x, y);
+    Reconcile();
+}
+
+void HeadlessPlatform::Click(CommandButton& b) {
+    if (Alive(b.Owner())) b.Owner().ButtonClick(b);
+    Reconcile();
+}
+
+Picture* HeadlessPlatform::LoadPicture(int resourceId) {
+    // Each picture is loaded once and shared, as on Win32. Every picture of the
+    // program is 100 x 100 pixels but the header, 320 x 224.
+    auto it = pictureIds_.find(resourceId);
+    if (it != pictureIds_.end()) return it->second;
+    Picture* p = new Picture{100, 100, nullptr};
+    if (resourceId == 301) *p = Picture{320, 224, nullptr};
+    pictures_.push_back(p);
+    pictureIds_[resourceId] = p;
+    return p;
+}
+
+int HeadlessPlatform::MsgBox(const Text& prompt, int style, const Text& title) {
+    messageBoxes.push_back({std::string(prompt.Chars(), prompt.Len()), std::string(title.Chars(), title.Len()), style});
+    return vbOK;
+}
+
+bool HeadlessPlatform::ClipboardSetText(const Text& t) {
+    if (clipboardBusy) return false;
+    clipboard.assign(t.Chars(), t.Len());
+    return true;
+}
+
+long HeadlessPlatform::GetWindowsDirectoryA(char* buffer, long size) {
+    if (!hasWindowsDirectory) return 0;
+    long n = (long)windowsDirectory.size();
+    if (n + 1 > size) return n + 1;
+    std::memcpy(buffer, windowsDirectory.c_str(), (size_t)n + 1);
+    return n;
+}
+
+// INI files: section and key names compared without regard to case, blanks around
+// names and values ignored, a value in matching quotes returned without them.
+namespace {
+std::string Lower(std::string s) {
+    for (char& c : s) c = (char)std::tolower((unsigned char)c);
+    return s;
+}
+std::string Strip(const std::string& s) {
+    size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(line);
+        start = end + 1;
+    }
+    return out;
+}
+bool IsSection(const std::string& line, std::string* name) {
+    std::string s = Strip(line);
+    if (s.size() < 2 || s[0] != '[') return false;
+    size_t close = s.find(']');
+    if (close == std::string::npos) return false;
+    *name = Strip(s.substr(1, close - 1));
+    return true;
+}
+}  // namespace
+
+void HeadlessPlatform::SetFile(const std::string& path, const std::string& text) { files[Lower(path)] = text; }
+
+std::string HeadlessPlatform::FileText(const std::string& path) const {
+    auto it = files.find(Lower(path));
+    return it == files.end() ? std::string() : it->second;
+}
+
+bool HeadlessPlatform::HasFile(const std::string& path) const { return files.count(Lower(path)) != 0; }
+
+long HeadlessPlatform::GetPrivateProfileStringA(const char* section, const char* key, const char* def,
+                                                char* buffer, long size, const char* file) {
+    std::string value = def ? def : "";
+    auto it = files.find(Lower(file));
+    if (it != files.end()) {
+        bool inSection = false;
+        for (const std::string& line : Lines(it->second)) {
+            std::string name;
+            if (IsSection(line, &name)) { inSection = Lower(name) == Lower(section); continue; }
+            size_t eq = line.find('=');
+            if (!inSection || eq == std::string::npos) continue;
+            if (Lower(Strip(line.substr(0, eq))) != Lower(key)) continue;
+            value = Strip(line.substr(eq + 1));
+            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+                value = value.substr(1, value.size() - 2);
+            break;
+        }
+    }
+    if (size <= 0) return 0;
+    size_t n = std::min(value.size(), (size_t)size - 1);
+    std::memcpy(buffer, value.data(), n);
+    buffer[n] = 0;
+    return (long)n;
+}
+
+long HeadlessPlatform::WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                                  const char* file) {
+    std::string path = Lower(file);
+    for (const std::string& ro : readOnlyFiles)
+        if (Lower(ro) == path) return 0;
+    std::vector<std::string> lines = Lines(files[path]);
+    int sectionAt = -1, insertAt = -1;
+    for (int i = 0; i < (int)lines.size(); ++i) {
+        std::string name;
+        if (IsSection(lines[i], &name)) {
+            if (sectionAt >= 0 && insertAt < 0) insertAt = i;
+            if (Lower(name) == Lower(section)) sectionAt = i;
+            continue;
+        }
+        size_t eq = lines[i].find('=');
+        if (sectionAt >= 0 && insertAt < 0 && eq != std::string::npos &&
+            Lower(Strip(lines[i].substr(0, eq))) == Lower(key)) {
+            lines[i] = std::string(key) + "=" + value;
+            insertAt = -2;
+            break;
+        }
+    }
+    std::string entry = std::string(key) + "=" + value;
+    if (sectionAt < 0) {
+        lines.push_back(std::string("[") + section + "]");
+        lines.push_back(entry);
+    } else if (insertAt != -2) {
+        if (insertAt < 0) insertAt = (int)lines.size();
+        lines.insert(lines.begin() + insertAt, entry);
+    }
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r\n";
+    files[path] = text;
+    return 1;
+}

@@ -1,0 +1,77 @@
+// A platform without windows for the tests: a clock that the test drives, timers
+// that tick once per interval on that clock, events that the test delivers,
+// message boxes recorded and answered with OK, a clipboard, and INI files kept
+// in memory with the profile functions' behaviour.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+#include "form.h"
+#include "platform.h"
+
+class HeadlessPlatform : public Platform {
+public:
+    HeadlessPlatform();
+    ~HeadlessPlatform() override;
+
+    // What the test sets up.
+    std::string commandLine;
+    double clockSeconds = 36000.0;            // seconds since midnight, advanced with the clock
+    int screenWidthPx = 640, screenHeightPx = 480;
+    float twipsPerPixel = 15.0f;
+    bool hasWindowsDirectory = true;
+    std::string windowsDirectory = "C:\\WINDOWS";
+    bool clipboardBusy = false;
+    std::map<std::string, std::string> files;   // INI files by path
+    std::vector<std::string> readOnlyFiles;     // writes to these paths fail
+
+    // What the test reads back.
+    struct Box { std::string prompt, title; int style; };
+    std::vector<Box> messageBoxes;
+    std::string clipboard;
+    bool ended = false;
+    unsigned long nowMs = 0;
+    std::vector<Form*> shownForms;              // forms shown and not unloaded, in order
+
+    // Starts the program: loads the start-up form and shows it unless the load
+    // handler ended the program or unloaded the form.
+    void Start(Form& startup);
+    // Advances the clock, running every timer tick that falls due on the way.
+    void Advance(unsigned long ms);
+    // Events delivered to a form, as the window system would.
+    void KeyDown(Form& f, short keyCode);
+    void MouseMove(Form& f, float x, float y);
+    void Click(CommandButton& b);
+    bool IsShown(const Form& f) const;
+    // INI files by path (paths compare without regard to case, as on Windows).
+    void SetFile(const std::string& path, const std::string& text);
+    std::string FileText(const std::string& path) const;
+    bool HasFile(const std::string& path) const;
+
+    // Platform.
+    void LoadForm(Form& f) override;
+    void ShowForm(Form& f) override;
+    void UnloadForm(Form& f) override;
+    float TwipsPerPixelX() override { return twipsPerPixel; }
+    float TwipsPerPixelY() override { return twipsPerPixel; }
+    Picture* LoadPicture(int resourceId) override;
+    void End() override { ended = true; }
+    Text CommandLine() override { return Text(commandLine.c_str()); }
+    double SecondsSinceMidnight() override { return clockSeconds; }
+    int MsgBox(const Text& prompt, int style, const Text& title) override;
+    bool ClipboardSetText(const Text& t) override;
+    long GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
+                                  long size, const char* file) override;
+    long WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                    const char* file) override;
+    long GetWindowsDirectoryA(char* buffer, long size) override;
+
+private:
+    struct TimerState { Timer* timer; long interval; bool enabled; unsigned long due; };
+    bool Alive(const Form& f) const;
+    void Reconcile();                         // picks up timer changes made by a handler
+    std::vector<Form*> loaded_;
+    std::vector<TimerState> timers_;
+    std::vector<Picture*> pictures_;
+    std::map<int, Picture*> pictureIds_;
+};

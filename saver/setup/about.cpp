@@ -1,0 +1,35 @@
+// The About text, the web page address on the clipboard, and the OK button's slide.
+#include "frmZelvoSetup.h"
+#include "platform.h"
+
+const char* const kTitleLine = "Zelvo Screen Saver 1.00";
+const char* const kCreditLine = "Written by the Zelvo team, e-mail: zelvo@example.com.";
+const char* const kVisitLine = "Visit the Zelvo screen saver web site - it's in your clipboard now.";
+const char* const kTrademarkNotice = "The pictured Zelvo characters belong to the Zelvo team";
+const char* const kWebAddress = "http://www.example.com/zelvo/screensaver/index.html";
+
+void frmZelvoSetup::ShowAbout() {
+    Text separator = Chr(10) + Chr(13);
+    About(0).SetCaption(Text(kTitleLine) + separator + kCreditLine + separator + kVisitLine);
+    About(1).SetCaption(kTrademarkNotice);
+    // A clipboard that another program holds open is left alone: the dialog still opens.
+    ClipboardSetText(kWebAddress);
+}
+
+void frmZelvoSetup::TimerTick(Timer& t) {
+    if (&t == &tmrButton) tmrButton_Timer();
+}
+
+void frmZelvoSetup::tmrButton_Timer() {
+    tmrButton.SetEnabled(false);
+    Animate();
+}
+
+// Moves the button 15 twips at a time, at most 308 steps, stopping as soon as its
+// Left is exactly 60: from the design place -4560 that is the 308th step.
+void frmZelvoSetup::Animate() {
+    for (int step = 1; step <= 308; ++step) {
+        cmdOK.SetLeft(cmdOK.Left() - -15.0f);
+        if (cmdOK.Left() == 60.0f) break;
+    }
+}

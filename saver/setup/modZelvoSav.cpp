@@ -1,0 +1,43 @@
+#include "modZelvoSav.h"
+#include "controls.h"
+#include "platform.h"
+
+Text WinDirBuffer;
+Text WinDir;
+
+const char* const kSettingsSection = "Zelvosav";
+const char* const kSpeedKey = "Speed";
+const char* const kSpeedDefault = "10";
+
+Text ReadIni(const Text& section, const Text& key, const Text& def, const Text& file) {
+    char buffer[256];
+    for (int i = 0; i < 256; ++i) buffer[i] = 0;
+    short count = (short)ThePlatform().GetPrivateProfileStringA(section.Chars(), key.Chars(), def.Chars(),
+                                                                buffer, 256, file.Chars());
+    if (count <= 0) return def;
+    if (count > 255) count = 255;
+    return Text(buffer, (size_t)count);
+}
+
+short WriteIni(const Text& section, const Text& key, const Text& value, const Text& file) {
+    long ok = ThePlatform().WritePrivateProfileStringA(section.Chars(), key.Chars(), value.Chars(),
+                                                       file.Chars());
+    if (ok == 0) {
+        MsgBox("An error has occured while trying to write the information to the ini file.",
+               vbOKOnly | vbCritical, "Error");
+        return 0;
+    }
+    return -1;
+}
+
+Text BuildSettingsPath(TextBox& txtTemp) {
+    WinDirBuffer = Text::Repeat('\0', 255);
+    char buffer[256];
+    for (int i = 0; i < 256; ++i) buffer[i] = 0;
+    ThePlatform().GetWindowsDirectoryA(buffer, 255);
+    WinDirBuffer = Text(buffer, 255);
+    WinDir = WinDirBuffer.Trim();
+    txtTemp.SetText(WinDir);
+    txtTemp.SetText(txtTemp.GetText() + "\\zelvosav.ini");
+    return txtTemp.GetText();
+}

@@ -1,0 +1,25 @@
+// modZelvoSav: the settings file zelvosav.ini in the Windows directory, read and
+// written one key at a time through the KERNEL32 profile functions.
+#pragma once
+#include "text.h"
+
+class TextBox;
+
+extern Text WinDirBuffer;   // the Windows directory as the platform fills it (255 characters)
+extern Text WinDir;         // WinDirBuffer with spaces removed at both ends
+
+// The value of key in section of file; the default when the file, section or key
+// is missing, the value is empty, or the read fails.
+Text ReadIni(const Text& section, const Text& key, const Text& def, const Text& file);
+
+// Writes the value; -1 when it was written, 0 (after an "Error" message box) when not.
+short WriteIni(const Text& section, const Text& key, const Text& value, const Text& file);
+
+// Builds the settings file's path in the form's hidden text box: the Windows
+// directory followed by "\zelvosav.ini". Returns the path, read back from the box.
+Text BuildSettingsPath(TextBox& txtTemp);
+
+// The section, key and default value of the speed setting.
+extern const char* const kSettingsSection;
+extern const char* const kSpeedKey;
+extern const char* const kSpeedDefault;

@@ -1,0 +1,42 @@
+// Start-up, mode selection and the end of the saver on user input.
+#include "frmZelvoSaver.h"
+#include "convert.h"
+#include "platform.h"
+#include "setup/frmZelvoSetup.h"
+#include "setup/modZelvoSav.h"
+
+void frmZelvoSaver::Form_Load() {
+    Text mode = Command().UCase();
+    if (mode == "/C") {
+        if (!setupDialog) setupDialog = new frmZelvoSetup();
+        setupDialog->Show();
+        Unload();
+    } else if (mode == "/S") {
+        LoadSettings();
+        PlaceSprite();
+    } else {
+        End();
+    }
+}
+
+frmZelvoSaver::~frmZelvoSaver() { delete setupDialog; }
+
+void frmZelvoSaver::LoadSettings() {
+    Text path = BuildSettingsPath(txtTemp);
+    Text speed = ReadIni(kSettingsSection, kSpeedKey, kSpeedDefault, path);
+    // A value that is not a number, or that the timer cannot take (0 to 65535 ms),
+    // counts as missing: a damaged file must not keep the saver from running.
+    long interval;
+    if (!TextToLong(speed, &interval) || interval < 0 || interval > 65535)
+        TextToLong(kSpeedDefault, &interval);
+    tmrZelvo.SetInterval(interval);
+}
+
+void frmZelvoSaver::Form_KeyDown(short keyCode, short shift) {
+    End();
+}
+
+void frmZelvoSaver::Form_MouseMove(short button, short shift, float x, float y) {
+    intMouseMoves = (short)(intMouseMoves + 1);
+    if (intMouseMoves == 15) End();
+}

@@ -1,0 +1,119 @@
+// The forms platform's behaviour that the saver's handlers rely on.
+#include <gtest/gtest.h>
+#include "convert.h"
+#include "headless_platform.h"
+
+TEST(TextConversion, NumbersAndNonNumbers) {
+    struct Row { const char* text; bool isLong; long asLong; bool isInteger; short asInteger; };
+    const Row rows[] = {
+        {"10", true, 10, true, 10},          {" 10 ", true, 10, true, 10},
+        {"007", true, 7, true, 7},           {"\t42\t", true, 42, true, 42},
+        {"10.5", true, 10, true, 10},        {"11.5", true, 12, true, 12},
+        {"-2.5", true, -2, true, -2},        {"0.4", true, 0, true, 0},
+        {"-7", true, -7, true, -7},          {"+3", true, 3, true, 3},
+        {"40000", true, 40000, false, 0},    {"32767", true, 32767, true, 32767},
+        {"-32768", true, -32768, true, -32768},
+        {"2147483647", true, 2147483647, false, 0},
+        {"2147483648", false, 0, false, 0},  {"99999999999999999999999", false, 0, false, 0},
+        {"abc", false, 0, false, 0},         {"", false, 0, false, 0},
+        {"  ", false, 0, false, 0},          {"1 2", false, 0, false, 0},
+        {"10abc", false, 0, false, 0},       {".", false, 0, false, 0},
+        {"-", false, 0, false, 0},           {"1e3", false, 0, false, 0},
+    };
+    for (const Row& r : rows) {
+        long l = -999;
+        short s = -999;
+        EXPECT_EQ(TextToLong(r.text, &l), r.isLong) << r.text;
+        if (r.isLong) EXPECT_EQ(l, r.asLong) << r.text;
+        EXPECT_EQ(TextToInteger(r.text, &s), r.isInteger) << r.text;
+        if (r.isInteger) EXPECT_EQ(s, r.asInteger) << r.text;
+    }
+    long l;
+    EXPECT_FALSE(TextToLong(Text("1\0" "2", 3), &l)) << "a NUL inside is no number";
+}
+
+TEST(TextConversion, RoundingAndFloor) {
+    const double halves[][2] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3}};
+    for (auto& h : halves) EXPECT_EQ(RoundHalfEven(h[0]), h[1]) << h[0];
+    const float floors[][2] = {{1.5f, 1}, {-1.5f, -2}, {-0.25f, -1}, {3.0f, 3}, {-1500.0f, -1500}, {0.0f, 0}};
+    for (auto& f : floors) EXPECT_EQ(FloorSingle(f[0]), f[1]) << f[0];
+    EXPECT_STREQ(NumberText(10).Chars(), "10");
+    EXPECT_STREQ(NumberText(-4).Chars(), "-4");
+    EXPECT_STREQ(NumberText(0).Chars(), "0");
+}
+
+TEST(Text, KeepsNulsUntilATextBoxCutsThem) {
+    Text padded = Text("C:\\WINDOWS") + Text::Repeat('\0', 5);
+    EXPECT_EQ(padded.Len(), 15u);
+    EXPECT_EQ(padded.Trim().Len(), 15u) << "only spaces are trimmed";
+    EXPECT_EQ(Text("  a b  ").Trim(), Text("a b"));
+    EXPECT_EQ(Text("/s:12x").UCase(), Text("/S:12X"));
+
+    HeadlessPlatform platform;
+    Form form;
+    TextBox box(form, "box");
+    box.SetText(padded);
+    EXPECT_EQ(box.GetText(), Text("C:\\WINDOWS"));
+}
+
+struct TimerForm : Form {
+    Timer t{*this, "t"};
+    int ticks = 0;
+    void TimerTick(Timer&) override { ++ticks; }
+};
+
+TEST(Timer, TicksOncePerIntervalAndNeverAtZero) {
+    struct Row { long interval; unsigned long advance; int ticks; };
+    const Row rows[] = {{10, 100, 10}, {10, 9, 0}, {50, 50, 1}, {0, 100000, 0}, {1000, 2999, 2}};
+    for (const Row& r : rows) {
+        HeadlessPlatform platform;
+        TimerForm f;
+        f.t.SetInterval(r.interval);
+        platform.Start(f);
+        platform.Advance(r.advance);
+        EXPECT_EQ(f.ticks, r.ticks) << "interval " << r.interval;
+    }
+}
+
+TEST(Timer, DisabledTimerStopsTicking) {
+    HeadlessPlatform platform;
+    TimerForm f;
+    f.t.SetInterval(10);
+    platform.Start(f);
+    platform.Advance(30);
+    f.t.SetEnabled(false);
+    platform.Advance(100);
+    EXPECT_EQ(f.ticks, 3);
+}
+
+TEST(Image, TakesThePictureSizeUnlessStretched) {
+    HeadlessPlatform platform;
+    Form form;
+    Image plain(form, "plain"), stretched(form, "stretched");
+    stretched.SetStretch(true);
+    stretched.Move(0, 0, 420, 420);
+    Picture* p = platform.LoadPicture(201);
+    plain.SetPicture(p);
+    stretched.SetPicture(p);
+    EXPECT_EQ(plain.Width(), 1500.0f);
+    EXPECT_EQ(plain.Height(), 1500.0f);
+    EXPECT_EQ(stretched.Width(), 420.0f);
+}
+
+TEST(Random, ValuesLieInTheUnitIntervalAndFollowTheSeed) {
+    HeadlessPlatform platform;
+    for (int i = 0; i < 100000; ++i) {
+        float r = Rnd();
+        ASSERT_GE(r, 0.0f);
+        ASSERT_LT(r, 1.0f);
+    }
+    platform.clockSeconds = 1234.5;
+    Randomize();
+    float a = Rnd();
+    platform.clockSeconds = 1234.5;
+    Randomize();
+    EXPECT_EQ(Rnd(), a) << "the same clock gives the same sequence";
+    platform.clockSeconds = 1234.6;
+    Randomize();
+    EXPECT_NE(Rnd(), a) << "another clock time gives another value";
+}
