@@ -544,7 +544,7 @@ def header_palette():
     return pal
 
 
-def text(cv, s, x, y, scale, colour, shadow=None):
+def text(cv, s, x, y, scale, colour, shadow=None, bold=False):
     for n, ch in enumerate(s):
         for r, line in enumerate(GLYPHS[ch]):
             for c, bit in enumerate(line):
@@ -552,7 +552,7 @@ def text(cv, s, x, y, scale, colour, shadow=None):
                     continue
                 px, py = x + (n * 6 + c) * scale, y + r * scale
                 for dy in range(scale):
-                    for dx in range(scale):
+                    for dx in range(scale + (1 if bold else 0)):
                         if shadow is not None:
                             sx, sy = px + dx + max(1, scale // 3), py + dy + max(1, scale // 3)
                             if cv.px[sy][sx] != colour:
@@ -589,7 +589,7 @@ def header_bitmap():
     draw_turtle(cv, 2, dust=True)
     cv.view(1.0, 0.0, 0.0)
     text(cv, "Zelvo", 14, 14, 6, ink, shadow)
-    text(cv, "Screen Saver", 16, 64, 3, ink_light, shadow)
+    text(cv, "Screen Saver", 16, 64, 3, ink_light, shadow, bold=True)
     rows = cv.px
     return bmp_file(w, h, pal, rows)
 
