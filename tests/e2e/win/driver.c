@@ -1,0 +1,506 @@
+/* e2e-driver: runs beside a program under test (under Wine) and reports, one JSON
+ * object per line on stdout, what the program shows; it answers the program's
+ * dialogs as told and prints the program's exit code.
+ *
+ *   e2e-driver run [options] <command line>
+ *       --answers=A,B,...   answers for the dialogs, in the order they appear. Each
+ *                           answer is one or more actions joined by '+':
+ *                             N      click button N (WM_COMMAND N)
+ *                             close  the close box (WM_SYSCOMMAND SC_CLOSE)
+ *                             none   leave the dialog alone
+ *                           Between actions of one answer the driver waits a moment
+ *                           and reports whether the dialog is still open.
+ *       --timeout=MS        end the program (and report "timeout") after MS ms
+ *       --extra=kill|wait   a dialog with no answer left: end the program
+ *                           (default) or leave it be until the timeout
+ *       --quiet-progress    do not report progress-bar changes
+ *   e2e-driver windows [pid]           visible top-level windows (of one process)
+ *   e2e-driver clipboard               the clipboard's CF_TEXT
+ *   e2e-driver click <hwnd> <id>       WM_COMMAND id to a window
+ *   e2e-driver scroll <hwnd> <code>    WM_HSCROLL code (0 = SB_LINELEFT ... 6 = SB_LEFT,
+ *                                      7 = SB_RIGHT) from the first scroll bar of hwnd
+ *   e2e-driver scrollpos <hwnd>        position and range of the first scroll bar of hwnd
+ *   e2e-driver close <hwnd>            WM_SYSCOMMAND SC_CLOSE
+ *
+ * A dialog (class "#32770") that holds a progress bar is reported but never answered.
+ */
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define MAX_SEEN 512
+
+static void json_str(const char *s)
+{
+    putchar('"');
+    for (; *s; ++s) {
+        unsigned char c = (unsigned char)*s;
+        if (c == '"' || c == '\\') printf("\\%c", c);
+        else if (c == '\n') printf("\\n");
+        else if (c == '\r') printf("\\r");
+        else if (c == '\t') printf("\\t");
+        else if (c < 0x20 || c >= 0x7f) printf("\\u%04x", c);
+        else putchar(c);
+    }
+    putchar('"');
+}
+
+/* The text of a window: WM_GETTEXT when the owner answers in time (edit controls
+ * keep their text to themselves), else the text the system keeps for it. */
+static void window_text(HWND h, char *buf, int cap)
+{
+    DWORD_PTR got = 0;
+    buf[0] = 0;
+    if (SendMessageTimeoutA(h, WM_GETTEXT, (WPARAM)cap, (LPARAM)buf, SMTO_ABORTIFHUNG, 300, &got) == 0)
+        GetWindowTextA(h, buf, cap);
+    buf[cap - 1] = 0;
+}
+
+static void print_progress(HWND bar)
+{
+    PBRANGE r;
+    DWORD_PTR pos = 0, ok;
+    memset(&r, 0, sizeof r);
+    ok = SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, (LPARAM)&r, SMTO_ABORTIFHUNG, 300, NULL);
+    if (ok) ok = SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 300, &pos);
+    if (ok) printf("{\"low\":%d,\"high\":%d,\"pos\":%d}", r.iLow, r.iHigh, (int)pos);
+    else printf("null");
+}
+
+struct child_list { int n; };
+
+static BOOL CALLBACK print_child(HWND h, LPARAM lp)
+{
+    struct child_list *cl = (struct child_list *)lp;
+    char cls[128], text[1024];
+    RECT rc;
+    GetClassNameA(h, cls, sizeof cls);
+    window_text(h, text, sizeof text);
+    GetWindowRect(h, &rc);
+    if (cl->n++) putchar(',');
+    printf("{\"hwnd\":\"%p\",\"id\":%d,\"class\":", (void *)h, (int)(short)GetDlgCtrlID(h));
+    json_str(cls);
+    printf(",\"text\":");
+    json_str(text);
+    printf(",\"style\":%lu,\"visible\":%s,\"rect\":[%ld,%ld,%ld,%ld]",
+           (unsigned long)GetWindowLongA(h, GWL_STYLE), IsWindowVisible(h) ? "true" : "false",
+           rc.left, rc.top, rc.right, rc.bottom);
+    if (strcmp(cls, "msctls_progress32") == 0) {
+        printf(",\"progress\":");
+        print_progress(h);
+    }
+    putchar('}');
+    return TRUE;
+}
+
+static HWND find_child_class(HWND parent, const char *want)
+{
+    HWND c = NULL;
+    while ((c = FindWindowExA(parent, c, NULL, NULL)) != NULL) {
+        char cls[128];
+        GetClassNameA(c, cls, sizeof cls);
+        if (lstrcmpiA(cls, want) == 0) return c;
+        {
+            HWND deeper = find_child_class(c, want);
+            if (deeper) return deeper;
+        }
+    }
+    return NULL;
+}
+
+/* Which system icon a message box shows: the icon control's pixels on the screen
+ * against the system icons drawn here on the same background. */
+static const char *classify_icon(HWND stat)
+{
+    static const struct { LPCSTR id; const char *name; } icons[] = {
+        {IDI_HAND, "error"}, {IDI_EXCLAMATION, "warning"}, {IDI_ASTERISK, "information"}, {IDI_QUESTION, "question"}};
+    BITMAPINFO bi;
+    DWORD *shot = NULL, *mine = NULL;
+    HDC screen, mem;
+    HBITMAP hshot, hmine, old;
+    POINT o = {0, 0};
+    RECT rc;
+    const char *best = "unknown";
+    int w, h, x, y, k, bestdiff;
+    {
+        DWORD_PTR hicon = 0;
+        if (SendMessageTimeoutA(stat, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 300, &hicon) && hicon == 0)
+            return "none";
+    }
+    GetClientRect(stat, &rc);
+    w = rc.right < 32 ? rc.right : 32;
+    h = rc.bottom < 32 ? rc.bottom : 32;
+    if (w <= 0 || h <= 0) return "none";
+    bestdiff = w * h / 8;
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 32;
+    bi.bmiHeader.biHeight = -32;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    screen = GetDC(NULL);
+    mem = CreateCompatibleDC(screen);
+    hshot = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, (void **)&shot, NULL, 0);
+    hmine = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, (void **)&mine, NULL, 0);
+    ClientToScreen(stat, &o);
+    old = (HBITMAP)SelectObject(mem, hshot);
+    BitBlt(mem, 0, 0, 32, 32, screen, o.x, o.y, SRCCOPY);
+    GdiFlush();
+    {
+        int uniform = 1;
+        for (y = 0; y < h && uniform; ++y)
+            for (x = 0; x < w; ++x)
+                if ((shot[y * 32 + x] & 0xffffff) != (shot[0] & 0xffffff)) {
+                    uniform = 0;
+                    break;
+                }
+        if (uniform) best = "none"; /* the control is there but shows no icon */
+    }
+    for (k = 0; k < 4 && strcmp(best, "none") != 0; ++k) {
+        int diff = 0, i;
+        SelectObject(mem, hmine);
+        for (i = 0; i < 32 * 32; ++i) mine[i] = shot[0];
+        DrawIconEx(mem, 0, 0, LoadIconA(NULL, icons[k].id), 32, 32, 0, NULL, DI_NORMAL);
+        GdiFlush();
+        for (y = 0; y < h; ++y)
+            for (x = 0; x < w; ++x)
+                if ((mine[y * 32 + x] & 0xffffff) != (shot[y * 32 + x] & 0xffffff)) ++diff;
+        if (diff < bestdiff) {
+            bestdiff = diff;
+            best = icons[k].name;
+        }
+    }
+    SelectObject(mem, old);
+    DeleteObject(hshot);
+    DeleteObject(hmine);
+    DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    return best;
+}
+
+/* The icon control of a message box: a visible static with the SS_ICON style. */
+static HWND find_icon_static(HWND dlg)
+{
+    HWND c = NULL;
+    while ((c = FindWindowExA(dlg, c, "Static", NULL)) != NULL)
+        if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(c)) return c;
+    return NULL;
+}
+
+static void print_window(const char *event, HWND h)
+{
+    char cls[128], text[1024];
+    RECT rc, cr;
+    POINT origin = {0, 0};
+    DWORD pid = 0;
+    struct child_list cl = {0};
+    GetWindowThreadProcessId(h, &pid);
+    GetClassNameA(h, cls, sizeof cls);
+    window_text(h, text, sizeof text);
+    GetWindowRect(h, &rc);
+    GetClientRect(h, &cr);
+    ClientToScreen(h, &origin);
+    printf("{\"event\":\"%s\",\"hwnd\":\"%p\",\"pid\":%lu,\"class\":", event, (void *)h, (unsigned long)pid);
+    json_str(cls);
+    printf(",\"caption\":");
+    json_str(text);
+    printf(",\"style\":%lu,\"exstyle\":%lu,\"rect\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld,%ld,%ld]",
+           (unsigned long)GetWindowLongA(h, GWL_STYLE), (unsigned long)GetWindowLongA(h, GWL_EXSTYLE),
+           rc.left, rc.top, rc.right, rc.bottom,
+           origin.x, origin.y, origin.x + cr.right, origin.y + cr.bottom);
+    if (strcmp(cls, "#32770") == 0) {
+        HWND icon = find_icon_static(h);
+        printf(",\"icon\":");
+        const char *kind = icon ? classify_icon(icon) : "none";
+        int tries;
+        for (tries = 0; icon && tries < 5 && strcmp(kind, "unknown") == 0; ++tries) {
+            Sleep(100); /* not painted yet */
+            kind = classify_icon(icon);
+        }
+        if (strcmp(kind, "none") != 0) {
+            printf("\"%s\"", kind);
+        } else {
+            printf("null");
+        }
+    }
+    printf(",\"controls\":[");
+    EnumChildWindows(h, print_child, (LPARAM)&cl);
+    printf("]}\n");
+    fflush(stdout);
+}
+
+/* ---- run ---- */
+
+struct top_list { DWORD pid; HWND found[64]; int n; };
+
+static BOOL CALLBACK collect_top(HWND h, LPARAM lp)
+{
+    struct top_list *tl = (struct top_list *)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if ((tl->pid == 0 || pid == tl->pid) && IsWindowVisible(h) && tl->n < 64)
+        tl->found[tl->n++] = h;
+    return TRUE;
+}
+
+static int is_dialog(HWND h)
+{
+    char cls[64];
+    GetClassNameA(h, cls, sizeof cls);
+    return strcmp(cls, "#32770") == 0;
+}
+
+static void act(HWND h, const char *action)
+{
+    if (strcmp(action, "close") == 0) {
+        PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (strcmp(action, "none") == 0) {
+        /* leave it */
+    } else {
+        int id = atoi(action);
+        PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(h, id));
+    }
+    printf("{\"event\":\"answer\",\"hwnd\":\"%p\",\"action\":", (void *)h);
+    json_str(action);
+    printf("}\n");
+    fflush(stdout);
+}
+
+static int cmd_run(int argc, char **argv)
+{
+    const char *answers = "";
+    const char *cmdline = NULL;
+    DWORD timeout = 60000;
+    int extra_kill = 1, report_progress = 1;
+    int i;
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    HWND seen[MAX_SEEN];
+    int nseen = 0;
+    HWND progress_bar = NULL;
+    int last_pos = -1, last_high = -1;
+    char *answer_buf;
+    char *next_answer;
+    DWORD start;
+    DWORD code = 0;
+
+    for (i = 2; i < argc; ++i) {
+        if (strncmp(argv[i], "--answers=", 10) == 0) answers = argv[i] + 10;
+        else if (strncmp(argv[i], "--timeout=", 10) == 0) timeout = (DWORD)strtoul(argv[i] + 10, NULL, 10);
+        else if (strcmp(argv[i], "--extra=wait") == 0) extra_kill = 0;
+        else if (strcmp(argv[i], "--extra=kill") == 0) extra_kill = 1;
+        else if (strcmp(argv[i], "--quiet-progress") == 0) report_progress = 0;
+        else { cmdline = argv[i]; break; }
+    }
+    if (!cmdline) {
+        fprintf(stderr, "run: no command line\n");
+        return 2;
+    }
+    answer_buf = _strdup(answers);
+    next_answer = answer_buf[0] ? answer_buf : NULL;
+
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    {
+        char *cl = _strdup(cmdline);
+        if (!CreateProcessA(NULL, cl, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+            printf("{\"event\":\"error\",\"what\":\"CreateProcess\",\"code\":%lu}\n", (unsigned long)GetLastError());
+            fflush(stdout);
+            return 2;
+        }
+        free(cl);
+    }
+    printf("{\"event\":\"started\",\"pid\":%lu}\n", (unsigned long)pi.dwProcessId);
+    fflush(stdout);
+    start = GetTickCount();
+
+    for (;;) {
+        struct top_list tl;
+        int k;
+        DWORD w = WaitForSingleObject(pi.hProcess, 40);
+        if (w == WAIT_OBJECT_0) break;
+        if (GetTickCount() - start > timeout) {
+            printf("{\"event\":\"timeout\"}\n");
+            fflush(stdout);
+            TerminateProcess(pi.hProcess, 259);
+            WaitForSingleObject(pi.hProcess, 5000);
+            return 3;
+        }
+        memset(&tl, 0, sizeof tl);
+        tl.pid = pi.dwProcessId;
+        EnumWindows(collect_top, (LPARAM)&tl);
+        if (progress_bar && !IsWindow(progress_bar)) progress_bar = NULL;
+        for (k = 0; k < tl.n; ++k) {
+            HWND h = tl.found[k];
+            int j, known = 0;
+            for (j = 0; j < nseen; ++j)
+                if (seen[j] == h) known = 1;
+            if (known) continue;
+            Sleep(150); /* let the window finish building its controls */
+            if (!IsWindow(h)) continue;
+            if (nseen < MAX_SEEN) seen[nseen++] = h;
+            print_window("window", h);
+            if (!is_dialog(h)) continue;
+            {
+                HWND bar = find_child_class(h, "msctls_progress32");
+                if (bar) {
+                    progress_bar = bar;
+                    continue;
+                }
+            }
+            if (next_answer == NULL) {
+                if (extra_kill) {
+                    printf("{\"event\":\"unexpected\",\"hwnd\":\"%p\"}\n", (void *)h);
+                    fflush(stdout);
+                    TerminateProcess(pi.hProcess, 258);
+                    WaitForSingleObject(pi.hProcess, 5000);
+                    return 4;
+                }
+                continue;
+            }
+            {
+                char *answer = next_answer;
+                char *comma = strchr(answer, ',');
+                char *action;
+                if (comma) {
+                    *comma = 0;
+                    next_answer = comma + 1;
+                } else {
+                    next_answer = NULL;
+                }
+                action = answer;
+                for (;;) {
+                    char *plus = strchr(action, '+');
+                    if (plus) *plus = 0;
+                    act(h, action);
+                    if (!plus) break;
+                    Sleep(500);
+                    printf("{\"event\":\"still_open\",\"hwnd\":\"%p\",\"open\":%s}\n", (void *)h,
+                           IsWindow(h) && IsWindowVisible(h) ? "true" : "false");
+                    fflush(stdout);
+                    action = plus + 1;
+                }
+            }
+        }
+        if (progress_bar && report_progress) {
+            PBRANGE r;
+            DWORD_PTR pos = 0;
+            memset(&r, 0, sizeof r);
+            if (SendMessageTimeoutA(progress_bar, PBM_GETRANGE, FALSE, (LPARAM)&r, SMTO_ABORTIFHUNG, 100, NULL) &&
+                SendMessageTimeoutA(progress_bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &pos) &&
+                ((int)pos != last_pos || r.iHigh != last_high)) {
+                last_pos = (int)pos;
+                last_high = r.iHigh;
+                printf("{\"event\":\"progress\",\"low\":%d,\"high\":%d,\"pos\":%d}\n", r.iLow, r.iHigh, last_pos);
+                fflush(stdout);
+            }
+        }
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
+    printf("{\"event\":\"exit\",\"code\":%lu}\n", (unsigned long)code);
+    fflush(stdout);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    free(answer_buf);
+    return 0;
+}
+
+static int cmd_windows(int argc, char **argv)
+{
+    struct top_list tl;
+    int k;
+    memset(&tl, 0, sizeof tl);
+    if (argc > 2) tl.pid = (DWORD)strtoul(argv[2], NULL, 0);
+    EnumWindows(collect_top, (LPARAM)&tl);
+    for (k = 0; k < tl.n; ++k) print_window("window", tl.found[k]);
+    return 0;
+}
+
+static int cmd_clipboard(void)
+{
+    HANDLE data;
+    int tries;
+    for (tries = 0; tries < 20; ++tries) {
+        if (OpenClipboard(NULL)) break;
+        Sleep(100);
+    }
+    if (tries == 20) {
+        printf("{\"event\":\"clipboard\",\"error\":\"open\"}\n");
+        return 1;
+    }
+    data = GetClipboardData(CF_TEXT);
+    printf("{\"event\":\"clipboard\",\"text\":");
+    if (data) {
+        const char *p = (const char *)GlobalLock(data);
+        json_str(p ? p : "");
+        if (p) GlobalUnlock(data);
+    } else {
+        printf("null");
+    }
+    printf("}\n");
+    CloseClipboard();
+    return 0;
+}
+
+static HWND parse_hwnd(const char *s)
+{
+    return (HWND)(ULONG_PTR)_strtoui64(s, NULL, 16);
+}
+
+static int cmd_scroll(HWND h, int code)
+{
+    HWND bar = find_child_class(h, "ScrollBar");
+    if (!bar) {
+        printf("{\"event\":\"error\",\"what\":\"no scroll bar\"}\n");
+        return 1;
+    }
+    SendMessageTimeoutA(GetParent(bar), WM_HSCROLL, MAKEWPARAM(code, 0), (LPARAM)bar, SMTO_ABORTIFHUNG, 2000, NULL);
+    SendMessageTimeoutA(GetParent(bar), WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), (LPARAM)bar, SMTO_ABORTIFHUNG,
+                        2000, NULL);
+    printf("{\"event\":\"scrolled\",\"code\":%d}\n", code);
+    return 0;
+}
+
+static int cmd_scrollpos(HWND h)
+{
+    HWND bar = find_child_class(h, "ScrollBar");
+    SCROLLINFO si;
+    if (!bar) {
+        printf("{\"event\":\"error\",\"what\":\"no scroll bar\"}\n");
+        return 1;
+    }
+    memset(&si, 0, sizeof si);
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(bar, SB_CTL, &si);
+    printf("{\"event\":\"scrollpos\",\"pos\":%d,\"min\":%d,\"max\":%d}\n", si.nPos, si.nMin, si.nMax);
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    setvbuf(stdout, NULL, _IONBF, 0);
+    if (argc < 2) {
+        fprintf(stderr, "usage: e2e-driver run|windows|clipboard|click|scroll|scrollpos|close ...\n");
+        return 2;
+    }
+    if (strcmp(argv[1], "run") == 0) return cmd_run(argc, argv);
+    if (strcmp(argv[1], "windows") == 0) return cmd_windows(argc, argv);
+    if (strcmp(argv[1], "clipboard") == 0) return cmd_clipboard();
+    if (strcmp(argv[1], "click") == 0 && argc > 3) {
+        HWND h = parse_hwnd(argv[2]);
+        int id = atoi(argv[3]);
+        PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(h, id));
+        return 0;
+    }
+    if (strcmp(argv[1], "close") == 0 && argc > 2) {
+        PostMessageA(parse_hwnd(argv[2]), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    }
+    if (strcmp(argv[1], "scroll") == 0 && argc > 3) return cmd_scroll(parse_hwnd(argv[2]), atoi(argv[3]));
+    if (strcmp(argv[1], "scrollpos") == 0 && argc > 2) return cmd_scrollpos(parse_hwnd(argv[2]));
+    fprintf(stderr, "unknown command\n");
+    return 2;
+}
