@@ -8,4 +8,4 @@
 #define IDR_FRAME3 203
 #define IDR_FRAME4 204
 #define IDR_FRAME5 205
-#define IDR_HEADER 301            // the setup dialog's header picture: BMP file
+#define IDR_HEADER 301            // the setup dialog's header picture (header.bmp, packed as a GIF)

@@ -251,7 +251,6 @@ void Sync(FormWindow* w) {
     }
 }
 
-void SyncAll(Form& f) { Sync(WindowOf(f)); }
 
 HWND CreateChild(FormWindow* w, int i, HINSTANCE inst) {
     Control* c = w->form->ControlAt(i);
