@@ -1,0 +1,120 @@
+// Special start-up and shut-down screens: questions, backups and restore.
+#include "support.h"
+
+using namespace support;
+using Texts = std::vector<std::string>;
+
+static const std::string INSTALLED = THEMES + "\\Blue.the";
+static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
+static const char* ASK_STARTUP = "This Theme replaces your Startup Screen.\nDo you want it to do this?";
+static const char* ASK_WAIT = "This Theme replaces your Shutdown 'Wait' Screen.\nDo you want it to do this?";
+static const char* ASK_SAFE = "This Theme replaces your Shutdown 'Safe' Screen.\nDo you want it to do this?";
+
+static const char* SCREENS_THEME =
+    "[T]\r\nStartupScreen=Boot.sys\r\n[DecoramaSpecial]\r\n"
+    "StartupScreen=Art\\Boot.sys,1\r\nShutdownWaitScreen=Wait.sys\r\nShutdownSafeScreen=Safe.sys\r\n";
+
+class ScreensTest : public InstallerTest {
+protected:
+    void SetUp() override {
+        InstallerTest::SetUp();
+        MakeTheme(SCREENS_THEME, {"Boot.sys", "Wait.sys", "Safe.sys"});
+        w().AddFile("c:\\Logo.sys", "old boot");
+        w().AddFile("C:\\WINDOWS\\LogoW.sys", "old wait");
+        w().AddFile("C:\\WINDOWS\\LogoS.sys", "old safe");
+    }
+};
+
+TEST_F(ScreensTest, QuestionsInLineOrderAndCancelSkipsOnlyThatScreen) {
+    w().answers = {SYS_IDOK, SYS_IDOK, SYS_IDCANCEL, SYS_IDOK};
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, ASK_STARTUP, ASK_WAIT, ASK_SAFE, "Theme installed successfully!"}));
+    EXPECT_EQ(w().boxes[1].style, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING);
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "data of Boot.sys");
+    EXPECT_EQ(w().Read("c:\\Logo.old"), "old boot");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoW.sys"), "old wait");
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\LogoW.old"));
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoS.sys"), "data of Safe.sys");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoS.old"), "old safe");
+    // A declined screen takes no position.
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File1=c:\\Logo.sys", "File2=C:\\WINDOWS\\LogoS.sys"}));
+    // The counting pass asks nothing but counts all three; the real pass steps
+    // for each before asking.
+    EXPECT_EQ(w().rangeHigh, 5);
+    EXPECT_EQ(w().steps, 4);
+}
+
+TEST_F(ScreensTest, UninstallPutsThePreviousScreensBack) {
+    ASSERT_EQ(RunProgram({}), 1);
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "old boot");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoW.sys"), "old wait");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoS.sys"), "old safe");
+    EXPECT_FALSE(w().Exists("c:\\Logo.old"));
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\LogoW.old"));
+    EXPECT_EQ(w().boxes.back().text, "Theme uninstalled successfully!");
+}
+
+TEST_F(ScreensTest, WithoutAPreviousScreenUninstallJustDeletes) {
+    w().nodes.erase(Lower("c:\\Logo.sys"));
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "data of Boot.sys");
+    EXPECT_FALSE(w().Exists("c:\\Logo.old"));
+    RunProgram({"/u", INSTALLED});
+    EXPECT_FALSE(w().Exists("c:\\Logo.sys"));
+    EXPECT_FALSE(w().Exists("c:\\Logo.old"));
+}
+
+TEST_F(ScreensTest, BackupAlreadyThereLeavesTheOldScreenSilently) {
+    w().AddFile("c:\\Logo.old", "older");
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "old boot");
+    EXPECT_EQ(w().Read("c:\\Logo.old"), "older");
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, ASK_STARTUP, ASK_WAIT, ASK_SAFE, "Theme installed successfully!"}));
+    EXPECT_EQ(Record(INSTALLED).size(), 2u);
+}
+
+TEST_F(ScreensTest, FailedCopyPutsTheBackupBackBeforeReporting) {
+    w().copyFailures[Lower("C:\\WINDOWS\\LogoW.sys")] = 5;
+    w().answers = {SYS_IDOK, SYS_IDOK, SYS_IDOK, SYS_IDOK, SYS_IDOK};
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, ASK_STARTUP, ASK_WAIT, "Error 5 copying file 'Wait.sys'\nContinue?",
+                                     ASK_SAFE, "Theme installed successfully!"}));
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoW.sys"), "old wait");
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\LogoW.old"));
+}
+
+TEST_F(ScreensTest, MissingScreenSourcePutsTheBackupBack) {
+    w().nodes.erase(Lower(SOURCE + "\\Safe.sys"));
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().missingComponents, (Texts{"Safe.sys"}));
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\LogoS.sys"), "old safe");
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\LogoS.old"));
+}
+
+TEST_F(ScreensTest, ScreenLineWithAFolderTokenIsAnOrdinaryFile) {
+    sysdouble::Reset();
+    MakeTheme("[DecoramaSpecial]\r\nStartupScreen=%ThemeDir%Boot.sys\r\n", {"Boot.sys"});
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Theme installed successfully!"}));
+    EXPECT_TRUE(w().Exists(THEMES + "\\Boot.sys"));
+    EXPECT_FALSE(w().Exists("c:\\Logo.sys"));
+}
+
+TEST(ScreenNames, BackupNamesAndScreenFiles) {
+    const std::pair<const char*, const char*> backups[] = {
+        {"c:\\Logo.sys", "c:\\Logo.old"},
+        {"C:\\WINDOWS\\LogoW.SYS", "C:\\WINDOWS\\LogoW.old"},
+        {"C:\\A.sys\\LogoS.sys", "C:\\A.old"},  // cut at the first ".sys"
+    };
+    for (const auto& [path, backup] : backups) {
+        char out[TEXT_CAPACITY];
+        MakeInstallBackupName(path, out);
+        EXPECT_STREQ(out, backup) << path;
+    }
+    const std::pair<const char*, bool> names[] = {
+        {"Logo.sys", true}, {"LOGOW.SYS", true}, {"logos.Sys", true}, {"Logo.old", false},
+        {"MyLogo.sys", false}, {"logo", false}, {"", false}, {"logo.sy", false}};
+    for (const auto& [name, screen] : names) EXPECT_EQ(IsScreenFileName(name), screen) << name;
+}

@@ -1,0 +1,677 @@
+// The in-memory system behind sys.h for the unit tests and fuzz targets.
+#include "sys_double.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "installer.h"
+#include "sys.h"
+
+namespace sysdouble {
+
+static World* theWorld = new World();
+
+World& world() { return *theWorld; }
+
+std::string Lower(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    return out;
+}
+
+static uint32_t Fail(uint32_t error) {
+    world().lastError = error;
+    return error;
+}
+
+// ---------------------------------------------------------------- paths
+
+static std::string Parent(const std::string& full) {
+    // full is "c:\..." ; the root "c:\" has no parent
+    if (full.size() <= 3) return "";
+    size_t slash = full.rfind('\\');
+    return slash == 2 ? full.substr(0, 3) : full.substr(0, slash);
+}
+
+static std::string LastPart(const std::string& full) {
+    return full.size() <= 3 ? full : full.substr(full.rfind('\\') + 1);
+}
+
+// Resolves path against the current directory the way Win32 does: "/" is a
+// separator, "." and ".." are folded, trailing dots and blanks of a name dropped.
+std::string World::FullPath(const std::string& input) const {
+    std::string path = input;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    std::string base;
+    if (path.size() >= 2 && path[1] == ':') {
+        std::string drive = path.substr(0, 2);
+        path = path.substr(2);
+        if (path.empty() || path[0] != '\\') {
+            base = Lower(currentDirectory.substr(0, 2)) == Lower(drive) ? currentDirectory : drive + "\\";
+        } else {
+            base = drive + "\\";
+        }
+    } else if (!path.empty() && path[0] == '\\') {
+        base = currentDirectory.substr(0, 3);
+    } else {
+        base = currentDirectory;
+    }
+    std::vector<std::string> parts;
+    auto split = [&](const std::string& text, bool isBase) {
+        size_t start = isBase ? 3 : 0;
+        while (start <= text.size()) {
+            size_t end = text.find('\\', start);
+            if (end == std::string::npos) end = text.size();
+            std::string part = text.substr(start, end - start);
+            while (!part.empty() && (part.back() == '.' || part.back() == ' ') && part != "." && part != "..")
+                part.pop_back();
+            if (part == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            start = end + 1;
+        }
+    };
+    split(base, true);
+    split(path, false);
+    std::string out = base.substr(0, 2) + "\\";
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+    return out;
+}
+
+static Node* Find(const std::string& full) {
+    auto it = world().nodes.find(Lower(full));
+    return it == world().nodes.end() ? nullptr : &it->second;
+}
+
+static bool ParentIsDirectory(const std::string& full) {
+    Node* parent = Find(Parent(full));
+    return parent && parent->directory;
+}
+
+// The error for a path that does not exist: 3 when its folder is missing too.
+static uint32_t MissingError(const std::string& full) {
+    return ParentIsDirectory(full) ? SYS_ERROR_FILE_NOT_FOUND : SYS_ERROR_PATH_NOT_FOUND;
+}
+
+void World::AddDirectory(const std::string& path) {
+    std::string full = FullPath(path);
+    if (full.size() > 3) AddDirectory(Parent(full));
+    Node& node = nodes[Lower(full)];
+    if (!node.directory) {
+        node.directory = true;
+        node.name = LastPart(full);
+        node.order = nextOrder++;
+    }
+}
+
+void World::AddFile(const std::string& path, const std::string& data) {
+    std::string full = FullPath(path);
+    AddDirectory(Parent(full));
+    Node& node = nodes[Lower(full)];
+    if (node.order == 0) node.order = nextOrder++;
+    node.directory = false;
+    node.name = LastPart(full);
+    node.data = data;
+}
+
+bool World::Exists(const std::string& path) const { return nodes.count(Lower(FullPath(path))) != 0; }
+
+bool World::IsDirectory(const std::string& path) const {
+    auto it = nodes.find(Lower(FullPath(path)));
+    return it != nodes.end() && it->second.directory;
+}
+
+std::string World::Read(const std::string& path) const {
+    auto it = nodes.find(Lower(FullPath(path)));
+    return it == nodes.end() ? std::string() : it->second.data;
+}
+
+std::vector<std::string> World::Tree(const std::string& root) const {
+    std::string prefix = root.empty() ? "" : Lower(FullPath(root));
+    std::vector<std::string> out;
+    for (auto& [key, node] : nodes)
+        if (key != prefix && key.compare(0, prefix.size(), prefix) == 0) out.push_back(key);
+    return out;
+}
+
+static bool HasChildren(const std::string& lowerFull) {
+    std::string prefix = lowerFull.size() == 3 ? lowerFull : lowerFull + "\\";
+    auto it = world().nodes.upper_bound(prefix);
+    return it != world().nodes.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+// ---------------------------------------------------------------- registry
+
+static std::string KeyPath(const std::string& path) {
+    std::string out = Lower(path);
+    while (!out.empty() && out.back() == '\\') out.pop_back();
+    return out;
+}
+
+void World::SetValue(const std::string& key, const std::string& name, const std::string& value) {
+    std::string path = KeyPath(key);
+    for (size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 1)) keys[path.substr(0, i)];
+    keys[path].values[Lower(name)] = value + std::string(1, '\0');
+}
+
+bool World::HasKey(const std::string& key) const { return keys.count(KeyPath(key)) != 0; }
+
+bool World::HasValue(const std::string& key, const std::string& name) const {
+    auto it = keys.find(KeyPath(key));
+    return it != keys.end() && it->second.values.count(Lower(name));
+}
+
+std::string World::Value(const std::string& key, const std::string& name) const {
+    auto it = keys.find(KeyPath(key));
+    if (it == keys.end()) return "<no key>";
+    auto value = it->second.values.find(Lower(name));
+    if (value == it->second.values.end()) return "<no value>";
+    std::string data = value->second;
+    if (!data.empty() && data.back() == '\0') data.pop_back();
+    return data;
+}
+
+std::vector<std::string> World::KeyPaths() const {
+    std::vector<std::string> out;
+    for (auto& [path, key] : keys) out.push_back(path);
+    return out;
+}
+
+std::vector<std::string> World::BoxTexts() const {
+    std::vector<std::string> out;
+    for (auto& box : boxes) out.push_back(box.text);
+    return out;
+}
+
+void Reset() {
+    delete theWorld;
+    theWorld = new World();
+    World& w = world();
+    w.AddDirectory("C:\\WINDOWS\\FONTS");
+    w.AddDirectory("C:\\Program Files\\Plus!\\Themes");
+    w.SetValue("hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "Path",
+               "C:\\Program Files\\Plus!\\Themes;");
+    w.SetValue("hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts",
+               "C:\\WINDOWS\\FONTS");
+    w.keys["hklm\\software\\microsoft\\windows\\currentversion\\uninstall"];
+    w.keys["hkcr\\themefile"];
+    ResetInstallerState();
+}
+
+}  // namespace sysdouble
+
+using namespace sysdouble;
+
+// ---------------------------------------------------------------- platform, folders
+
+bool SysGetVersion(uint32_t* platformId) {
+    if (world().versionFails) return false;
+    *platformId = world().platformId;
+    return true;
+}
+
+static uint32_t CopyOut(const std::string& text, char* buffer, uint32_t capacity) {
+    if (text.size() + 1 > capacity) return (uint32_t)text.size() + 1;
+    memcpy(buffer, text.c_str(), text.size() + 1);
+    return (uint32_t)text.size();
+}
+
+uint32_t SysGetWindowsDirectory(char* buffer, uint32_t capacity) {
+    return CopyOut(world().windowsDirectory, buffer, capacity);
+}
+
+uint32_t SysGetCurrentDirectory(uint32_t capacity, char* buffer) {
+    return CopyOut(world().currentDirectory, buffer, capacity);
+}
+
+bool SysSetCurrentDirectory(const char* path) {
+    if (!*path) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    std::string full = world().FullPath(path);
+    Node* node = Find(full);
+    if (!node) return Fail(MissingError(full)), false;
+    if (!node->directory) return Fail(SYS_ERROR_DIRECTORY), false;
+    world().currentDirectory = full;
+    return true;
+}
+
+uint32_t SysGetModuleFileName(char* buffer, uint32_t capacity) {
+    std::string path = world().modulePath.substr(0, capacity - 1);
+    memcpy(buffer, path.c_str(), path.size() + 1);
+    return (uint32_t)path.size();
+}
+
+uint32_t SysGetLastError() { return world().lastError; }
+
+// ---------------------------------------------------------------- files
+
+struct FileHandle {
+    std::string key;
+    size_t position = 0;
+};
+
+static bool Matches(const char* pattern, const char* name) {
+    if (*pattern == 0) return *name == 0;
+    if (*pattern == '*') return Matches(pattern + 1, name) || (*name && Matches(pattern, name + 1));
+    if (*name == 0) return false;
+    if (*pattern == '?' || Lower(std::string(1, *pattern)) == Lower(std::string(1, *name))) return Matches(pattern + 1, name + 1);
+    return false;
+}
+
+SysFind SysFindFirstFile(const char* pattern, char* foundName) {
+    std::string full = world().FullPath(pattern);
+    std::string directory = Parent(full), namePattern = FindBaseName(pattern);
+    Node* folder = Find(directory);
+    if (namePattern.empty() || !folder || !folder->directory)
+        return Fail(namePattern.empty() ? SYS_ERROR_FILE_NOT_FOUND : SYS_ERROR_PATH_NOT_FOUND), nullptr;
+    const Node* best = nullptr;
+    std::string prefix = Lower(directory.size() == 3 ? directory : directory + "\\");
+    for (auto& [key, node] : world().nodes) {
+        if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
+        if (key.find('\\', prefix.size()) != std::string::npos) continue;
+        if (!Matches(namePattern.c_str(), node.name.c_str())) continue;
+        if (!best || node.order < best->order) best = &node;
+    }
+    if (!best) return Fail(SYS_ERROR_FILE_NOT_FOUND), nullptr;
+    std::string name = best->name.substr(0, 259);
+    memcpy(foundName, name.c_str(), name.size() + 1);
+    ++world().openFinds;
+    return new int(1);
+}
+
+bool SysFindClose(SysFind find) {
+    delete (int*)find;
+    --world().openFinds;
+    return true;
+}
+
+SysFile SysOpenExisting(const char* path, uint32_t, bool) {
+    std::string full = world().FullPath(path);
+    Node* node = Find(full);
+    if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), nullptr;
+    if (node->directory) return Fail(SYS_ERROR_ACCESS_DENIED), nullptr;
+    ++world().openFiles;
+    return new FileHandle{Lower(full), 0};
+}
+
+bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got) {
+    FileHandle* handle = (FileHandle*)file;
+    Node* node = Find(handle->key);
+    if (!node) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    size_t n = handle->position >= node->data.size() ? 0 : std::min<size_t>(count, node->data.size() - handle->position);
+    memcpy(buffer, node->data.data() + handle->position, n);
+    handle->position += n;
+    *got = (uint32_t)n;
+    return true;
+}
+
+bool SysRewindFile(SysFile file) {
+    ((FileHandle*)file)->position = 0;
+    return true;
+}
+
+bool SysCloseFile(SysFile file) {
+    delete (FileHandle*)file;
+    --world().openFiles;
+    return true;
+}
+
+bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {
+    World& w = world();
+    if (!*source || !*destination) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    std::string from = w.FullPath(source), to = w.FullPath(destination);
+    auto failure = w.copyFailures.find(Lower(to));
+    if (failure != w.copyFailures.end()) return Fail(failure->second), false;
+    Node* src = Find(from);
+    if (!src) return Fail(MissingError(from)), false;
+    if (src->directory) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (!ParentIsDirectory(to)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    Node* dst = Find(to);
+    if (dst && failIfExists) return Fail(SYS_ERROR_FILE_EXISTS), false;
+    if (dst && (dst->directory || dst->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    std::string data = src->data;
+    w.AddFile(to, data);
+    return true;
+}
+
+bool SysMoveFile(const char* source, const char* destination) {
+    World& w = world();
+    std::string from = w.FullPath(source), to = w.FullPath(destination);
+    Node* src = Find(from);
+    if (!src) return Fail(MissingError(from)), false;
+    if (Find(to)) return Fail(SYS_ERROR_ALREADY_EXISTS), false;
+    if (!ParentIsDirectory(to)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    // Move the node and, for a folder, everything below it.
+    std::string fromKey = Lower(from), toKey = Lower(to);
+    std::vector<std::pair<std::string, Node>> moved;
+    for (auto it = w.nodes.begin(); it != w.nodes.end();) {
+        bool below = it->first == fromKey || it->first.compare(0, fromKey.size() + 1, fromKey + "\\") == 0;
+        if (below) {
+            moved.emplace_back(toKey + it->first.substr(fromKey.size()), it->second);
+            it = w.nodes.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& [key, node] : moved) {
+        if (key == toKey) node.name = LastPart(to);
+        w.nodes[key] = node;
+    }
+    return true;
+}
+
+bool SysDeleteFile(const char* path) {
+    World& w = world();
+    std::string full = w.FullPath(path);
+    auto failure = w.deleteFailures.find(Lower(full));
+    if (failure != w.deleteFailures.end()) return Fail(failure->second), false;
+    Node* node = Find(full);
+    if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), false;
+    if (node->directory || node->readOnly) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    w.nodes.erase(Lower(full));
+    return true;
+}
+
+bool SysCreateDirectory(const char* path) {
+    World& w = world();
+    std::string full = w.FullPath(path);
+    if (!*path || Find(full)) return Fail(SYS_ERROR_ALREADY_EXISTS), false;
+    if (!ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    w.AddDirectory(full);
+    return true;
+}
+
+bool SysRemoveDirectory(const char* path) {
+    World& w = world();
+    std::string full = w.FullPath(path);
+    auto failure = w.deleteFailures.find(Lower(full));
+    if (failure != w.deleteFailures.end()) return Fail(failure->second), false;
+    Node* node = Find(full);
+    if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), false;
+    if (!node->directory) return Fail(SYS_ERROR_DIRECTORY), false;
+    if (HasChildren(Lower(full))) return Fail(SYS_ERROR_DIR_NOT_EMPTY), false;
+    w.nodes.erase(Lower(full));
+    return true;
+}
+
+// ---------------------------------------------------------------- profile files
+
+// A name without a folder lies in the Windows directory, as the profile functions have it.
+static std::string ProfilePath(const char* fileName) {
+    std::string name = fileName;
+    if (name.find_first_of("\\/") == std::string::npos)
+        return world().FullPath(world().windowsDirectory + "\\" + name);
+    return world().FullPath(name);
+}
+
+static std::string Trim(const std::string& text) {
+    size_t a = text.find_first_not_of(" \t\r"), b = text.find_last_not_of(" \t\r");
+    return a == std::string::npos ? "" : text.substr(a, b - a + 1);
+}
+
+static std::vector<std::string> Lines(const std::string& data) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t end = data.find('\n', start);
+        if (end == std::string::npos) end = data.size();
+        std::string line = data.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+static bool IsHeader(const std::string& line, std::string* name) {
+    std::string t = Trim(line);
+    if (t.empty() || t[0] != '[') return false;
+    size_t close = t.find(']');
+    *name = t.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    return true;
+}
+
+// [first, last) lines of the first section named section (header at first - 1).
+static bool FindSection(const std::vector<std::string>& lines, const std::string& section, size_t* first, size_t* last) {
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!IsHeader(lines[i], &name) || Lower(Trim(name)) != Lower(section)) continue;
+        size_t j = i + 1;
+        while (j < lines.size() && !IsHeader(lines[j], &name)) ++j;
+        *first = i + 1;
+        *last = j;
+        return true;
+    }
+    return false;
+}
+
+static std::string KeyOf(const std::string& line) { return Lower(Trim(line.substr(0, line.find('=')))); }
+
+uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capacity, const char* fileName) {
+    Node* node = Find(ProfilePath(fileName));
+    std::string run;
+    if (node && !node->directory) {
+        std::vector<std::string> lines = Lines(node->data);
+        size_t first, last;
+        if (FindSection(lines, section, &first, &last)) {
+            for (size_t i = first; i < last; ++i) {
+                std::string t = Trim(lines[i]);
+                if (t.empty() || t[0] == ';') continue;
+                size_t eq = t.find('=');
+                run += eq == std::string::npos ? t : Trim(t.substr(0, eq)) + "=" + Trim(t.substr(eq + 1));
+                run += '\0';
+            }
+        }
+    }
+    if (capacity < 2) return 0;
+    if (run.size() + 1 > capacity) {
+        // Cut to fit, still ended by two zeros, as the real call does.
+        run.resize(capacity - 2);
+        run += '\0';
+    }
+    memcpy(buffer, run.data(), run.size());
+    buffer[run.size()] = 0;
+    if (run.empty()) buffer[1] = 0;
+    return (uint32_t)run.size();
+}
+
+bool SysWriteProfileString(const char* section, const char* key, const char* value, const char* fileName) {
+    World& w = world();
+    std::string full = ProfilePath(fileName);
+    Node* node = Find(full);
+    if (node && (node->directory || node->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (!node && !ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    std::vector<std::string> lines = node ? Lines(node->data) : std::vector<std::string>();
+    size_t first, last;
+    bool found = FindSection(lines, section, &first, &last);
+    if (!key) {
+        if (found) lines.erase(lines.begin() + (first - 1), lines.begin() + last);
+    } else if (!found) {
+        if (value) {
+            lines.push_back(std::string("[") + section + "]");
+            lines.push_back(std::string(key) + "=" + value);
+        }
+    } else {
+        size_t at = last;
+        for (size_t i = first; i < last; ++i)
+            if (Trim(lines[i]).size() && Trim(lines[i])[0] != ';' && KeyOf(lines[i]) == Lower(Trim(key))) at = i;
+        if (at != last) {
+            if (value) lines[at] = std::string(key) + "=" + value;
+            else lines.erase(lines.begin() + at);
+        } else if (value) {
+            // New keys go after the section's last line that is not blank.
+            size_t insert = last;
+            while (insert > first && Trim(lines[insert - 1]).empty()) --insert;
+            lines.insert(lines.begin() + insert, std::string(key) + "=" + value);
+        }
+    }
+    std::string data;
+    for (auto& line : lines) data += line + "\r\n";
+    if (node) node->data = data;
+    else w.AddFile(full, data);
+    return true;
+}
+
+// ---------------------------------------------------------------- registry
+
+struct KeyHandle {
+    std::string path;
+};
+
+static std::string RootName(SysRoot root) {
+    switch (root) {
+    case SYS_HKEY_CLASSES_ROOT: return "hkcr";
+    case SYS_HKEY_CURRENT_USER: return "hkcu";
+    default: return "hklm";
+    }
+}
+
+static std::string Join(const std::string& parent, const char* subkey) {
+    std::string sub = subkey ? KeyPath(subkey) : "";
+    return sub.empty() ? parent : parent + "\\" + sub;
+}
+
+static bool KeyExists(const std::string& path) {
+    return path == "hkcr" || path == "hkcu" || path == "hklm" || world().keys.count(path);
+}
+
+static int32_t OpenPath(const std::string& path, SysKey* key) {
+    if (!KeyExists(path)) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
+    ++world().openKeys;
+    *key = new KeyHandle{path};
+    return 0;
+}
+
+int32_t SysRegOpenKey(SysRoot root, const char* subkey, SysKey* key) { return OpenPath(Join(RootName(root), subkey), key); }
+
+int32_t SysRegOpenKeyReadWrite(SysRoot root, const char* subkey, SysKey* key) {
+    return OpenPath(Join(RootName(root), subkey), key);
+}
+
+static int32_t CreatePath(const std::string& path, SysKey* key, uint32_t* disposition) {
+    World& w = world();
+    if (w.keysFailingCreate.count(path)) return (int32_t)SYS_ERROR_ACCESS_DENIED;
+    *disposition = KeyExists(path) ? SYS_REG_OPENED_EXISTING_KEY : SYS_REG_CREATED_NEW_KEY;
+    for (size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 1)) w.keys[path.substr(0, i)];
+    w.keys[path];
+    ++w.openKeys;
+    *key = new KeyHandle{path};
+    return 0;
+}
+
+int32_t SysRegCreateKey(SysKey parent, const char* subkey, SysKey* key, uint32_t* disposition) {
+    return CreatePath(Join(((KeyHandle*)parent)->path, subkey), key, disposition);
+}
+
+int32_t SysRegCreateRootKey(SysRoot root, const char* subkey, SysKey* key, uint32_t* disposition) {
+    return CreatePath(Join(RootName(root), subkey), key, disposition);
+}
+
+int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* size) {
+    auto it = world().keys.find(((KeyHandle*)key)->path);
+    if (it == world().keys.end()) return 1018;  // the key was deleted
+    auto value = it->second.values.find(Lower(name ? name : ""));
+    if (value == it->second.values.end()) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
+    uint32_t needed = (uint32_t)value->second.size();
+    if (needed > *size) {
+        *size = needed;
+        return (int32_t)SYS_ERROR_MORE_DATA;
+    }
+    memcpy(data, value->second.data(), needed);
+    *size = needed;
+    return 0;
+}
+
+int32_t SysRegSetString(SysKey key, const char* name, const char* value) {
+    auto it = world().keys.find(((KeyHandle*)key)->path);
+    if (it == world().keys.end()) return 1018;
+    it->second.values[Lower(name ? name : "")] = std::string(value) + std::string(1, '\0');
+    return 0;
+}
+
+static int32_t DeletePath(const std::string& path) {
+    World& w = world();
+    if (!w.keys.count(path)) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
+    if (w.keysFailingDelete.count(path)) return (int32_t)SYS_ERROR_ACCESS_DENIED;
+    auto next = w.keys.upper_bound(path + "\\");
+    if (next != w.keys.end() && next->first.compare(0, path.size() + 1, path + "\\") == 0)
+        return (int32_t)SYS_ERROR_ACCESS_DENIED;  // still has subkeys
+    w.keys.erase(path);
+    return 0;
+}
+
+int32_t SysRegDeleteRootKey(SysRoot root, const char* subkey) { return DeletePath(Join(RootName(root), subkey)); }
+int32_t SysRegDeleteKey(SysKey parent, const char* subkey) { return DeletePath(Join(((KeyHandle*)parent)->path, subkey)); }
+
+int32_t SysRegCloseKey(SysKey key) {
+    delete (KeyHandle*)key;
+    --world().openKeys;
+    return 0;
+}
+
+// ---------------------------------------------------------------- user interface
+
+int SysMessageBox(SysWindow, const char* text, const char* caption, uint32_t style) {
+    World& w = world();
+    w.boxes.push_back({text, caption, style});
+    w.events.push_back(std::string("box:") + text);
+    if (w.answers.empty()) return SYS_IDOK;
+    int answer = w.answers.front();
+    w.answers.pop_front();
+    return answer;
+}
+
+void SysInitCommonControls() { ++world().commonControlsInits; }
+
+static int progressWindow;
+
+SysWindow SysCreateProgressDialog(SysWindow) {
+    if (world().progressFails) return nullptr;
+    world().progressCreated = true;
+    return &progressWindow;
+}
+
+void SysSetDialogItemText(SysWindow, int id, const char* text) {
+    if (id == 102) world().banner = text;
+    world().events.push_back("text:" + std::to_string(id));
+}
+
+void SysSetProgressRange(SysWindow, int id, uint16_t low, uint16_t high) {
+    if (id == 101) world().rangeLow = low, world().rangeHigh = high;
+}
+
+void SysSetProgressStep(SysWindow, int id, int step) {
+    if (id == 101) world().step = step;
+}
+
+void SysStepProgress(SysWindow, int id) {
+    if (id != 101) return;
+    ++world().steps;
+    world().events.push_back("step");
+}
+
+void SysSetCapture(SysWindow) { world().captured = true; }
+void SysSetWaitCursor() { world().waitCursor = true; }
+
+bool SysDestroyWindow(SysWindow window) {
+    if (window == &progressWindow) world().progressDestroyed = true, world().captured = false;
+    return true;
+}
+
+intptr_t SysShowMissingComponentDialog(SysWindow, const char* fileName) {
+    world().missingComponents.push_back(fileName);
+    world().events.push_back(std::string("missing:") + fileName);
+    return 1;
+}
+
+// ---------------------------------------------------------------- memory
+
+void* SysAllocBlock(uint32_t size) {
+    if (world().allocFails) return nullptr;
+    return calloc(1, size);
+}
+
+void SysFreeBlock(void* block) { free(block); }

@@ -1,0 +1,99 @@
+// A headless stand-in for the installer's system interface (sys.h): in-memory drives,
+// files and folders with the real calls' error codes, profile files in the real
+// format, an in-memory registry, and message boxes and dialogs answered from a script
+// that the test sets up, each one recorded.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sysdouble {
+
+struct Node {
+    bool directory = false;
+    std::string name;     // as created (case kept)
+    std::string data;     // file content
+    bool readOnly = false;
+    uint64_t order = 0;   // creation order: the order a directory search returns
+};
+
+struct RegistryKey {
+    std::map<std::string, std::string> values;  // lower-case name -> stored bytes
+};
+
+struct MessageBoxCall {
+    std::string text, caption;
+    uint32_t style;
+};
+
+struct World {
+    // ---- file system: full paths "c:\dir\file", kept by their lower-case form ----
+    std::map<std::string, Node> nodes;
+    std::string currentDirectory = "C:\\";
+    std::string windowsDirectory = "C:\\WINDOWS";
+    std::map<std::string, uint32_t> copyFailures;    // lower-case destination -> error
+    std::map<std::string, uint32_t> deleteFailures;  // lower-case path -> error
+    uint64_t nextOrder = 1;
+    int openFiles = 0;
+    int openFinds = 0;
+
+    // ---- registry: "hklm\software\..." lower-case paths ----
+    std::map<std::string, RegistryKey> keys;
+    std::set<std::string> keysFailingCreate;  // lower-case full paths
+    std::set<std::string> keysFailingDelete;
+    int openKeys = 0;
+
+    // ---- platform ----
+    bool versionFails = false;
+    uint32_t platformId = 1;
+    std::string modulePath = "C:\\Tools\\decorama.exe";
+    bool allocFails = false;
+    int commonControlsInits = 0;
+    uint32_t lastError = 0;
+
+    // ---- user interface ----
+    std::deque<int> answers;  // answers to message boxes in order; OK when empty
+    std::vector<MessageBoxCall> boxes;
+    std::vector<std::string> missingComponents;
+    bool progressFails = false;
+    bool progressCreated = false;
+    bool progressDestroyed = false;
+    bool captured = false;
+    bool waitCursor = false;
+    std::string banner;
+    int rangeLow = -1, rangeHigh = -1, step = -1, steps = 0;
+    std::vector<std::string> events;  // "step", "box:<text>", "missing:<name>"
+
+    // Files and folders.
+    void AddDirectory(const std::string& path);  // with every missing parent
+    void AddFile(const std::string& path, const std::string& data = "");
+    bool Exists(const std::string& path) const;
+    bool IsDirectory(const std::string& path) const;
+    std::string Read(const std::string& path) const;
+    // Every path below root (lower-case), files and folders, sorted.
+    std::vector<std::string> Tree(const std::string& root = "") const;
+    std::string FullPath(const std::string& path) const;  // resolved, original case kept
+
+    // Registry.
+    void SetValue(const std::string& key, const std::string& name, const std::string& value);
+    bool HasKey(const std::string& key) const;
+    std::string Value(const std::string& key, const std::string& name) const;  // without the zero
+    bool HasValue(const std::string& key, const std::string& name) const;
+    std::vector<std::string> KeyPaths() const;
+
+    // The text of every message box so far.
+    std::vector<std::string> BoxTexts() const;
+};
+
+// The one world that the system functions act on.
+World& world();
+// A fresh world: drive C with C:\WINDOWS, C:\WINDOWS\FONTS, the Themes folder
+// "C:\Program Files\Plus!\Themes" and its App Paths key, the Fonts folder value,
+// and the installer's shared state emptied.
+void Reset();
+std::string Lower(const std::string& text);
+
+}  // namespace sysdouble

@@ -1,0 +1,416 @@
+// Whole installation, rollback and uninstall jobs on the in-memory system.
+#include "support.h"
+#include <algorithm>
+
+using namespace support;
+using Texts = std::vector<std::string>;
+
+static const std::string INSTALLED = THEMES + "\\Blue.the";
+static const char* SUCCESS = "Theme installed successfully!";
+static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
+static const char* CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
+
+// A theme with Themes, Windows and (special) Fonts lines and nested folders.
+static const char* FULL_THEME =
+    "; Blue theme\r\n"
+    "[Control Panel\\Desktop]\r\n"
+    "Wallpaper=%ThemeDir%Art\\Deep\\Sky.bmp\r\n"
+    "\r\n"
+    "[Software\\Classes\\CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon]\r\n"
+    "full=%ThemeDir%Art\\Full.ico,0\r\n"
+    "[AppEvents\\Schemes\\Apps\\.Default\\Default\\.Current]\r\n"
+    "DefaultValue=%WinDir%Media\\Blue Ding.wav\r\n"
+    "Font=%FontDir%Ignored.ttf\r\n"
+    "[DecoramaSpecial]\r\n"
+    "Font=%FONTDIR%Blue.ttf\r\n"
+    "Saver=%WinDir%SYSTEM\\ZelvoSav.scr\r\n";
+
+static const std::vector<std::string> FULL_FILES = {"Sky.bmp", "Full.ico", "Blue Ding.wav", "Blue.ttf", "ZelvoSav.scr"};
+
+class ThemeJobTest : public InstallerTest {
+protected:
+    int Uninstall(const std::string& path = INSTALLED) { return RunProgram({"/u", path}); }
+};
+
+TEST_F(ThemeJobTest, InstallCopiesRecordsAndRegisters) {
+    MakeTheme(FULL_THEME, FULL_FILES);
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_EQ(w().boxes[1].style, SYS_MB_OK);
+
+    EXPECT_EQ(w().Read(THEMES + "\\Art\\Deep\\Sky.bmp"), "data of Sky.bmp");
+    EXPECT_EQ(w().Read(THEMES + "\\Art\\Full.ico"), "data of Full.ico");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\Media\\Blue Ding.wav"), "data of Blue Ding.wav");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\FONTS\\Blue.ttf"), "data of Blue.ttf");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\SYSTEM\\ZelvoSav.scr"), "data of ZelvoSav.scr");
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\FONTS\\Ignored.ttf"));
+    EXPECT_TRUE(w().Exists(INSTALLED));
+    // The theme's own folder is never written to.
+    EXPECT_EQ(w().Read(SOURCE + "\\Blue.the"), FULL_THEME);
+
+    EXPECT_EQ(Record(INSTALLED), (Texts{
+        "Dir1=" + THEMES + "\\Art",
+        "Dir2=" + THEMES + "\\Art\\Deep",
+        "File1=" + THEMES + "\\Art\\Deep\\Sky.bmp",
+        "File2=" + THEMES + "\\Art\\Full.ico",
+        "Dir3=C:\\WINDOWS\\Media",
+        "File3=C:\\WINDOWS\\Media\\Blue Ding.wav",
+        "File4=C:\\WINDOWS\\FONTS\\Blue.ttf",
+        "Dir4=C:\\WINDOWS\\SYSTEM",
+        "File5=C:\\WINDOWS\\SYSTEM\\ZelvoSav.scr",
+    }));
+
+    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "DisplayName"), "Blue Theme");
+    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "UninstallString"),
+              "C:\\Tools\\decorama.exe /u \"" + INSTALLED + "\"");
+
+    // Five entries: range 0 .. 7 (the theme file and one more), six steps.
+    EXPECT_EQ(w().banner, "Decorama v1.04");
+    EXPECT_EQ(w().rangeLow, 0);
+    EXPECT_EQ(w().rangeHigh, 7);
+    EXPECT_EQ(w().step, 1);
+    EXPECT_EQ(w().steps, 6);
+    EXPECT_TRUE(w().progressDestroyed);
+    EXPECT_TRUE(w().waitCursor);
+}
+
+TEST_F(ThemeJobTest, InstallThenUninstallLeavesTreeAndRegistryAsBefore) {
+    MakeTheme(FULL_THEME, FULL_FILES);
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
+    ASSERT_EQ(RunProgram({}), 1);
+    w().boxes.clear();
+    EXPECT_EQ(Uninstall(), 0);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_EQ(w().boxes[0].style, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING);
+    // Nested folders go deepest first, so none of them fails.
+    EXPECT_EQ(TreeSnapshot(), tree);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
+
+TEST_F(ThemeJobTest, UninstallQuestionCancelledChangesNothing) {
+    MakeTheme(FULL_THEME, FULL_FILES);
+    ASSERT_EQ(RunProgram({}), 1);
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
+    w().answers = {SYS_IDCANCEL};
+    EXPECT_EQ(Uninstall(), 0);
+    EXPECT_EQ(TreeSnapshot(), tree);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
+
+TEST_F(ThemeJobTest, MissingComponentsShowOneDialogAndLeaveGapsInTheNumbers) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Gone1.bmp\r\nB=%ThemeDir%Here.bmp\r\nC=%WinDir%Gone2.wav\r\n", {"Here.bmp"});
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().missingComponents, (Texts{"Gone1.bmp"}));
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\Here.bmp"}));
+    // The next job warns again.
+    sysdouble::Reset();
+    MakeTheme("[T]\r\nA=%ThemeDir%Gone1.bmp\r\n");
+    RunProgram({});
+    EXPECT_EQ(w().missingComponents, (Texts{"Gone1.bmp"}));
+}
+
+TEST_F(ThemeJobTest, FilesAlreadyInPlaceCountAsDoneAndAreNotRecorded) {
+    w().AddFile("C:\\WINDOWS\\EXPLORER.EXE", "system");
+    MakeTheme("[T]\r\nA=%WinDir%EXPLORER.EXE\r\nB=%ThemeDir%New.bmp\r\n", {"EXPLORER.EXE", "New.bmp"});
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\EXPLORER.EXE"), "system");
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\New.bmp"}));
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    // The uninstall leaves what it found in place.
+    EXPECT_EQ(Uninstall(), 0);
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\EXPLORER.EXE"), "system");
+    EXPECT_FALSE(w().Exists(THEMES + "\\New.bmp"));
+}
+
+TEST_F(ThemeJobTest, CopyErrorCancelledRollsBackEverything) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%WinDir%Two.wav\r\nC=%ThemeDir%Three.bmp\r\n",
+              {"One.bmp", "Two.wav", "Three.bmp"});
+    w().copyFailures[Lower("C:\\WINDOWS\\Two.wav")] = 112;
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
+    w().answers = {SYS_IDOK, SYS_IDCANCEL};
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 112 copying file 'Two.wav'\nContinue?", "Theme failed to install!"}));
+    EXPECT_EQ(w().boxes[1].style, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING);
+    EXPECT_EQ(w().boxes[2].style, SYS_MB_ICONWARNING);
+    EXPECT_EQ(TreeSnapshot(), tree);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
+
+TEST_F(ThemeJobTest, CopyErrorWithOkGoesOn) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+    w().copyFailures[Lower(THEMES + "\\One.bmp")] = 5;
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 5 copying file 'One.bmp'\nContinue?", SUCCESS}));
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\Two.bmp"}));
+}
+
+TEST_F(ThemeJobTest, ReinstallKeepsTheRecordAndReplacesTheEntry) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    auto record = Record(INSTALLED);
+    std::string installed = w().Read(INSTALLED);
+    w().SetValue(UNINSTALL_KEY + "Blue", "Extra", "from an earlier registration");
+    w().boxes.clear();
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_EQ(Record(INSTALLED), record);
+    EXPECT_EQ(w().Read(INSTALLED), installed);
+    EXPECT_FALSE(w().HasValue(UNINSTALL_KEY + "Blue", "Extra"));
+    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "DisplayName"), "Blue Theme");
+}
+
+TEST_F(ThemeJobTest, ReinstallCancelledKeepsTheEarlierInstalledCopy) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    w().AddFile(SOURCE + "\\Three.bmp", "3");
+    w().AddFile(SOURCE + "\\Blue.the", "[T]\r\nA=%ThemeDir%One.bmp\r\nC=%ThemeDir%Three.bmp\r\nB=%ThemeDir%Two.bmp\r\n");
+    w().copyFailures[Lower(THEMES + "\\Two.bmp")] = 5;
+    w().nodes.erase(Lower(THEMES + "\\Two.bmp"));
+    w().answers = {SYS_IDOK, SYS_IDCANCEL};
+    RunProgram({});
+    EXPECT_EQ(w().boxes.back().text, "Theme failed to install!");
+    // The rollback takes back what was recorded, but not the installed copy that the
+    // abandoned installation did not create: the earlier entry still works.
+    EXPECT_TRUE(w().Exists(INSTALLED));
+    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
+}
+
+struct LineEndCase {
+    const char* name;
+    std::string content;
+};
+
+TEST_F(ThemeJobTest, EveryLineEndingYieldsEveryEntry) {
+    const LineEndCase cases[] = {
+        {"CR LF", "[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n"},
+        {"bare LF", "[T]\nA=%ThemeDir%One.bmp\nB=%ThemeDir%Two.bmp\n"},
+        {"no final line end", "[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp"},
+        {"bare LF, no final line end", "[T]\nA=%ThemeDir%One.bmp\nB=%ThemeDir%Two.bmp"},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme(c.content, {"One.bmp", "Two.bmp"});
+        EXPECT_EQ(RunProgram({}), 1) << c.name;
+        EXPECT_TRUE(w().Exists(THEMES + "\\One.bmp")) << c.name;
+        EXPECT_TRUE(w().Exists(THEMES + "\\Two.bmp")) << c.name;
+        EXPECT_EQ(Record(INSTALLED).size(), 2u) << c.name;
+    }
+}
+
+TEST_F(ThemeJobTest, ThemeWithoutReferencesInstallsOnlyItself) {
+    MakeTheme("[Theme]\r\n; nothing here\r\nWallpaper=plain.bmp\r\n");
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(Record(INSTALLED), Texts{});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    // The theme file is counted too: range 0 .. 2, one step.
+    EXPECT_EQ(w().rangeHigh, 2);
+    EXPECT_EQ(w().steps, 1);
+}
+
+TEST_F(ThemeJobTest, ValueCutAtCommaAndSourceTakenFlat) {
+    MakeTheme("[T]\r\nIcon=%WinDir%X.ico,0\r\nW=%ThemeDir%Art\\Deep\\Sky.bmp\r\n", {"X.ico", "Sky.bmp"});
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_TRUE(w().Exists("C:\\WINDOWS\\X.ico"));
+    EXPECT_EQ(w().Read(THEMES + "\\Art\\Deep\\Sky.bmp"), "data of Sky.bmp");
+}
+
+TEST_F(ThemeJobTest, WithoutProgressDialogASinglePass) {
+    w().progressFails = true;
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n", {"One.bmp"});
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_TRUE(w().Exists(THEMES + "\\One.bmp"));
+    EXPECT_EQ(w().steps, 0);
+    EXPECT_EQ(w().rangeHigh, -1);
+    EXPECT_FALSE(w().captured);
+    EXPECT_FALSE(w().waitCursor);
+    EXPECT_EQ(w().banner, "");
+}
+
+TEST_F(ThemeJobTest, StepsComeBeforeEachEntryIsCopied) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Gone.bmp\r\n");
+    RunProgram({});
+    // The step for the missing file precedes its warning.
+    auto& e = w().events;
+    auto missing = std::find(e.begin(), e.end(), "missing:Gone.bmp");
+    ASSERT_NE(missing, e.end());
+    EXPECT_EQ(*(missing - 1), "step");
+}
+
+TEST_F(ThemeJobTest, NoWorkingBlockEndsSilently) {
+    w().allocFails = true;
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n", {"One.bmp"});
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM}));
+    EXPECT_FALSE(w().Exists(INSTALLED));
+}
+
+TEST_F(ThemeJobTest, UnopenableThemeFileIsReported) {
+    MakeTheme("[T]\r\n");
+    themeFileName[0] = 0;
+    strcpy(themeFileName, "Vanished.the");
+    RunThemeJob(nullptr, Install);
+    EXPECT_EQ(w().BoxTexts(), (Texts{"Unable to open theme file!"}));
+    EXPECT_EQ(w().boxes[0].style, SYS_MB_ICONWARNING);
+    EXPECT_FALSE(w().progressCreated);
+}
+
+// ---- Uninstall
+
+TEST_F(ThemeJobTest, UninstallPassesOverFilesAlreadyGone) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    w().nodes.erase(Lower(THEMES + "\\One.bmp"));
+    w().boxes.clear();
+    Uninstall();
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_FALSE(w().Exists(THEMES + "\\Two.bmp"));
+}
+
+TEST_F(ThemeJobTest, UninstallDeletionErrorAsksAndCancelStops) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    w().deleteFailures[Lower(THEMES + "\\One.bmp")] = 5;
+    w().boxes.clear();
+    w().answers = {SYS_IDOK, SYS_IDCANCEL};
+    Uninstall();
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Error deleting file 'One.bmp'\nContinue?",
+                                     "Theme was not completely uninstalled."}));
+    EXPECT_EQ(w().boxes[2].style, SYS_MB_ICONWARNING);
+    EXPECT_TRUE(w().Exists(THEMES + "\\Two.bmp"));  // the walk stopped
+    EXPECT_FALSE(w().Exists(INSTALLED));            // the copy still goes
+    EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
+}
+
+TEST_F(ThemeJobTest, UninstallOfAFolderStillHoldingFilesAsksAndLeavesIt) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Art\\Deep\\Sky.bmp\r\n", {"Sky.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    w().AddFile(THEMES + "\\Art\\Mine.txt", "the user's");
+    w().boxes.clear();
+    Uninstall();
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Error deleting dir 'Art'\nContinue?",
+                                     "Theme uninstalled successfully!"}));
+    EXPECT_FALSE(w().Exists(THEMES + "\\Art\\Deep"));
+    EXPECT_EQ(w().Read(THEMES + "\\Art\\Mine.txt"), "the user's");
+}
+
+TEST_F(ThemeJobTest, UninstallFromAPathWithoutFolderWorksInTheCurrentDirectory) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n", {"One.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    w().currentDirectory = THEMES;
+    w().boxes.clear();
+    Uninstall("Blue.the");
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_FALSE(w().Exists(THEMES + "\\One.bmp"));
+    EXPECT_FALSE(w().Exists(INSTALLED));
+}
+
+TEST_F(ThemeJobTest, UninstallOfAMissingFileSaysSo) {
+    Uninstall("C:\\Nowhere\\Blue.the");
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Unable to open theme file!"}));
+}
+
+// ---- Faults mended
+
+TEST_F(ThemeJobTest, UninstallWithoutARecordDeletesOnlyTheInstalledCopy) {
+    // An installation that found everything in place recorded nothing; a walk over
+    // the theme's lines would delete the system's own files.
+    w().AddFile("C:\\WINDOWS\\EXPLORER.EXE", "system");
+    w().AddFile("C:\\WINDOWS\\SYSTEM\\SHELL32.DLL", "system");
+    MakeTheme("[T]\r\nA=%WinDir%EXPLORER.EXE\r\nB=%WinDir%SYSTEM\\SHELL32.DLL\r\n[DecoramaSpecial]\r\nStartupScreen=Logo.sys\r\n",
+              {"EXPLORER.EXE", "SHELL32.DLL"});
+    w().AddFile("c:\\Logo.sys", "boot");
+    w().AddFile("c:\\Logo.old", "older");  // backup in the way: the screen counts as in place
+    ASSERT_EQ(RunProgram({}), 1);
+    ASSERT_EQ(Record(INSTALLED), Texts{});
+    w().boxes.clear();
+    Uninstall();
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\EXPLORER.EXE"), "system");
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\SYSTEM\\SHELL32.DLL"), "system");
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "boot");
+    EXPECT_FALSE(w().Exists(INSTALLED));
+}
+
+TEST_F(ThemeJobTest, ForgedRecordInTheThemeFileIsDropped) {
+    w().AddFile("C:\\WINDOWS\\WIN.INI", "precious");
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n[Decorama]\r\nFile9=C:\\WINDOWS\\WIN.INI\r\nDir9=C:\\WINDOWS\r\n",
+              {"One.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File1=" + THEMES + "\\One.bmp"}));
+    Uninstall();
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious");
+    EXPECT_TRUE(w().IsDirectory("C:\\WINDOWS"));
+}
+
+TEST_F(ThemeJobTest, UninstallRemovesOnlyRecordedPathsInsideTheJobsFolders) {
+    w().AddFile("C:\\AUTOEXEC.BAT", "boot");
+    w().AddFile("C:\\WINDOWS\\Blue.bmp", "theme's");
+    w().AddFile("D:\\Data\\x.doc", "user's");
+    w().AddDirectory("C:\\Data");
+    w().AddFile(INSTALLED,
+                "[T]\r\n[Decorama]\r\nFile1=C:\\AUTOEXEC.BAT\r\nFile2=C:\\WINDOWS\\..\\AUTOEXEC.BAT\r\n"
+                "File3=D:\\Data\\x.doc\r\nFile4=C:\\WINDOWS\\Blue.bmp\r\nDir1=C:\\Data\r\n");
+    w().SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Theme");
+    w().currentDirectory = "C:\\";
+    Uninstall();
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_EQ(w().Read("C:\\AUTOEXEC.BAT"), "boot");
+    EXPECT_EQ(w().Read("D:\\Data\\x.doc"), "user's");
+    EXPECT_TRUE(w().IsDirectory("C:\\Data"));
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\Blue.bmp"));
+}
+
+struct RefusedCase {
+    const char* line;
+    const char* message;
+};
+
+TEST_F(ThemeJobTest, PathsThatLeaveTheirFolderOrDoNotFitAreRefused) {
+    const std::string longPart = std::string(300, 'd') + "\\" + std::string(250, 'f') + ".bmp";
+    const RefusedCase cases[] = {
+        {"A=%ThemeDir%..\\..\\AUTOEXEC.BAT", "Error 5 copying file 'AUTOEXEC.BAT'\nContinue?"},
+        {"A=%WinDir%SYSTEM\\..\\..\\x.bmp", "Error 5 copying file 'x.bmp'\nContinue?"},
+        {"A=%ThemeDir%Art/../../../x.bmp", "Error 5 copying file 'Art/../../../x.bmp'\nContinue?"},
+        {"A=%ThemeDir%C:\\x.bmp", "Error 5 copying file 'x.bmp'\nContinue?"},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme(std::string("[T]\r\n") + c.line + "\r\n", {"AUTOEXEC.BAT", "x.bmp"});
+        auto outside = TreeSnapshot();
+        EXPECT_EQ(RunProgram({}), 1) << c.line;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, c.message, SUCCESS})) << c.line;
+        EXPECT_EQ(Record(INSTALLED), Texts{}) << c.line;
+        EXPECT_FALSE(w().Exists("C:\\AUTOEXEC.BAT")) << c.line;
+        EXPECT_FALSE(w().Exists("C:\\x.bmp")) << c.line;
+        EXPECT_FALSE(w().Exists("C:\\Program Files\\x.bmp")) << c.line;
+    }
+}
+
+TEST_F(ThemeJobTest, BackslashRightAfterTheTokenStaysAllowed) {
+    MakeTheme("[T]\r\nA=%ThemeDir%\\Art\\Sky.bmp\r\n", {"Sky.bmp"});
+    EXPECT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_TRUE(w().Exists(THEMES + "\\Art\\Sky.bmp"));
+}
+
+TEST_F(ThemeJobTest, DestinationTooLongIsRefusedNotCut) {
+    std::string folder(300, 'd');
+    std::string name = std::string(240, 'f') + ".bmp";
+    MakeTheme("[T]\r\nA=%ThemeDir%" + folder + "\\" + name + "\r\nB=%ThemeDir%ok.bmp\r\n", {"ok.bmp"});
+    w().AddFile(SOURCE + "\\" + name, "long");
+    EXPECT_EQ(RunProgram({}), 1);
+    ASSERT_EQ(w().boxes.size(), 3u);
+    const std::string& question = w().boxes[1].text;
+    EXPECT_EQ(question.rfind("Error 206 copying file '", 0), 0u) << question;
+    EXPECT_EQ(question.substr(question.size() - 11), "'\nContinue?");
+    EXPECT_LT(question.size(), (size_t)TEXT_CAPACITY);
+    EXPECT_EQ(w().boxes[2].text, SUCCESS);
+    // Nothing landed under a cut name, and no folder was made for it.
+    for (auto& path : w().Tree(THEMES)) EXPECT_EQ(path.find("ddd"), std::string::npos) << path;
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\ok.bmp"}));
+}
