@@ -26,6 +26,7 @@ struct FormWindow {
     HCURSOR pointer;
     HDC backDc;
     HBITMAP backBitmap;
+    HDC pictureDc;
     int backW, backH;
     POINT lastMouse;
     bool mouseKnown;
@@ -84,6 +85,7 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 // Draws text with every line break ("\r\n", "\n\r", "\r" or "\n") taken as one.
+// Lines are not wrapped: each line of the caption stays one line on the screen.
 void DrawCaption(HDC dc, const Text& caption, RECT r) {
     char* lines = new char[caption.Len() * 2 + 1];
     size_t n = 0;
@@ -100,7 +102,7 @@ void DrawCaption(HDC dc, const Text& caption, RECT r) {
         }
     }
     lines[n] = 0;
-    DrawTextA(dc, lines, (int)n, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextA(dc, lines, (int)n, &r, DT_LEFT | DT_NOPREFIX);
     delete[] lines;
 }
 
@@ -128,7 +130,8 @@ void PaintForm(FormWindow* w, HDC dc, const RECT& clip) {
     FillRect(b, &client, back);
     DeleteObject(back);
 
-    HDC pictureDc = CreateCompatibleDC(dc);
+    if (!w->pictureDc) w->pictureDc = CreateCompatibleDC(dc);
+    HDC pictureDc = w->pictureDc;
     if (f.PictureId) {
         Picture* p = ThePlatform().LoadPicture(f.PictureId);
         if (p && p->native) {
@@ -185,7 +188,6 @@ void PaintForm(FormWindow* w, HDC dc, const RECT& clip) {
             SelectObject(pictureDc, old);
         }
     }
-    DeleteDC(pictureDc);
     RestoreDC(b, -1);
     BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, b, clip.left, clip.top,
            SRCCOPY);
@@ -194,10 +196,18 @@ void PaintForm(FormWindow* w, HDC dc, const RECT& clip) {
 // Brings the windows in line with the controls after a handler ran: moved or
 // changed images and labels are repainted (old and new place only), child windows
 // moved, scroll positions set, timers started or stopped.
+void AddDirty(RECT* dirty, const RECT& r) {
+    if (IsRectEmpty(&r)) return;
+    if (IsRectEmpty(dirty)) *dirty = r;
+    else UnionRect(dirty, dirty, &r);
+}
+
 void Sync(FormWindow* w) {
     if (!w || !w->hwnd) return;
     Form& f = *w->form;
     float tx = f.TwipsPerPixelX(), ty = f.TwipsPerPixelY();
+    RECT dirty;
+    SetRectEmpty(&dirty);
     for (int i = 0; i < f.ControlCount(); ++i) {
         Control* c = f.ControlAt(i);
         Shown& s = w->shown[i];
@@ -206,8 +216,8 @@ void Sync(FormWindow* w) {
         case ControlKind::Image: {
             Image* im = static_cast<Image*>(c);
             if (!SameRect(r, s.rect) || im->GetPicture() != s.picture || c->Visible() != s.visible) {
-                if (s.visible) InvalidateRect(w->hwnd, &s.rect, FALSE);
-                if (c->Visible()) InvalidateRect(w->hwnd, &r, FALSE);
+                if (s.visible) AddDirty(&dirty, s.rect);
+                if (c->Visible()) AddDirty(&dirty, r);
             }
             s.picture = im->GetPicture();
             break;
@@ -215,8 +225,8 @@ void Sync(FormWindow* w) {
         case ControlKind::Label: {
             Label* l = static_cast<Label*>(c);
             if (!SameRect(r, s.rect) || !(l->Caption() == s.caption) || c->Visible() != s.visible) {
-                InvalidateRect(w->hwnd, &s.rect, FALSE);
-                InvalidateRect(w->hwnd, &r, FALSE);
+                AddDirty(&dirty, s.rect);
+                AddDirty(&dirty, r);
                 s.caption = l->Caption();
             }
             break;
@@ -248,6 +258,19 @@ void Sync(FormWindow* w) {
         }
         s.rect = r;
         s.visible = c->Visible();
+    }
+    // What the form draws itself is repainted at once, in one piece through the
+    // back buffer, so a moving sprite never flickers.
+    RECT client;
+    GetClientRect(w->hwnd, &client);
+    if (IntersectRect(&dirty, &dirty, &client)) {
+        if (w->visible) {
+            HDC dc = GetDC(w->hwnd);
+            PaintForm(w, dc, dirty);
+            ReleaseDC(w->hwnd, dc);
+        } else {
+            InvalidateRect(w->hwnd, &dirty, FALSE);
+        }
     }
 }
 
