@@ -467,6 +467,11 @@ def _template_reg():
         "\"Fonts\"=\"" + fonts + "\"\r\n\r\n")
 
 
+def _read(path):
+    with open(path) as f:
+        return f.read().strip()
+
+
 def template_prefix():
     """Path of the booted template prefix of this flavour (booted once, under a lock)."""
     fl = flavour()
@@ -477,7 +482,7 @@ def template_prefix():
     with open(lock_path, "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
-            if os.path.exists(marker) and open(marker).read().strip() == TEMPLATE_VERSION:
+            if os.path.exists(marker) and _read(marker) == TEMPLATE_VERSION:
                 return path
             log("booting the template prefix %s" % path)
             t0 = time.time()

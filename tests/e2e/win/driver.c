@@ -58,14 +58,24 @@ static void window_text(HWND h, char *buf, int cap)
     buf[cap - 1] = 0;
 }
 
+/* Range and position of a progress bar in another process. Only the message results
+ * are used: a pointer in lParam would not be valid in the program's address space. */
+static int query_progress(HWND bar, int *low, int *high, int *pos)
+{
+    DWORD_PTR l = 0, h = 0, p = 0;
+    if (!SendMessageTimeoutA(bar, PBM_GETRANGE, TRUE, 0, SMTO_ABORTIFHUNG, 300, &l)) return 0;
+    if (!SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 300, &h)) return 0;
+    if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 300, &p)) return 0;
+    *low = (int)l;
+    *high = (int)h;
+    *pos = (int)p;
+    return 1;
+}
+
 static void print_progress(HWND bar)
 {
-    PBRANGE r;
-    DWORD_PTR pos = 0, ok;
-    memset(&r, 0, sizeof r);
-    ok = SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, (LPARAM)&r, SMTO_ABORTIFHUNG, 300, NULL);
-    if (ok) ok = SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 300, &pos);
-    if (ok) printf("{\"low\":%d,\"high\":%d,\"pos\":%d}", r.iLow, r.iHigh, (int)pos);
+    int low, high, pos;
+    if (query_progress(bar, &low, &high, &pos)) printf("{\"low\":%d,\"high\":%d,\"pos\":%d}", low, high, pos);
     else printf("null");
 }
 
@@ -233,6 +243,18 @@ static void print_window(const char *event, HWND h)
 
 /* ---- run ---- */
 
+static void report_progress_change(HWND bar, int *last_low, int *last_high, int *last_pos)
+{
+    int low, high, pos;
+    if (query_progress(bar, &low, &high, &pos) && (low != *last_low || high != *last_high || pos != *last_pos)) {
+        *last_low = low;
+        *last_high = high;
+        *last_pos = pos;
+        printf("{\"event\":\"progress\",\"low\":%d,\"high\":%d,\"pos\":%d}\n", low, high, pos);
+        fflush(stdout);
+    }
+}
+
 struct top_list { DWORD pid; HWND found[64]; int n; };
 
 static BOOL CALLBACK collect_top(HWND h, LPARAM lp)
@@ -280,7 +302,7 @@ static int cmd_run(int argc, char **argv)
     HWND seen[MAX_SEEN];
     int nseen = 0;
     HWND progress_bar = NULL;
-    int last_pos = -1, last_high = -1;
+    int last_pos = -1, last_high = -1, last_low = -1;
     char *answer_buf;
     char *next_answer;
     DWORD start;
@@ -347,9 +369,12 @@ static int cmd_run(int argc, char **argv)
                 HWND bar = find_child_class(h, "msctls_progress32");
                 if (bar) {
                     progress_bar = bar;
+                    last_low = last_high = last_pos = -1;
                     continue;
                 }
             }
+            /* where the progress bar stood when this question came up */
+            if (progress_bar && report_progress) report_progress_change(progress_bar, &last_low, &last_high, &last_pos);
             if (next_answer == NULL) {
                 if (extra_kill) {
                     printf("{\"event\":\"unexpected\",\"hwnd\":\"%p\"}\n", (void *)h);
@@ -384,19 +409,7 @@ static int cmd_run(int argc, char **argv)
                 }
             }
         }
-        if (progress_bar && report_progress) {
-            PBRANGE r;
-            DWORD_PTR pos = 0;
-            memset(&r, 0, sizeof r);
-            if (SendMessageTimeoutA(progress_bar, PBM_GETRANGE, FALSE, (LPARAM)&r, SMTO_ABORTIFHUNG, 100, NULL) &&
-                SendMessageTimeoutA(progress_bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &pos) &&
-                ((int)pos != last_pos || r.iHigh != last_high)) {
-                last_pos = (int)pos;
-                last_high = r.iHigh;
-                printf("{\"event\":\"progress\",\"low\":%d,\"high\":%d,\"pos\":%d}\n", r.iLow, r.iHigh, last_pos);
-                fflush(stdout);
-            }
-        }
+        if (progress_bar && report_progress) report_progress_change(progress_bar, &last_low, &last_high, &last_pos);
     }
     GetExitCodeProcess(pi.hProcess, &code);
     printf("{\"event\":\"exit\",\"code\":%lu}\n", (unsigned long)code);

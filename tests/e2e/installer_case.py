@@ -1,0 +1,158 @@
+"""Shared set-up for the installer's end-to-end tests: a fresh prefix per case with
+decorama.exe in C:\\Decorama, themes written as small text files, and the installer's
+exact messages."""
+
+import os
+import unittest
+
+import harness
+
+THEMES = harness.THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
+WINDIR = "C:\\windows\\"
+FONTS = harness.FONTS_DIR_WIN + "\\"
+EXE = harness.INSTALLER_DIR_WIN + "\\decorama.exe"
+UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+APP_PATHS_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE"
+VERB_KEY = "HKCR\\ThemeFile\\Shell\\Install"
+CAPTION = "Decorama"
+
+OK, CANCEL = 1, 2
+
+# (text, buttons, icon) of the installer's message boxes
+def confirm_install(name):
+    return ("This will install the '%s' Theme.\nDo you wish to continue?" % name, ["OK", "Cancel"], None)
+
+
+def confirm_uninstall(name):
+    return ("This will uninstall the '%s' Theme.\nDo you want to continue?" % name, ["OK", "Cancel"], "warning")
+
+
+INSTALLED = ("Theme installed successfully!", ["OK"], None)
+UNINSTALLED = ("Theme uninstalled successfully!", ["OK"], None)
+NOT_COMPLETELY = ("Theme was not completely uninstalled.", ["OK"], "warning")
+FAILED = ("Theme failed to install!", ["OK"], "warning")
+NEEDS_95 = ("This program requires Windows 95.", ["OK"], "error")
+NO_PLUS = ("You do not seem to have Plus! Themes installed.", ["OK"], "warning")
+NO_THEME = ("No theme found!", ["OK"], "warning")
+REMOVE_VERB = ("Remove the Decorama shell extension?", ["OK", "Cancel"], None)
+
+
+def copy_error(code, name):
+    return ("Error %d copying file '%s'\nContinue?" % (code, name), ["OK", "Cancel"], "warning")
+
+
+def delete_error(kind, name):
+    return ("Error deleting %s '%s'\nContinue?" % (kind, name), ["OK", "Cancel"], "warning")
+
+
+def screen_question(screen):
+    return ("This Theme replaces your %s Screen.\nDo you want it to do this?" % screen, ["OK", "Cancel"], "warning")
+
+
+MISSING_TEXTS = [
+    "This theme refers to the following component:",
+    "This component was not found in the source directory.",
+    "It is likely that the Theme Author forgot to include this file.",
+    "The Theme will be installed, but one or more components will be missing.",
+    "This warning will not be displayed again for this Theme.",
+]
+
+# Folders whose contents Wine itself may touch while programs run.
+SNAPSHOT_EXCLUDE = ["windows/temp", "windows/logs", "users", "windows/system32", "windows/syswow64",
+                    "windows/winsxs", "programdata"]
+
+
+def theme_text(lines):
+    """A theme file with CR LF line ends (the last line ended too)."""
+    return "".join(l + "\r\n" for l in lines)
+
+
+class InstallerCase(unittest.TestCase):
+    """One fresh prefix per test; the installer copied to C:\\Decorama."""
+
+    maxDiff = None
+
+    @classmethod
+    def setUpClass(cls):
+        missing = harness.require_programs("decorama.exe", "e2e-driver.exe")
+        if missing:
+            raise AssertionError(missing)
+
+    def setUp(self):
+        self.prefix = harness.Prefix(self.id().split(".")[-1], display=harness.display())
+        self.addCleanup(self._close)
+        self.prefix.install_program("decorama.exe")
+
+    def _close(self):
+        failed = any(err for _, err in getattr(self._outcome, "errors", []) if err) if hasattr(self, "_outcome") else False
+        self.prefix.close(keep=failed and bool(os.environ.get("ZELVO_E2E_KEEP_FAILED")))
+
+    # -- themes
+
+    def write_theme(self, folder, file_name, lines, files=(), raw=None):
+        """Write a theme file (CR LF lines unless raw bytes are given) and its component files
+        (name -> content, or names whose content is derived from the name) into folder."""
+        self.prefix.write_file(folder + "\\" + file_name, raw if raw is not None else theme_text(lines))
+        if isinstance(files, dict):
+            items = files.items()
+        else:
+            items = ((n, "content of " + n + "\r\n") for n in files)
+        for name, content in items:
+            self.prefix.write_file(folder + "\\" + name, content)
+
+    def content(self, name):
+        return ("content of " + name + "\r\n").encode()
+
+    # -- running
+
+    def run_installer(self, args="", answers=(), win_cwd="C:\\Downloads", timeout=60, exe=EXE):
+        cmd = '"%s"' % exe + (" " + args if args else "")
+        r = self.prefix.drive(cmd, answers=answers, timeout=timeout, win_cwd=win_cwd)
+        self.assertFalse(r.timed_out, "installer did not finish:\n%r" % r)
+        return r
+
+    def assertMessages(self, run, expected):
+        """The dialogs of a run, in order, as (text, buttons, icon); every one captioned Decorama."""
+        got = []
+        for caption, text, buttons, icon in run.messages():
+            self.assertEqual(caption, CAPTION, "caption of %r" % text)
+            got.append((text, buttons, icon))
+        self.assertEqual(got, list(expected), "dialogs shown:\n%r" % run)
+
+    def assertExit(self, run, code):
+        self.assertFalse(run.unexpected, "a dialog appeared that the test did not expect:\n%r" % run)
+        self.assertEqual(run.exit_code, code, "exit code; run:\n%r" % run)
+
+    def record(self, win_path):
+        """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
+        data = self.prefix.read_file(win_path).decode("latin-1")
+        out = []
+        in_section = False
+        for line in data.replace("\r\n", "\n").split("\n"):
+            s = line.strip()
+            if s.startswith("["):
+                in_section = s.lower() == "[decorama]"
+                continue
+            if in_section and "=" in s:
+                k, _, v = s.partition("=")
+                out.append((k, v))
+        return out
+
+    def uninstall_entry(self, name, reg=None):
+        reg = reg or self.prefix.registry()
+        key = UNINSTALL_KEY + "\\" + name
+        if not reg.exists(key):
+            return None
+        k = reg.key(key)
+        return {v[0]: v[1][1] for v in k.values()}
+
+    def snapshot(self):
+        return self.prefix.snapshot("C:\\", exclude=SNAPSHOT_EXCLUDE)
+
+    def assertSameTree(self, before, after, allow=()):
+        added, removed, changed = harness.diff_snapshots(before, after)
+        allow = [a.lower() for a in allow]
+        added = [a for a in added if a.lower() not in allow]
+        removed = [a for a in removed if a.lower() not in allow]
+        changed = [a for a in changed if a.lower() not in allow]
+        self.assertEqual((added, removed, changed), ([], [], []), "drive C differs (added, removed, changed)")
