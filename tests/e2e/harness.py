@@ -690,6 +690,7 @@ class Prefix:
         the wineserver of this prefix has been ended)."""
         if win_cwd:
             cwd = self.unix(win_cwd)
+            os.makedirs(cwd, exist_ok=True)
         p = subprocess.Popen([self.flavour.wine] + list(args), env=self.env, cwd=cwd or self.path,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.PIPE,
                              start_new_session=True)
