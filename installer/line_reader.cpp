@@ -2,7 +2,11 @@
 #include "installer.h"
 
 char* ReadThemeLine(char* buffer, uint32_t capacity, SysFile file) {
-    if (capacity == 0) return 0;
+    // Without room for one byte and the terminator the file could never move on.
+    if (capacity < 2) {
+        if (capacity) buffer[0] = 0;
+        return 0;
+    }
     uint32_t stored = 0;
     bool ended = false;  // the read failed or the file is at its end
     while (stored + 1 < capacity) {

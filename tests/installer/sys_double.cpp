@@ -21,6 +21,8 @@ std::string Lower(const std::string& text) {
     return out;
 }
 
+static const uint32_t SYS_ERROR_SHARING_VIOLATION = 32;  // the file is open
+
 static uint32_t Fail(uint32_t error) {
     world().lastError = error;
     return error;
@@ -249,7 +251,7 @@ uint32_t SysGetLastError() { return world().lastError; }
 // ---------------------------------------------------------------- files
 
 struct FileHandle {
-    std::string key;
+    Node* node;  // stays valid: an open file cannot be deleted or moved
     size_t position = 0;
 };
 
@@ -294,13 +296,13 @@ SysFile SysOpenExisting(const char* path, uint32_t, bool) {
     if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), nullptr;
     if (node->directory) return Fail(SYS_ERROR_ACCESS_DENIED), nullptr;
     ++world().openFiles;
-    return new FileHandle{Lower(full), 0};
+    ++node->openCount;
+    return new FileHandle{node, 0};
 }
 
 bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got) {
     FileHandle* handle = (FileHandle*)file;
-    Node* node = Find(handle->key);
-    if (!node) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    Node* node = handle->node;
     size_t n = handle->position >= node->data.size() ? 0 : std::min<size_t>(count, node->data.size() - handle->position);
     memcpy(buffer, node->data.data() + handle->position, n);
     handle->position += n;
@@ -314,6 +316,7 @@ bool SysRewindFile(SysFile file) {
 }
 
 bool SysCloseFile(SysFile file) {
+    --((FileHandle*)file)->node->openCount;
     delete (FileHandle*)file;
     --world().openFiles;
     return true;
@@ -332,6 +335,7 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
     Node* dst = Find(to);
     if (dst && failIfExists) return Fail(SYS_ERROR_FILE_EXISTS), false;
     if (dst && (dst->directory || dst->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (dst && dst->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     std::string data = src->data;
     w.AddFile(to, data);
     return true;
@@ -342,6 +346,7 @@ bool SysMoveFile(const char* source, const char* destination) {
     std::string from = w.FullPath(source), to = w.FullPath(destination);
     Node* src = Find(from);
     if (!src) return Fail(MissingError(from)), false;
+    if (src->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     if (Find(to)) return Fail(SYS_ERROR_ALREADY_EXISTS), false;
     if (!ParentIsDirectory(to)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     // Move the node and, for a folder, everything below it.
@@ -371,6 +376,7 @@ bool SysDeleteFile(const char* path) {
     Node* node = Find(full);
     if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), false;
     if (node->directory || node->readOnly) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (node->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     w.nodes.erase(Lower(full));
     return true;
 }

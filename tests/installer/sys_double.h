@@ -18,6 +18,7 @@ struct Node {
     std::string data;     // file content
     bool readOnly = false;
     uint64_t order = 0;   // creation order: the order a directory search returns
+    int openCount = 0;    // open handles: an open file cannot be deleted or moved
 };
 
 struct RegistryKey {

@@ -1,0 +1,61 @@
+// Arbitrary bytes as a theme file: the line reader at any capacity, the entry
+// classification, and a whole installation and uninstallation on the in-memory system.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "installer.h"
+#include "sys_double.h"
+
+static void ReadAllLines(uint32_t capacity) {
+    SysFile file = SysOpenExisting("C:\\Theme\\Fuzz.the", SYS_SHARE_READ, true);
+    if (!file) __builtin_trap();
+    std::string buffer(capacity + 8, '#');
+    bool special = false;
+    int lines = 0;
+    while (ReadThemeLine(&buffer[0], capacity, file)) {
+        size_t n = strnlen(buffer.data(), capacity + 8);
+        if (n >= capacity) __builtin_trap();                       // terminated inside the buffer
+        for (size_t i = capacity; i < capacity + 8; ++i)
+            if (buffer[i] != '#') __builtin_trap();                 // nothing written past it
+        if (strncmp(buffer.data(), SPECIAL_MARKER, strlen(SPECIAL_MARKER)) == 0) special = true;
+        const char* position = nullptr;
+        int kind = ClassifyThemeLine(buffer.data(), special, &position);
+        if (kind < NoEntry || kind > ShutdownSafeScreenEntry) __builtin_trap();
+        if (kind != NoEntry && (position < buffer.data() || position > buffer.data() + n)) __builtin_trap();
+        if (++lines > 1 << 20) __builtin_trap();                    // the reader always moves on
+    }
+    SysCloseFile(file);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    sysdouble::Reset();
+    auto& w = sysdouble::world();
+    std::string content((const char*)data, size);
+    w.AddFile("C:\\Theme\\Fuzz.the", content);
+    // A few component files so that copies succeed as well as fail.
+    for (const char* name : {"a.bmp", "b.wav", "Logo.sys", "c"}) w.AddFile(std::string("C:\\Theme\\") + name, "x");
+    w.currentDirectory = "C:\\Theme";
+
+    uint32_t capacity = size ? 1 + data[0] % 600 : 520;
+    ReadAllLines(capacity);
+    ReadAllLines(TEXT_CAPACITY);
+
+    strcpy(windowsDir, "C:\\WINDOWS");
+    strcpy(themesDir, "C:\\Program Files\\Plus!\\Themes");
+    strcpy(fontsDir, "C:\\WINDOWS\\FONTS");
+    strcpy(themeFileName, "Fuzz.the");
+    strcpy(themeName, "Fuzz");
+    strcpy(installerPath, "C:\\decorama.exe");
+    RunThemeJob(nullptr, Install);
+
+    // Uninstall what was recorded.
+    std::string installed = "C:\\Program Files\\Plus!\\Themes\\Fuzz.the";
+    if (w.Exists(installed)) {
+        w.currentDirectory = "C:\\Program Files\\Plus!\\Themes";
+        RunThemeJob(nullptr, Uninstall);
+    }
+    if (w.openFiles || w.openFinds || w.openKeys) __builtin_trap();
+    return 0;
+}
