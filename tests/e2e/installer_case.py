@@ -83,6 +83,12 @@ class InstallerCase(unittest.TestCase):
         self.addCleanup(self._close)
         self.prefix.install_program("decorama.exe")
 
+    def fresh_prefix(self):
+        """Start over in a new prefix (for table rows that each need a clean system)."""
+        self.prefix.close()
+        self.prefix = harness.Prefix(self.id().split(".")[-1], display=harness.display())
+        self.prefix.install_program("decorama.exe")
+
     def _close(self):
         failed = any(err for _, err in getattr(self._outcome, "errors", []) if err) if hasattr(self, "_outcome") else False
         self.prefix.close(keep=failed and bool(os.environ.get("ZELVO_E2E_KEEP_FAILED")))

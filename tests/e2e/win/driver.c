@@ -354,6 +354,13 @@ static int cmd_run(int argc, char **argv)
         tl.pid = pi.dwProcessId;
         EnumWindows(collect_top, (LPARAM)&tl);
         if (progress_bar && !IsWindow(progress_bar)) progress_bar = NULL;
+        /* a progress dialog first, so that the questions shown over it find it known */
+        for (k = 1; k < tl.n; ++k)
+            if (find_child_class(tl.found[k], "msctls_progress32")) {
+                HWND t = tl.found[0];
+                tl.found[0] = tl.found[k];
+                tl.found[k] = t;
+            }
         for (k = 0; k < tl.n; ++k) {
             HWND h = tl.found[k];
             int j, known = 0;

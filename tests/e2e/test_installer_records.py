@@ -1,0 +1,103 @@
+"""decorama.exe end to end: what an uninstall or rollback may delete. Only what the
+installation itself created goes; files that were already in place, and paths a theme
+file or a tampered record names, stay."""
+
+import os
+import unittest
+
+from installer_case import (CANCEL, FAILED, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, InstallerCase,
+                            confirm_install, confirm_uninstall, copy_error)
+
+SRC = "C:\\Downloads\\Sys"
+
+
+class RecordTest(InstallerCase):
+
+    def system_files(self):
+        return {p: self.prefix.read_file(p) for p in [WINDIR + "notepad.exe", WINDIR + "win.ini"]}
+
+    def test_walk_without_a_record_spares_files_that_were_in_place(self):
+        # a theme that names system files: all in place, so the installation records nothing
+        self.write_theme(SRC, "Sys.the", ["[Shell]", "Editor=%WinDir%notepad.exe", "Ini=%WinDir%win.ini"],
+                         {"notepad.exe": "not the real notepad", "win.ini": "[not the real one]\r\n"})
+        before = self.system_files()
+        run = self.run_installer(answers=(OK, OK), win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Sys"), INSTALLED])
+        self.assertEqual(self.record(THEMES + "Sys.the"), [])
+        self.assertEqual(self.system_files(), before)
+
+        run = self.run_installer(args='/u "' + THEMES + 'Sys.the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Sys"), UNINSTALLED])
+        self.assertEqual(self.system_files(), before)
+        self.assertFalse(self.prefix.exists(THEMES + "Sys.the"))
+        self.assertIsNone(self.uninstall_entry("Sys"))
+
+    def test_rollback_without_a_record_spares_files_that_were_in_place(self):
+        self.write_theme(SRC, "Sys.the", ["Editor=%WinDir%notepad.exe", "Icon=%ThemeDir%Clash.bmp"],
+                         {"notepad.exe": "not the real notepad", "Clash.bmp": "x"})
+        self.prefix.write_file(THEMES + "Clash.bmp\\inside.txt", "user data")  # a folder in the way
+        before = self.system_files()
+        tree = self.snapshot()
+        run = self.run_installer(answers=(OK, CANCEL, OK), win_cwd=SRC)
+        self.assertExit(run, 1)
+        msgs = run.messages()
+        self.assertEqual(len(msgs), 3, run)
+        self.assertRegex(msgs[1][1], r"^Error \d+ copying file 'Clash\.bmp'\nContinue\?$")
+        self.assertEqual(msgs[2][1:], FAILED)
+        self.assertEqual(self.system_files(), before)
+        self.assertSameTree(tree, self.snapshot())
+
+    def test_a_decorama_section_forged_in_the_theme_file_is_dropped(self):
+        self.prefix.write_file("C:\\Keep\\keep.txt", "precious")
+        self.write_theme(SRC, "Forged.the", [
+            "[Control Panel\\Desktop]",
+            "Wallpaper=%ThemeDir%Sky.bmp",
+            "[Decorama]",
+            "File1=C:\\windows\\notepad.exe",
+            "File2=C:\\Keep\\keep.txt",
+            "Dir1=C:\\Keep",
+        ], ["Sky.bmp"])
+        before = self.system_files()
+        run = self.run_installer(answers=(OK, OK), win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Forged"), INSTALLED])
+        self.assertEqual(self.record(THEMES + "Forged.the"), [("File1", THEMES + "Sky.bmp")])
+
+        run = self.run_installer(args='/u "' + THEMES + 'Forged.the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Forged"), UNINSTALLED])
+        self.assertEqual(self.system_files(), before)
+        self.assertEqual(self.prefix.read_file("C:\\Keep\\keep.txt"), b"precious")
+        self.assertFalse(self.prefix.exists(THEMES + "Sky.bmp"))
+
+    def test_a_tampered_record_cannot_delete_outside_the_theme_folders(self):
+        self.prefix.write_file("C:\\Keep\\keep.txt", "precious")
+        self.write_theme(SRC, "Blue.the", ["Wallpaper=%ThemeDir%Sky.bmp"], ["Sky.bmp"])
+        self.assertExit(self.run_installer(answers=(OK, OK), win_cwd=SRC), 1)
+        # someone appends to the record of the installed copy
+        path = self.prefix.unix(THEMES + "Blue.the")
+        with open(path, "ab") as f:
+            f.write(b"File7=C:\\Keep\\keep.txt\r\nFile8=C:\\Program Files\\Plus!\\Themes\\..\\..\\..\\Keep\\keep.txt\r\n"
+                    b"Dir5=C:\\Keep\r\n")
+        run = self.run_installer(args='/u "' + THEMES + 'Blue.the"', answers=(OK, OK, OK, OK, OK))
+        self.assertExit(run, 0)
+        self.assertEqual(self.prefix.read_file("C:\\Keep\\keep.txt"), b"precious")
+        self.assertFalse(self.prefix.exists(THEMES + "Sky.bmp"))
+        self.assertFalse(self.prefix.exists(THEMES + "Blue.the"))
+
+    def test_a_destination_too_long_for_its_buffer_is_refused(self):
+        # the line fits the 520-character line buffer, the destination does not
+        rel = ("d" * 98 + "\\") * 4 + "e" * 91 + "\\Long.bmp"
+        line = "Long=%ThemeDir%" + rel
+        self.assertLess(len(line), 519)
+        self.assertGreater(len(THEMES + rel), 519)
+        self.write_theme(SRC, "Long.the", ["Wallpaper=%ThemeDir%Sky.bmp", line], ["Sky.bmp", "Long.bmp"])
+        tree = self.snapshot()
+        run = self.run_installer(answers=(OK, CANCEL, OK), win_cwd=SRC)
+        self.assertExit(run, 1)
+        self.assertMessages(run, [confirm_install("Long"), copy_error(206, "Long.bmp"), FAILED])
+        self.assertSameTree(tree, self.snapshot())
+        found = [f for _, _, files in os.walk(self.prefix.unix(THEMES)) for f in files if f == "Long.bmp"]
+        self.assertEqual(found, [])
+
+
+if __name__ == "__main__":
+    unittest.main()
