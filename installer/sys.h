@@ -76,6 +76,8 @@ bool SysRewindFile(SysFile file);
 bool SysCloseFile(SysFile file);
 // CopyFileA.
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists);
+// SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL): clears read-only and the like.
+bool SysSetNormalAttributes(const char* path);
 // MoveFileA.
 bool SysMoveFile(const char* source, const char* destination);
 // DeleteFileA.

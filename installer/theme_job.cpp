@@ -140,6 +140,9 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     }
 
     if (!refusedError && SysCopyFile(job.source, job.destination, true)) {
+        // A copy keeps the source's read-only mark (themes often come from CD-ROM):
+        // the record could not be written into it and the uninstall could not delete it.
+        SysSetNormalAttributes(job.destination);
         if (job.position == 1) {
             // A fresh copy must not carry a record of its own: a section that the
             // theme's author put there would make an uninstall delete what it lists.

@@ -54,6 +54,7 @@ bool SysCloseFile(SysFile file) { return CloseHandle((HANDLE)file) != 0; }
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {
     return CopyFileA(source, destination, failIfExists) != 0;
 }
+bool SysSetNormalAttributes(const char* path) { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != 0; }
 bool SysMoveFile(const char* source, const char* destination) { return MoveFileA(source, destination) != 0; }
 bool SysDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
 bool SysCreateDirectory(const char* path) { return CreateDirectoryA(path, 0) != 0; }

@@ -56,6 +56,18 @@ TEST_F(ReadThemeLineTest, LongLinesContinueInTheNextCall) {
     EXPECT_EQ(ReadAll("abcdefgh\r\n", 4), (Lines{"abc", "def", "gh", "\n"}));
 }
 
+TEST_F(ReadThemeLineTest, BufferWithoutRoomForAByteEndsTheFile) {
+    w().AddFile("C:\\t.the", "abc\r\n");
+    SysFile file = SysOpenExisting("C:\\t.the", SYS_SHARE_READ, true);
+    char buffer[2] = {'#', '#'};
+    EXPECT_EQ(ReadThemeLine(buffer, 1, file), nullptr);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(buffer[1], '#');
+    EXPECT_EQ(ReadThemeLine(buffer, 2, file), buffer);  // two bytes: one character at a time
+    EXPECT_STREQ(buffer, "a");
+    SysCloseFile(file);
+}
+
 TEST_F(ReadThemeLineTest, EndOfFileGivesNoneAndAnEmptyBuffer) {
     w().AddFile("C:\\t.the", "a\r\n");
     SysFile file = SysOpenExisting("C:\\t.the", SYS_SHARE_READ, true);

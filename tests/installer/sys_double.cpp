@@ -337,7 +337,16 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
     if (dst && (dst->directory || dst->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
     if (dst && dst->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     std::string data = src->data;
+    bool readOnly = src->readOnly;
     w.AddFile(to, data);
+    Find(to)->readOnly = readOnly;  // attributes travel with the copy
+    return true;
+}
+
+bool SysSetNormalAttributes(const char* path) {
+    Node* node = Find(world().FullPath(path));
+    if (!*path || !node) return Fail(*path ? MissingError(world().FullPath(path)) : SYS_ERROR_PATH_NOT_FOUND), false;
+    node->readOnly = false;
     return true;
 }
 

@@ -179,6 +179,20 @@ TEST_F(ThemeJobTest, ReinstallCancelledKeepsTheEarlierInstalledCopy) {
     EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
 }
 
+TEST_F(ThemeJobTest, ReadOnlySourcesGiveWritableCopiesThatUninstallRemoves) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n", {"One.bmp"});
+    w().nodes[Lower(SOURCE + "\\Blue.the")].readOnly = true;
+    w().nodes[Lower(SOURCE + "\\One.bmp")].readOnly = true;
+    auto tree = TreeSnapshot();
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File1=" + THEMES + "\\One.bmp"}));
+    EXPECT_TRUE(w().nodes[Lower(SOURCE + "\\One.bmp")].readOnly);  // the theme's folder is left as it was
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_EQ(TreeSnapshot(), tree);
+}
+
 struct LineEndCase {
     const char* name;
     std::string content;
