@@ -19,7 +19,8 @@ enum : uint32_t {
 // Set by an installation just before its rollback: true when the installation
 // found the installed copy of the theme file already in place (a reinstall, or a
 // theme started from the Themes directory itself). The rollback then leaves that
-// file, which the abandoned installation did not create.
+// file, which the abandoned installation did not create; a copy that it made, or
+// that its record writes created, goes.
 static bool rollbackKeepsThemeFile = false;
 
 struct Job {
@@ -40,7 +41,7 @@ struct Job {
     bool special;
     bool warnOnce;
     bool aborted;
-    bool themeFileCopied;  // the theme file was freshly copied as the record file
+    bool themeFileInPlace;  // the installed copy of the theme file was there before
     SysWindow progress;
 };
 
@@ -146,7 +147,6 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         if (job.position == 1) {
             // A fresh copy must not carry a record of its own: a section that the
             // theme's author put there would make an uninstall delete what it lists.
-            job.themeFileCopied = true;
             SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
         } else {
             WriteRecordKey(job, "File", job.position - 1, job.destination);
@@ -161,6 +161,7 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         if (existing) {
             // Already in place: done, and not recorded, so an uninstall leaves it.
             SysCloseFile(existing);
+            if (job.position == 1) job.themeFileInPlace = true;
             return;
         }
     }
@@ -312,7 +313,9 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
 
     SysFile file = SysOpenExisting(themeFileName, SYS_SHARE_READ, true);
     if (!file) {
-        SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+        // A rollback without an installed copy has nothing to undo and says nothing.
+        if (mode != Rollback)
+            SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         SysFreeBlock(block);
         return;
     }
@@ -343,7 +346,7 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
         if (mode == Rollback) return;
     } else if (job.aborted) {
         SysSetCurrentDirectory(themesDir);
-        rollbackKeepsThemeFile = !job.themeFileCopied;
+        rollbackKeepsThemeFile = job.themeFileInPlace;
         RunThemeJob(owner, Rollback);
         SysMessageBox(owner, "Theme failed to install!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         return;

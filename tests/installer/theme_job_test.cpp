@@ -140,6 +140,29 @@ TEST_F(ThemeJobTest, CopyErrorCancelledRollsBackEverything) {
     EXPECT_EQ(RegistrySnapshot(), registry);
 }
 
+TEST_F(ThemeJobTest, CopyErrorOnTheThemeFileItselfRollsBackSilently) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
+    w().copyFailures[Lower(INSTALLED)] = 112;
+    auto tree = TreeSnapshot();
+    w().answers = {SYS_IDOK, SYS_IDCANCEL};
+    RunProgram({});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 112 copying file 'Blue.the'\nContinue?", "Theme failed to install!"}));
+    EXPECT_EQ(TreeSnapshot(), tree);
+}
+
+TEST_F(ThemeJobTest, RecordWrittenWithoutTheThemeFileIsStillRolledBack) {
+    // Going on after the theme file failed: the record writes make a file of their
+    // own, and a later Cancel takes it back with everything it lists.
+    MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+    w().copyFailures[Lower(INSTALLED)] = 112;
+    w().copyFailures[Lower(THEMES + "\\Two.bmp")] = 5;
+    auto tree = TreeSnapshot();
+    w().answers = {SYS_IDOK, SYS_IDOK, SYS_IDCANCEL};
+    RunProgram({});
+    EXPECT_EQ(w().BoxTexts().back(), "Theme failed to install!");
+    EXPECT_EQ(TreeSnapshot(), tree);
+}
+
 TEST_F(ThemeJobTest, CopyErrorWithOkGoesOn) {
     MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
     w().copyFailures[Lower(THEMES + "\\One.bmp")] = 5;
