@@ -93,10 +93,10 @@ static bool MayRemoveRecordedPath(const char* path) {
            PathIsInside(path, fontsDir) || IsScreenPath(path);
 }
 
-static void RemoveEntry(Job& job, bool recorded) {
-    bool isDirectory = recorded && job.entryKind == 'D';
-    const char* name = recorded ? FindBaseName(job.destination) : job.source;
-    if (recorded && !MayRemoveRecordedPath(job.destination)) return;
+// Removes a recorded file or directory (uninstall and rollback).
+static void RemoveEntry(Job& job) {
+    bool isDirectory = job.entryKind == 'D';
+    if (!MayRemoveRecordedPath(job.destination)) return;
     bool removed;
     uint32_t error = 0;
     if (isDirectory) {
@@ -108,10 +108,8 @@ static void RemoveEntry(Job& job, bool recorded) {
         if (IsScreenFileName(FindBaseName(job.destination))) RestoreScreenBackup(job.destination);
     }
     if (removed || job.mode == Rollback || error == SYS_ERROR_FILE_NOT_FOUND) return;
-    char name520[TEXT_CAPACITY];
-    TextCopy(name520, name, sizeof name520);
     ComposeNameMessage(job.line, isDirectory ? "Error deleting dir '" : "Error deleting file '",
-                       name520, "'\nContinue?");
+                       FindBaseName(job.destination), "'\nContinue?");
     AskToContinue(job, job.line);
 }
 
@@ -129,43 +127,9 @@ static void CreateDestinationFolders(Job& job, uint32_t directoryLength) {
     }
 }
 
-static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t refusedError) {
-    if (job.position > 1 && !refusedError) CreateDestinationFolders(job, directoryLength);
-    if (job.position == 1) TextCopy(job.record, job.destination, TEXT_CAPACITY);
-
-    char backup[TEXT_CAPACITY];
-    bool movedAside = false;
-    if (IsScreenKind(kind)) {
-        MakeInstallBackupName(job.destination, backup);
-        movedAside = SysMoveFile(job.destination, backup);
-    }
-
-    if (!refusedError && SysCopyFile(job.source, job.destination, true)) {
-        // A copy keeps the source's read-only mark (themes often come from CD-ROM):
-        // the record could not be written into it and the uninstall could not delete it.
-        SysSetNormalAttributes(job.destination);
-        if (job.position == 1) {
-            // A fresh copy must not carry a record of its own: a section that the
-            // theme's author put there would make an uninstall delete what it lists.
-            SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
-        } else {
-            WriteRecordKey(job, "File", job.position - 1, job.destination);
-        }
-        return;
-    }
-
-    uint32_t error = refusedError;
-    if (!error) {
-        error = SysGetLastError();
-        SysFile existing = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
-        if (existing) {
-            // Already in place: done, and not recorded, so an uninstall leaves it.
-            SysCloseFile(existing);
-            if (job.position == 1) job.themeFileInPlace = true;
-            return;
-        }
-    }
-    if (movedAside) SysMoveFile(backup, job.destination);
+// Reports a copy that failed with error: the missing-component dialog (once per
+// job) for a missing source, otherwise the question whether to go on.
+static void ReportCopyError(Job& job, uint32_t error) {
     if (error == SYS_ERROR_FILE_NOT_FOUND) {
         if (job.warnOnce) {
             job.warnOnce = false;
@@ -181,6 +145,49 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     AskToContinue(job, job.line);
 }
 
+// Copies one entry into place and records it. refusedError, when not 0, is the
+// error of an entry whose paths were refused: nothing is touched for it.
+static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t refusedError) {
+    if (refusedError) {
+        ReportCopyError(job, refusedError);
+        return;
+    }
+    if (job.position > 1) CreateDestinationFolders(job, directoryLength);
+    if (job.position == 1) TextCopy(job.record, job.destination, TEXT_CAPACITY);
+
+    char backup[TEXT_CAPACITY];
+    bool movedAside = false;
+    if (IsScreenKind(kind)) {
+        MakeInstallBackupName(job.destination, backup);
+        movedAside = SysMoveFile(job.destination, backup);
+    }
+
+    if (SysCopyFile(job.source, job.destination, true)) {
+        // A copy keeps the source's read-only mark (themes often come from CD-ROM):
+        // the record could not be written into it and the uninstall could not delete it.
+        SysSetNormalAttributes(job.destination);
+        if (job.position == 1) {
+            // A fresh copy must not carry a record of its own: a section that the
+            // theme's author put there would make an uninstall delete what it lists.
+            SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
+        } else {
+            WriteRecordKey(job, "File", job.position - 1, job.destination);
+        }
+        return;
+    }
+
+    uint32_t error = SysGetLastError();
+    SysFile existing = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+    if (existing) {
+        // Already in place: done, and not recorded, so an uninstall leaves it.
+        SysCloseFile(existing);
+        if (job.position == 1) job.themeFileInPlace = true;
+        return;
+    }
+    if (movedAside) SysMoveFile(backup, job.destination);
+    ReportCopyError(job, error);
+}
+
 // Handles the current line of the walk.
 static void HandleEntry(Job& job) {
     char* line = job.line;
@@ -189,8 +196,8 @@ static void HandleEntry(Job& job) {
     int kind = NoEntry;
     uint32_t directoryLength = 0;
     uint32_t refusedError = 0;
-    bool recorded = job.cursor != 0;
-    if (recorded) {
+    if (job.cursor) {
+        // A recorded entry: the line is the path to remove.
         TextCopy(job.destination, line, TEXT_CAPACITY);
     } else {
         if (TextStartsWith(line, SPECIAL_MARKER)) {
@@ -238,13 +245,15 @@ static void HandleEntry(Job& job) {
         // Sources lie flat beside the theme file.
         const char* base = FindBaseName(job.source);
         if (base != job.source) TextCopy(job.source, base, TEXT_CAPACITY);
+        // A screen's name may still climb out of the theme's folder with "/".
+        if (IsScreenKind(kind) && PathLeavesFolder(job.source)) refusedError = SYS_ERROR_ACCESS_DENIED;
     }
 
     ++job.position;
     if (job.mode == Install)
         InstallEntry(job, kind, directoryLength, refusedError);
     else
-        RemoveEntry(job, recorded);
+        RemoveEntry(job);
 }
 
 static void RunPasses(Job& job, SysFile file) {

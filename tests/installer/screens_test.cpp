@@ -93,6 +93,18 @@ TEST_F(ScreensTest, MissingScreenSourcePutsTheBackupBack) {
     EXPECT_FALSE(w().Exists("C:\\WINDOWS\\LogoS.old"));
 }
 
+TEST_F(ScreensTest, ScreenNameClimbingOutOfTheFolderIsRefused) {
+    sysdouble::Reset();
+    w().AddFile("c:\\Logo.sys", "old boot");
+    w().AddFile("C:\\WINDOWS\\WIN.INI", "settings");
+    MakeTheme("[DecoramaSpecial]\r\nStartupScreen=../../WINDOWS/WIN.INI\r\n");
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, ASK_STARTUP, "Error 5 copying file '../../WINDOWS/WIN.INI'\nContinue?",
+                                     "Theme installed successfully!"}));
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "old boot");
+    EXPECT_FALSE(w().Exists("c:\\Logo.old"));
+}
+
 TEST_F(ScreensTest, ScreenLineWithAFolderTokenIsAnOrdinaryFile) {
     sysdouble::Reset();
     MakeTheme("[DecoramaSpecial]\r\nStartupScreen=%ThemeDir%Boot.sys\r\n", {"Boot.sys"});
