@@ -15,7 +15,9 @@ flat beside the theme file (as the installer expects its sources):
   Zelvo Start.wav           sounds for start-up, exit and the asterisk
   Zelvo Exit.wav              event, 16-bit mono PCM at 22050 Hz
   Zelvo Ding.wav
-  Zelvo Logo.sys            start-up screen, a 320x400 8-bit BMP
+  Zelvo Logo.sys            start-up screen and the two shut-down screens
+  Zelvo Wait.sys              ("please wait" and "safe to turn off"),
+  Zelvo Safe.sys              320x400 8-bit BMPs
   DejaVuSansMono.ttf        a free font, copied from Debian's fonts-dejavu-core,
   DejaVu Font License.txt     with its licence
   ZelvoSav.scr              the screen saver, copied from --saver, or from
@@ -91,6 +93,20 @@ GLYPHS = {
     "p": [".....", ".....", "####.", "#...#", "####.", "#....", "#...."],
     "h": ["#....", "#....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
     "m": [".....", ".....", "##.#.", "#.#.#", "#.#.#", "#...#", "#...#"],
+    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#...."],
+    "I": [".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
+    "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
+    "c": [".....", ".....", ".###.", "#....", "#....", "#...#", ".###."],
+    "d": ["....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"],
+    "f": ["..##.", ".#...", "####.", ".#...", ".#...", ".#...", ".#..."],
+    "i": ["..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."],
+    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
+    "u": [".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"],
+    "w": [".....", ".....", "#...#", "#...#", "#.#.#", "#.#.#", ".#.#."],
+    "y": [".....", "#...#", "#...#", "#...#", ".####", "....#", ".###."],
+    "z": [".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"],
+    ".": [".....", ".....", ".....", ".....", ".....", ".##..", ".##.."],
     " ": ["....."] * 7,
 }
 
@@ -302,6 +318,97 @@ def startup_screen():
     draw_text(cv, sub, (w - text_width(sub, sx)) // 2, 370, sx, sy, c["ink"])
     rows = [row[0::2] for row in cv.px]
     return bmp_file(LOGO_W, LOGO_H, pal, rows)
+
+
+def centred_lines(cv, lines, y, sx, sy, colour, shadow=None, gap=None):
+    for n, line in enumerate(lines):
+        draw_text(cv, line, (cv.w - text_width(line, sx)) // 2, y + n * (gap or 10 * sy), sx, sy,
+                  colour, shadow)
+
+
+def shutdown_wait_screen():
+    """Shown while Windows shuts down: Zelvo dashing off home at dusk."""
+    pal, c, steps = logo_palette()
+    sky0 = len(SPRITE_COLOURS)
+    w, h = LOGO_W * 2, LOGO_H
+    cv = Canvas(w, h)
+    horizon = 300
+    gradient(cv, sky0 + steps // 4, steps - steps // 4, 0, horizon)
+    for j in range(horizon, h):
+        cv.px[j] = [c["sand"]] * w
+    cv.fill(Union(Ellipse(80, 310, 220, 24), Ellipse(520, 314, 230, 28)), c["dune"])
+    cv.fill(Ellipse(320, 420, 420, 90), c["sand"])
+    cv.fill(Ellipse(444, 352, 70, 7), c["shadow"])
+    for k in range(5):
+        cv.fill(Ellipse(360 - k * 44, 356 + (5 if k % 2 else 0), 7, 3), c["sand_dark"])
+    cv.view(2.6, 314.0, 166.0)
+    draw_turtle(cv, 3, dust=True)
+    cv.view(1.0, 0.0, 0.0)
+    centred_lines(cv, ["Please wait while your", "computer shuts down."], 60, 4, 5, c["cream"], c["ink"], 50)
+    return bmp_file(LOGO_W, LOGO_H, pal, [row[0::2] for row in cv.px])
+
+
+class Outside:
+    """Every point that is not in `shape`."""
+
+    def __init__(self, shape):
+        self.shape = shape
+
+    def contains(self, x, y):
+        return not self.shape.contains(x, y)
+
+    def bbox(self):
+        return self.shape.bbox()
+
+
+def sleeping_turtle(cv, cx, base, s):
+    """Zelvo asleep on the sand: shell dome, head resting in front, eye shut."""
+    cv.fill(Union(Ellipse(cx - 14 * s, base - 1 * s, 5 * s, 3 * s), Ellipse(cx + 12 * s, base - 1 * s, 5 * s, 3 * s)),
+            SKIN_SHADE, OUTLINE)
+    above = Rect(cx - 30 * s, base - 30 * s, cx + 30 * s, base - 2 * s)
+    dome = Clip(Ellipse(cx, base, 24 * s, 20 * s), above)
+    cv.fill(dome, SHELL_DARK, OUTLINE)
+    inner = Ellipse(cx - 1 * s, base - 4 * s, 10 * s, 9 * s)
+    seams = [Capsule(cx - 1 * s + 10 * s * math.cos(t), base - 4 * s - 9 * s * math.sin(t),
+                     cx + 26 * s * math.cos(t), base - 22 * s * math.sin(t), 0.5 * s)
+             for t in (math.radians(d) for d in (20, 65, 115, 160))]
+    plates = Clip(Clip(Ellipse(cx, base, 22.5 * s, 18.5 * s), above), Outside(Union(inner, *seams)))
+    cv.fill(plates, lambda x, y: SHELL_LIGHT if (x - cx) < -5 * s and (y - base) < -9 * s else SHELL_MID)
+    cv.fill(Clip(Ellipse(cx - 1 * s, base - 4 * s, 8.8 * s, 7.8 * s), above),
+            lambda x, y: SHELL_LIGHT if (x - cx) < -2 * s and (y - base) < -6 * s else SHELL_MID)
+    cv.fill(Rect(cx - 24 * s, base - 3 * s, cx + 24 * s, base - 0.5 * s), BELLY, OUTLINE)
+    cv.fill(Polygon([(cx + 21 * s, base - 11 * s), (cx + 10 * s, base - 17 * s), (cx + 12 * s, base - 11 * s)]),
+            RED, OUTLINE)
+    head = Ellipse(cx + 28 * s, base - 6 * s, 8.5 * s, 6.5 * s)
+    cv.fill(head, SKIN, OUTLINE)
+    cv.fill(Clip(head, Rect(cx + 17 * s, base - 14 * s, cx + 38 * s, base - 9.5 * s)), RED)
+    cv.line(cx + 29 * s, base - 6 * s, cx + 34 * s, base - 6.5 * s, OUTLINE, 0.5 * s)
+
+
+def shutdown_safe_screen():
+    """Shown when the computer may be switched off: Zelvo asleep under the moon."""
+    pal, c, steps = logo_palette()
+    sky0 = len(SPRITE_COLOURS)
+    w, h = LOGO_W * 2, LOGO_H
+    cv = Canvas(w, h)
+    horizon = 300
+    gradient(cv, sky0, steps // 2, 0, horizon)
+    for j in range(horizon, h):
+        cv.px[j] = [c["shadow"]] * w
+    for x, y in ((40, 150), (120, 190), (210, 160), (330, 210), (420, 170), (520, 230), (600, 150),
+                 (80, 250), (470, 260), (270, 240), (560, 200), (160, 220)):
+        cv.fill(Ellipse(x, y, 2.4, 1.6), c["star"])
+    moon = Ellipse(540, 250, 26, 26)
+    bite = Ellipse(552, 244, 22, 22)
+    cv.fill(Clip(moon, Outside(bite)), c["cream"])
+    cv.fill(Union(Ellipse(80, 312, 220, 24), Ellipse(520, 316, 230, 28)), c["sand_dark"])
+    cv.fill(Ellipse(320, 420, 420, 92), c["shadow"])
+    cv.fill(Ellipse(300, 354, 100, 7), c["sand_dark"])
+    sleeping_turtle(cv, 280, 352, 3.0)
+    for n, (x, y, sx, sy) in enumerate(((392, 276, 3, 2), (414, 248, 4, 3), (444, 212, 5, 4))):
+        draw_text(cv, "z", x, y, sx, sy, c["cream"])
+    centred_lines(cv, ["It is now safe to turn", "off your computer."], 50, 4, 5, c["cream"], c["ink"], 50)
+    return bmp_file(LOGO_W, LOGO_H, pal, [row[0::2] for row in cv.px])
 
 
 # ---------------------------------------------------------------------------
@@ -524,6 +631,8 @@ def theme_files():
         "Zelvo.the": theme_file(),
         "Zelvo Wallpaper.bmp": wallpaper(),
         "Zelvo Logo.sys": startup_screen(),
+        "Zelvo Wait.sys": shutdown_wait_screen(),
+        "Zelvo Safe.sys": shutdown_safe_screen(),
         "Zelvo Computer.ico": computer_icon(),
         "Zelvo Network.ico": network_icon(),
         "Zelvo Bin Empty.ico": bin_icon(False),

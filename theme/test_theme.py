@@ -175,6 +175,8 @@ class ThemeFolder(unittest.TestCase):
             (WINDOWS, [(SAVER, SAVER)]),
             (FONTS, [("DejaVuSansMono.ttf", "DejaVuSansMono.ttf")]),
             (STARTUP, [(None, "Zelvo Logo.sys")]),
+            (SHUTDOWN_WAIT, [(None, "Zelvo Wait.sys")]),
+            (SHUTDOWN_SAFE, [(None, "Zelvo Safe.sys")]),
         ]
         for kind, expected in cases:
             with self.subTest(kind=kind):
@@ -231,7 +233,8 @@ class ThemeFolder(unittest.TestCase):
         return [src for _, _, src in self.entries if src.lower().endswith(ext)]
 
     def test_wallpaper_and_startup_screen_are_8_bit_bmps(self):
-        cases = [("Zelvo Wallpaper.bmp", (640, 480)), ("Zelvo Logo.sys", (320, 400))]
+        cases = [("Zelvo Wallpaper.bmp", (640, 480)), ("Zelvo Logo.sys", (320, 400)),
+                 ("Zelvo Wait.sys", (320, 400)), ("Zelvo Safe.sys", (320, 400))]
         for name, size in cases:
             with self.subTest(name=name):
                 data = self.read(name)
@@ -241,11 +244,13 @@ class ThemeFolder(unittest.TestCase):
                 colours = set(b for row in bmp_indices(data) for b in row)
                 self.assertGreater(len(colours), 20, "a flat picture")
 
-    def test_startup_screen_leaves_the_cycled_palette_entries_unused(self):
+    def test_screens_leave_the_cycled_palette_entries_unused(self):
         # Windows animates the top of the start-up screen's palette while it
         # boots; a picture drawn with those entries would flicker.
-        colours = set(b for row in bmp_indices(self.read("Zelvo Logo.sys")) for b in row)
-        self.assertLess(max(colours), 236)
+        for name in ("Zelvo Logo.sys", "Zelvo Wait.sys", "Zelvo Safe.sys"):
+            with self.subTest(name=name):
+                colours = set(b for row in bmp_indices(self.read(name)) for b in row)
+                self.assertLess(max(colours), 236)
 
     def test_icons_are_32x32_in_16_colours(self):
         names = self.picture_names(".ico")

@@ -23,7 +23,8 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.path.insert(0, HERE)
 
 import harness  # noqa: E402
-from test_theme import (FONTS, STARTUP, THEMES, WIN32_DIR, WINDOWS, theme_entries)  # noqa: E402
+from test_theme import (FONTS, SHUTDOWN_SAFE, SHUTDOWN_WAIT, STARTUP, THEMES, WIN32_DIR, WINDOWS,  # noqa: E402
+                        theme_entries)  # noqa: E402
 
 OK = 1
 SOURCE = "C:\\Downloads"
@@ -35,7 +36,8 @@ OLD_SCREEN = b"BM the start-up screen the user had before"
 
 def destination(kind, rel):
     return {THEMES: THEMES_DIR + "\\" + (rel or ""), WINDOWS: "C:\\windows\\" + (rel or ""),
-            FONTS: harness.FONTS_DIR_WIN + "\\" + (rel or ""), STARTUP: "c:\\Logo.sys"}[kind]
+            FONTS: harness.FONTS_DIR_WIN + "\\" + (rel or ""), STARTUP: "c:\\Logo.sys",
+            SHUTDOWN_WAIT: "C:\\windows\\LogoW.sys", SHUTDOWN_SAFE: "C:\\windows\\LogoS.sys"}[kind]
 
 
 def missing_requirements():
@@ -70,7 +72,7 @@ class InstallFromTheZip(unittest.TestCase):
         with open(p.unix(FOLDER + "\\Zelvo.the"), "rb") as f:
             cls.entries = theme_entries(f.read())
 
-        cls.install = p.drive(FOLDER + "\\decorama.exe", answers=(OK, OK, OK), win_cwd=FOLDER, timeout=120)
+        cls.install = p.drive(FOLDER + "\\decorama.exe", answers=(OK,) * 5, win_cwd=FOLDER, timeout=120)
         cls.installed = {}
         for kind, rel, source in cls.entries:
             dest = destination(kind, rel)
@@ -97,6 +99,8 @@ class InstallFromTheZip(unittest.TestCase):
         self.assertEqual([m[1] for m in self.install.messages()], [
             "This will install the 'Zelvo' Theme.\nDo you wish to continue?",
             "This Theme replaces your Startup Screen.\nDo you want it to do this?",
+            "This Theme replaces your Shutdown 'Wait' Screen.\nDo you want it to do this?",
+            "This Theme replaces your Shutdown 'Safe' Screen.\nDo you want it to do this?",
             "Theme installed successfully!",
         ])
         self.assertEqual(self.install.exit_code, 1)
