@@ -715,7 +715,7 @@ class Prefix:
         if win_cwd:
             cwd = self.unix(win_cwd)
         return subprocess.Popen([self.flavour.wine] + list(args), env=self.env, cwd=cwd or self.path,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
                                 start_new_session=True)
 
     def drive(self, cmdline, answers=(), timeout=60, cwd=None, win_cwd=None, extra="kill"):
@@ -860,6 +860,9 @@ class DriverSession:
             self.proc.wait(10)
         except subprocess.TimeoutExpired:
             pass
+        self.t.join(5)
+        if self.proc.stdout:
+            self.proc.stdout.close()
 
 
 # ---------------------------------------------------------------- snapshots

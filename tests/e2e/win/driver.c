@@ -16,6 +16,7 @@
  *       --quiet-progress    do not report progress-bar changes
  *   e2e-driver windows [pid]           visible top-level windows (of one process)
  *   e2e-driver clipboard               the clipboard's CF_TEXT
+ *   e2e-driver setclip <text>          put text on the clipboard
  *   e2e-driver click <hwnd> <id>       WM_COMMAND id to a window
  *   e2e-driver scroll <hwnd> <code>    WM_HSCROLL code (0 = SB_LINELEFT ... 6 = SB_LEFT,
  *                                      7 = SB_RIGHT) from the first scroll bar of hwnd
@@ -216,6 +217,7 @@ static void print_window(const char *event, HWND h)
     json_str(cls);
     printf(",\"caption\":");
     json_str(text);
+    printf(",\"owner\":\"%p\",\"focus\":%s", (void *)GetWindow(h, GW_OWNER), GetForegroundWindow() == h ? "true" : "false");
     printf(",\"style\":%lu,\"exstyle\":%lu,\"rect\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld,%ld,%ld]",
            (unsigned long)GetWindowLongA(h, GWL_STYLE), (unsigned long)GetWindowLongA(h, GWL_EXSTYLE),
            rc.left, rc.top, rc.right, rc.bottom,
@@ -464,6 +466,22 @@ static int cmd_clipboard(void)
     return 0;
 }
 
+static int cmd_setclip(const char *text)
+{
+    size_t n = strlen(text) + 1;
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, n);
+    int tries;
+    memcpy(GlobalLock(mem), text, n);
+    GlobalUnlock(mem);
+    for (tries = 0; tries < 20 && !OpenClipboard(NULL); ++tries) Sleep(100);
+    if (tries == 20) return 1;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, mem);
+    CloseClipboard();
+    printf("{\"event\":\"setclip\"}\n");
+    return 0;
+}
+
 static HWND parse_hwnd(const char *s)
 {
     return (HWND)(ULONG_PTR)_strtoui64(s, NULL, 16);
@@ -509,6 +527,7 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "run") == 0) return cmd_run(argc, argv);
     if (strcmp(argv[1], "windows") == 0) return cmd_windows(argc, argv);
     if (strcmp(argv[1], "clipboard") == 0) return cmd_clipboard();
+    if (strcmp(argv[1], "setclip") == 0 && argc > 2) return cmd_setclip(argv[2]);
     if (strcmp(argv[1], "click") == 0 && argc > 3) {
         HWND h = parse_hwnd(argv[2]);
         int id = atoi(argv[3]);

@@ -1,0 +1,155 @@
+"""Shared set-up for the screen saver's end-to-end tests: a fresh prefix per case with
+ZelvoSav.scr in the Windows directory (where users put it), its zelvosav.ini there, and
+the saver started under the driver so that its windows and exit are reported."""
+
+import os
+import subprocess
+import time
+import unittest
+
+import harness
+
+SCR = "C:\\windows\\ZelvoSav.scr"
+INI = "C:\\windows\\zelvosav.ini"
+
+WS_POPUP = 0x80000000
+WS_CAPTION = 0x00C00000
+WS_SYSMENU = 0x00080000
+WS_EX_TOOLWINDOW = 0x80
+WS_EX_APPWINDOW = 0x40000
+
+
+class SaverCase(unittest.TestCase):
+
+    maxDiff = None
+
+    @classmethod
+    def setUpClass(cls):
+        missing = harness.require_programs("ZelvoSav.scr", "e2e-driver.exe")
+        if missing:
+            raise AssertionError(missing)
+
+    def setUp(self):
+        self.display = harness.display()
+        self.prefix = harness.Prefix(self.id().split(".")[-1], display=self.display)
+        self.addCleanup(self.prefix.close)
+        self.prefix.install_program("ZelvoSav.scr", "C:\\windows")
+        self.sessions = []
+        self.addCleanup(self._stop_sessions)
+        # the pointer rests in a corner, away from where the tests move it
+        self.display.xdotool("mousemove", 5, 5)
+
+    def _stop_sessions(self):
+        for s in self.sessions:
+            s.stop()
+
+    def fresh_prefix(self):
+        for s in self.sessions:
+            s.stop()
+        self.sessions = []
+        self.prefix.close()
+        self.prefix = harness.Prefix(self.id().split(".")[-1], display=self.display)
+        self.prefix.install_program("ZelvoSav.scr", "C:\\windows")
+
+    def write_ini(self, speed):
+        """zelvosav.ini with a Speed value (None: no file at all)."""
+        path = self.prefix.unix(INI)
+        if speed is None:
+            if os.path.lexists(path):
+                os.unlink(path)
+            return
+        self.prefix.write_file(INI, "[Zelvosav]\r\nSpeed=%s\r\n" % speed)
+
+    def stored_speed(self):
+        """The Speed value in zelvosav.ini (None without file or key)."""
+        path = self.prefix.unix(INI)
+        if not os.path.isfile(path):
+            return None
+        section = None
+        with open(path, "rb") as f:
+            for line in f.read().decode("latin-1").splitlines():
+                s = line.strip()
+                if s.startswith("["):
+                    section = s[1:s.index("]")].lower() if "]" in s else None
+                elif section == "zelvosav" and "=" in s:
+                    k, _, v = s.partition("=")
+                    if k.strip().lower() == "speed":
+                        return v.strip()
+        return None
+
+    def start(self, args, answers=(), timeout=60):
+        """Start the saver with an exact command line under the driver; returns the session."""
+        s = self.prefix.driver_session(SCR + (" " + args if args else ""), answers=answers, timeout=timeout)
+        self.sessions.append(s)
+        return s
+
+    def wait_window(self, session, cls=None, timeout=30):
+        w = session.wait_for(lambda e: e["event"] in ("window", "exit", "timeout") and
+                             (cls is None or e["event"] != "window" or e["class"] == cls), timeout)
+        self.assertIsNotNone(w, "no window came up; events so far: %r" % session.events)
+        self.assertEqual(w["event"], "window", "the program ended without a window: %r" % session.events)
+        return w
+
+    def shot(self, name=None):
+        path = None
+        if os.environ.get("ZELVO_E2E_SHOTS"):
+            os.makedirs(os.path.join(harness.E2E_DIR, "shots"), exist_ok=True)
+            path = os.path.join(harness.E2E_DIR, "shots", "%s-%s.png" % (self.id().split(".")[-1], name or "shot"))
+        return self.display.screenshot(path)
+
+    def sprite_box(self, img):
+        return img.non_black_bbox()
+
+    def still_running(self, session, wait=1.0):
+        e = session.wait_for(lambda e: e["event"] in ("exit", "timeout"), wait)
+        return e is None
+
+
+def read_bmp8(path):
+    """An 8-bit uncompressed BMP as an Image (RGB)."""
+    import struct
+    with open(path, "rb") as f:
+        data = f.read()
+    off = struct.unpack_from("<I", data, 10)[0]
+    hsize, w, h = struct.unpack_from("<Iii", data, 14)
+    bpp = struct.unpack_from("<H", data, 28)[0]
+    if bpp != 8:
+        raise ValueError("not an 8-bit bitmap")
+    colours = struct.unpack_from("<I", data, 46)[0] or 256
+    pal = []
+    for i in range(colours):
+        b, g, r, _ = data[14 + hsize + 4 * i:14 + hsize + 4 * i + 4]
+        pal.append(bytes((r, g, b)))
+    stride = (w + 3) & ~3
+    rows = []
+    bottom_up = h > 0
+    h = abs(h)
+    for y in range(h):
+        src_y = h - 1 - y if bottom_up else y
+        row = data[off + src_y * stride:off + src_y * stride + w]
+        rows.append(b"".join(pal[i] for i in row))
+    return harness.Image(w, h, b"".join(rows))
+
+
+def crop(img, x0, y0, w, h):
+    rows = [img.data[((y0 + y) * img.width + x0) * 3:((y0 + y) * img.width + x0 + w) * 3] for y in range(h)]
+    return harness.Image(w, h, b"".join(rows))
+
+
+def matching_fraction(a, b):
+    same = 0
+    total = a.width * a.height
+    for i in range(0, total * 3, 3):
+        if a.data[i:i + 3] == b.data[i:i + 3]:
+            same += 1
+    return same / total
+
+
+def immutable(path, on):
+    """chattr +i / -i; True when the file system and privileges allow it."""
+    try:
+        r = subprocess.run(["chattr", "+i" if on else "-i", path], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=10)
+        return r.returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False

@@ -1,0 +1,137 @@
+"""ZelvoSav.scr end to end in saver mode ("/S"): the black full-screen window with the
+running sprite, the ways it ends, the command lines that end at once, and the Speed
+setting read from zelvosav.ini."""
+
+import time
+import unittest
+
+from saver_case import WS_CAPTION, WS_EX_APPWINDOW, WS_EX_TOOLWINDOW, WS_POPUP, SaverCase
+
+SPRITE = 100  # pixels
+
+
+class SaverModeTest(SaverCase):
+
+    def assertSaverWindow(self, w):
+        d = self.display
+        self.assertEqual(w["rect"], [0, 0, d.width, d.height], "the saver window must cover the screen")
+        self.assertTrue(w["style"] & WS_POPUP, "a borderless pop-up window")
+        self.assertEqual(w["style"] & WS_CAPTION, 0, "no title bar")
+        self.assertEqual(w["caption"], "")
+        self.assertFalse(w["exstyle"] & WS_EX_APPWINDOW)
+        self.assertTrue(w["exstyle"] & WS_EX_TOOLWINDOW or int(w["owner"], 16) != 0,
+                        "no taskbar button: a tool window or an owned window")
+
+    def test_black_screen_but_for_the_running_sprite(self):
+        for args in ["/S", "/s"]:
+            with self.subTest(args=args):
+                s = self.start(args)
+                w = self.wait_window(s)
+                self.assertSaverWindow(w)
+                boxes = []
+                for i in range(3):
+                    time.sleep(0.3)
+                    box = self.sprite_box(self.shot("run%d" % i))
+                    self.assertIsNotNone(box, "nothing but black on the screen")
+                    # everything outside one 100 x 100 square is black
+                    self.assertLessEqual(box[2] - box[0], SPRITE, box)
+                    self.assertLessEqual(box[3] - box[1], SPRITE, box)
+                    boxes.append(box)
+                self.assertGreater(len(set(boxes)), 1, "the sprite does not move: %r" % boxes)
+                self.display.xdotool("key", "space")
+                self.assertIsNotNone(s.wait_exit(10), "a key did not end the saver")
+
+    def test_any_key_ends_it(self):
+        for key in ["a", "Escape", "Shift_L", "F1"]:
+            with self.subTest(key=key):
+                s = self.start("/S")
+                self.wait_window(s)
+                time.sleep(0.3)
+                self.assertTrue(self.still_running(s, 0.2))
+                self.display.xdotool("key", key)
+                self.assertIsNotNone(s.wait_exit(10), "key %s did not end the saver" % key)
+
+    def test_fourteen_mouse_moves_leave_it_running_the_fifteenth_ends_it(self):
+        s = self.start("/S")
+        self.wait_window(s)
+        time.sleep(0.5)
+        for i in range(14):
+            self.display.xdotool("mousemove", 200 + 20 * i, 300 + 7 * i)
+            time.sleep(0.05)
+        self.assertTrue(self.still_running(s, 1.5), "the saver ended before the fifteenth mouse move")
+        windows = [e for e in self.prefix.driver("windows") if e.get("class") == "ZelvoForm" or
+                   e.get("rect") == [0, 0, self.display.width, self.display.height]]
+        self.assertTrue(windows, "the saver window is gone")
+        self.display.xdotool("mousemove", 700, 500)
+        self.assertIsNotNone(s.wait_exit(10), "the fifteenth mouse move did not end the saver")
+
+    def test_a_click_without_movement_does_not_end_it(self):
+        s = self.start("/S")
+        self.wait_window(s)
+        time.sleep(0.3)
+        self.display.xdotool("click", 1)
+        self.assertTrue(self.still_running(s, 1.0), "a click ended the saver")
+        self.display.xdotool("key", "a")
+        self.assertIsNotNone(s.wait_exit(10))
+
+    def test_other_command_lines_end_at_once_without_a_window(self):
+        for args in ["", "/p 1234", "/a", "/C:1234", "/S 1", "/x"]:
+            with self.subTest(args=args):
+                run = self.prefix.drive("C:\\windows\\ZelvoSav.scr" + (" " + args if args else ""), timeout=20)
+                self.assertFalse(run.timed_out, "the saver did not end: %r" % run)
+                self.assertIsNotNone(run.exit_code, run)
+                self.assertEqual(run.windows(), [], "a window was shown")
+
+    def measure_speed(self, seconds=1.2):
+        """Pixels per second that the sprite moves to the right (median over screenshots)."""
+        samples = []
+        t_end = time.time() + seconds
+        while time.time() < t_end:
+            t = time.time()
+            box = self.sprite_box(self.shot())
+            samples.append((t, box))
+        rates = []
+        for (t0, b0), (t1, b1) in zip(samples, samples[1:]):
+            if b0 and b1 and b1[2] > b0[2] and b0[0] > 0 and b1[0] > 0:
+                rates.append((b1[2] - b0[2]) / (t1 - t0))
+        self.assertGreaterEqual(len(rates), 2, "the sprite was not seen moving: %r" % samples)
+        rates.sort()
+        return rates[len(rates) // 2]
+
+    def test_speed_that_is_not_a_number_runs_at_the_default_speed(self):
+        rates = {}
+        for speed in ["10", "abc", "150"]:
+            with self.subTest(speed=speed):
+                self.write_ini(speed)
+                s = self.start("/S")
+                w = self.wait_window(s)
+                self.assertSaverWindow(w)
+                time.sleep(0.3)
+                rates[speed] = self.measure_speed()
+                self.display.xdotool("key", "a")
+                self.assertIsNotNone(s.wait_exit(10))
+        # "abc" counts as missing: the default 10 ms, well apart from a slow 150 ms
+        self.assertGreater(rates["abc"], 0.5 * rates["10"], rates)
+        self.assertLess(rates["abc"], 2.0 * rates["10"], rates)
+        self.assertGreater(rates["abc"], 3 * rates["150"], rates)
+
+    def test_speed_zero_leaves_the_sprite_at_its_start(self):
+        self.write_ini("0")
+        s = self.start("/S")
+        self.assertSaverWindow(self.wait_window(s))
+        time.sleep(0.5)
+        first = self.sprite_box(self.shot("zero1"))
+        time.sleep(0.8)
+        second = self.sprite_box(self.shot("zero2"))
+        self.assertIsNotNone(first, "the sprite is not on the screen")
+        self.assertEqual(first, second, "the sprite moved with Speed 0")
+        # Left -750 twips = -50 pixels: only the right half of the picture area shows
+        self.assertEqual(first[0], 0, first)
+        self.assertLessEqual(first[2], SPRITE // 2, first)
+        self.assertLessEqual(first[3] - first[1], SPRITE, first)
+        self.display.xdotool("key", "a")
+        self.assertIsNotNone(s.wait_exit(10))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,181 @@
+"""ZelvoSav.scr end to end in configuration mode ("/C"): the setup dialog's look, the
+clipboard, the speed loaded into and stored from the scroll bar, and a failed write."""
+
+import os
+import time
+import unittest
+
+import harness
+from saver_case import (INI, WS_CAPTION, WS_SYSMENU, SaverCase, crop, immutable, matching_fraction, read_bmp8)
+
+TAN = (224, 192, 160)
+BROWN = (205, 154, 103)
+CLIENT = (320, 385)
+SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_LEFT, SB_RIGHT = 0, 1, 2, 3, 6, 7
+ERROR_TEXT = "An error has occured while trying to write the information to the ini file."
+HEADER_BMP = os.path.join(harness.ROOT, "saver", "assets", "header.bmp")
+
+
+class SetupDialogTest(SaverCase):
+
+    def open_dialog(self, args="/C", answers=()):
+        s = self.start(args, answers=answers)
+        w = self.wait_window(s)
+        time.sleep(0.4)  # the OK button slides in 50 ms after the load
+        return s, w
+
+    def control(self, w, cls, text=None):
+        found = [c for c in w["controls"] if c["class"].lower() == cls.lower() and (text is None or c["text"] == text)]
+        self.assertEqual(len(found), 1, "one %s control %r expected: %r" % (cls, text, w["controls"]))
+        return found[0]
+
+    def current(self, w):
+        """The dialog as it is now (controls move after the load)."""
+        for e in self.prefix.driver("windows"):
+            if e.get("hwnd") == w["hwnd"]:
+                return e
+        self.fail("the setup dialog is gone")
+
+    def scroll_pos(self, w):
+        ev = [e for e in self.prefix.driver("scrollpos", w["hwnd"]) if e["event"] == "scrollpos"]
+        self.assertTrue(ev, "no scroll bar on the setup dialog")
+        return ev[0]
+
+    def press_ok(self, s, w):
+        ok = self.control(self.current(w), "Button", "OK")
+        self.prefix.driver("click", w["hwnd"], ok["id"])
+        code = s.wait_exit(15)
+        self.assertIsNotNone(code, "OK did not end the program")
+
+    def test_layout_after_the_slide(self):
+        for args in ["/C", "/c"]:
+            with self.subTest(args=args):
+                s, w = self.open_dialog(args)
+                # only the setup dialog: the saver window is never shown
+                others = [e for e in s.events if e["event"] == "window" and e["hwnd"] != w["hwnd"]]
+                self.assertEqual(others, [])
+                d = self.display
+                left, top, right, bottom = w["client"]
+                self.assertEqual((right - left, bottom - top), CLIENT, "client area")
+                wl, wt, wr, wb = w["rect"]
+                self.assertLessEqual(abs((wl + wr) - d.width), 1, "not centred across: %r" % w["rect"])
+                self.assertLessEqual(abs((wt + wb) - d.height), 1, "not centred down: %r" % w["rect"])
+                self.assertNotEqual(w["style"] & WS_CAPTION, WS_CAPTION, "no title bar")
+                self.assertEqual(w["style"] & WS_SYSMENU, 0, "no control box")
+                self.assertEqual(w["caption"], "")
+
+                w = self.current(w)
+                ok = self.control(w, "Button", "OK")
+                # after the slide: Left 60, Top 4560, 4695 x 375 twips
+                self.assertEqual([ok["rect"][0] - left, ok["rect"][1] - top, ok["rect"][2] - ok["rect"][0],
+                                  ok["rect"][3] - ok["rect"][1]], [4, 304, 313, 25])
+                bar = self.control(w, "ScrollBar")
+                self.assertTrue(bar["visible"])
+                self.assertEqual(self.scroll_pos(w), {"event": "scrollpos", "pos": 10, "min": 1, "max": 150})
+
+                img = self.shot("setup")
+                header = read_bmp8(HEADER_BMP)
+                self.assertEqual((header.width, header.height), (320, 224))
+                self.assertGreater(matching_fraction(crop(img, left, top, 320, 224), header), 0.98,
+                                   "the header picture is not at the top, edge to edge")
+                # tan between the header and the About labels, and at the bottom edge
+                self.assertEqual(img.count(TAN, (left, top + 225, right, top + 231)), 320 * 6)
+                self.assertEqual(img.count(TAN, (left, bottom - 5, right, bottom)), 320 * 5)
+                # brown About labels: 60,3480 4695x675 and 60,4200 4695x285 twips
+                for (x, y, cw, ch) in [(4, 232, 313, 45), (4, 280, 313, 19)]:
+                    region = (left + x + 2, top + y + 2, left + x + cw - 2, top + y + ch - 2)
+                    area = (cw - 4) * (ch - 4)
+                    self.assertGreater(img.count(BROWN, region), area * 0.6, "About label at %r" % ((x, y),))
+                self.press_ok(s, w)
+                self.fresh_prefix()
+
+    def test_clipboard_holds_the_web_address(self):
+        self.prefix.driver("setclip", "something the user copied")
+        s, w = self.open_dialog()
+        clip = [e for e in self.prefix.driver("clipboard") if e["event"] == "clipboard"]
+        self.assertTrue(clip)
+        text = clip[0].get("text")
+        self.assertIsInstance(text, str, clip)
+        self.assertTrue(text.startswith("http://www.example.com/"), text)
+        self.assertEqual(len(text), 51, text)
+        with open(self.prefix.flavour.program("ZelvoSav.scr"), "rb") as f:
+            self.assertIn(text.encode(), f.read())
+        self.press_ok(s, w)
+
+    def test_stored_speed_is_loaded_and_ok_writes_it_back(self):
+        # stored value -> scroll bar at open and value written by OK
+        cases = [
+            (None, 10, "10"),
+            ("42", 42, "42"),
+            ("007", 7, "7"),
+            ("1", 1, "1"),
+            ("150", 150, "150"),
+            ("abc", 10, "10"),
+            ("0", 10, "10"),
+            ("151", 10, "10"),
+            ("40000", 10, "10"),
+            ("", 10, "10"),
+        ]
+        for stored, shown, written in cases:
+            with self.subTest(stored=stored):
+                self.write_ini(stored)
+                s, w = self.open_dialog()
+                self.assertEqual(self.scroll_pos(w)["pos"], shown)
+                self.press_ok(s, w)
+                self.assertEqual(self.stored_speed(), written)
+
+    def test_scroll_bar_ends_store_1_and_150(self):
+        for code, steps, expected in [(SB_LEFT, (), "1"), (SB_RIGHT, (), "150"),
+                                      (SB_LEFT, (SB_LINELEFT, SB_PAGELEFT), "1"),
+                                      (SB_RIGHT, (SB_LINERIGHT, SB_PAGERIGHT), "150"),
+                                      (SB_LINERIGHT, (SB_LINERIGHT, SB_PAGERIGHT), "13")]:
+            with self.subTest(code=code, steps=steps):
+                self.write_ini("10")
+                s, w = self.open_dialog()
+                for c in (code,) + steps:
+                    self.prefix.driver("scroll", w["hwnd"], c)
+                self.assertEqual(str(self.scroll_pos(w)["pos"]), expected)
+                self.assertEqual(self.stored_speed(), "10", "moving the bar must not store anything")
+                self.press_ok(s, w)
+                self.assertEqual(self.stored_speed(), expected)
+
+    def test_closing_without_ok_writes_nothing(self):
+        self.write_ini("42")
+        s, w = self.open_dialog()
+        self.prefix.driver("scroll", w["hwnd"], SB_RIGHT)
+        self.prefix.driver("close", w["hwnd"])
+        self.assertIsNotNone(s.wait_exit(15), "closing the dialog did not end the program")
+        self.assertEqual(self.stored_speed(), "42")
+
+    def test_failed_write_shows_one_error_box_and_keeps_the_value(self):
+        ini = self.prefix.unix(INI)
+        # an immutable file (kept value checked), and a folder in the file's place
+        for kind in ["immutable", "folder"]:
+            with self.subTest(kind=kind):
+                if kind == "immutable":
+                    self.write_ini("42")
+                    if not immutable(ini, True):
+                        self.skipTest("chattr +i not available here")
+                    self.addCleanup(immutable, ini, False)
+                else:
+                    immutable(ini, False)
+                    self.write_ini(None)
+                    os.makedirs(ini)
+                s, w = self.open_dialog(answers=(1,))
+                self.prefix.driver("scroll", w["hwnd"], SB_RIGHT)
+                ok = self.control(self.current(w), "Button", "OK")
+                self.prefix.driver("click", w["hwnd"], ok["id"])
+                self.assertIsNotNone(s.wait_exit(20), "the program did not end after the failed write")
+                boxes = [e for e in s.events if e["event"] == "window" and e["class"] == "#32770"]
+                self.assertEqual(len(boxes), 1, "one Error box: %r" % s.events)
+                self.assertEqual(boxes[0]["caption"], "Error")
+                self.assertEqual(harness.dialog_text(boxes[0]), ERROR_TEXT)
+                self.assertEqual(harness.visible_buttons(boxes[0]), ["OK"])
+                self.assertEqual(boxes[0].get("icon"), "error")
+                if kind == "immutable":
+                    immutable(ini, False)
+                    self.assertEqual(self.stored_speed(), "42")
+
+
+if __name__ == "__main__":
+    unittest.main()
