@@ -361,6 +361,11 @@ class DistZip(unittest.TestCase):
         self.assertEqual(os.path.dirname(self.path), self.tmp.name)
         self.assertEqual(os.path.basename(self.path), expected)
 
+    def test_readme_names_the_versions_packed(self):
+        text = self.zip.read("READ ME.TXT").decode("ascii")
+        self.assertIn("Zelvo Saver %s, Decorama %s" % (rc_version("saver/ZelvoSav.rc"),
+                                                       rc_version("installer/resources/decorama.rc")), text)
+
     def test_holds_what_the_readme_lists(self):
         readme = self.zip.read("READ ME.TXT")
         with open(README, "rb") as f:
