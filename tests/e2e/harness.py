@@ -691,17 +691,25 @@ class Prefix:
         if win_cwd:
             cwd = self.unix(win_cwd)
             os.makedirs(cwd, exist_ok=True)
-        p = subprocess.Popen([self.flavour.wine] + list(args), env=self.env, cwd=cwd or self.path,
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.PIPE,
-                             start_new_session=True)
-        try:
-            out, err = p.communicate(input=input, timeout=timeout)
-            return subprocess.CompletedProcess(p.args, p.returncode, out, err)
-        except subprocess.TimeoutExpired:
-            self._kill_group(p)
-            self.kill_server()
-            out, err = p.communicate()
-            return subprocess.CompletedProcess(p.args, None, out, err)
+        # Output goes to files, not pipes: Wine's own background processes inherit the
+        # handles and would hold a pipe open long after the program has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            p = subprocess.Popen([self.flavour.wine] + list(args), env=self.env, cwd=cwd or self.path,
+                                 stdout=out, stderr=err, stdin=subprocess.PIPE if input else subprocess.DEVNULL,
+                                 start_new_session=True)
+            try:
+                if input:
+                    p.stdin.write(input)
+                    p.stdin.close()
+                code = p.wait(timeout)
+            except subprocess.TimeoutExpired:
+                self._kill_group(p)
+                self.kill_server()
+                p.wait()
+                code = None
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(p.args, code, out.read(), err.read())
 
     @staticmethod
     def _kill_group(p):
@@ -763,6 +771,50 @@ class Prefix:
         os.unlink(self.unix("C:\\e2e-import.reg"))
         if r.returncode != 0:
             raise RuntimeError("reg import failed: %s" % (r.stdout + r.stderr))
+
+    def reg_export(self, key):
+        """Everything under a key, read with `reg export` while the server runs on:
+        {key path as exported: {value name: (type, data)}}, or None when the key is missing."""
+        tmp = "C:\\e2e-export.reg"
+        path = self.unix(tmp)
+        if os.path.exists(path):
+            os.unlink(path)
+        r = self.wine(["reg", "export", key, tmp, "/y"], timeout=60)
+        if r.returncode != 0 or not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            raw = f.read()
+        os.unlink(path)
+        text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("latin-1")
+        out = {}
+        cur = None
+        lines = text.replace("\r\n", "\n").split("\n")
+        i = 0
+        while i < len(lines):
+            line = lines[i]
+            i += 1
+            if line.startswith("["):
+                cur = out.setdefault(line[1:line.rindex("]")], {})
+                continue
+            if cur is None or not line.strip():
+                continue
+            while line.endswith("\\") and i < len(lines):
+                line = line[:-1] + lines[i].strip()
+                i += 1
+            if line.startswith("@="):
+                cur[""] = _parse_value(line[2:])
+            elif line.startswith('"'):
+                j = 1
+                while j < len(line):
+                    if line[j] == "\\":
+                        j += 2
+                        continue
+                    if line[j] == '"':
+                        break
+                    j += 1
+                if line[j + 1:j + 2] == "=":
+                    cur[_unescape_reg(line[1:j])] = _parse_value(line[j + 2:])
+        return out
 
     def registry(self):
         """The registry as saved: ends the wineserver first, so everything is written out."""

@@ -144,13 +144,14 @@ class InstallerCase(unittest.TestCase):
                 out.append((k, v))
         return out
 
-    def uninstall_entry(self, name, reg=None):
-        reg = reg or self.prefix.registry()
-        key = UNINSTALL_KEY + "\\" + name
-        if not reg.exists(key):
+    def uninstall_entry(self, name):
+        """The values of a theme's uninstall entry ({name: data}), or None when there is none."""
+        tree = self.prefix.reg_export(UNINSTALL_KEY + "\\" + name)
+        if tree is None:
             return None
-        k = reg.key(key)
-        return {v[0]: v[1][1] for v in k.values()}
+        own = [v for k, v in tree.items() if k.lower().endswith("\\uninstall\\" + name.lower())]
+        self.assertEqual(len(own), 1, tree)
+        return {n: tv[1] for n, tv in own[0].items()}
 
     def snapshot(self):
         return self.prefix.snapshot("C:\\", exclude=SNAPSHOT_EXCLUDE)

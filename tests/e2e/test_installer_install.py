@@ -41,7 +41,7 @@ class InstallTest(InstallerCase):
 
     def test_full_install_then_uninstall_leaves_tree_and_registry_as_before(self):
         tree_before = self.snapshot()
-        reg_before = self.prefix.registry()
+        reg_before = self.prefix.reg_export(UNINSTALL_KEY)
 
         run = self.install_blue()
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
@@ -86,8 +86,7 @@ class InstallTest(InstallerCase):
         self.assertExit(run, 0)
         self.assertSameTree(tree_before, self.snapshot(), allow=["Downloads", "Downloads/Blue"] +
                             ["Downloads/Blue/" + f for f in BLUE_FILES + ["Blue.the"]])
-        reg_after = self.prefix.registry()
-        self.assertEqual(reg_after.tree(UNINSTALL_KEY), reg_before.tree(UNINSTALL_KEY))
+        self.assertEqual(self.prefix.reg_export(UNINSTALL_KEY), reg_before)
 
     def test_cancel_at_the_confirmation_changes_nothing(self):
         self.write_theme(SRC, "Blue.the", BLUE_LINES, BLUE_FILES)

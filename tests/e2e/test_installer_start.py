@@ -103,8 +103,14 @@ class ShellVerbTest(InstallerCase):
     "&Install Theme" verb for theme files, or offers to remove it."""
 
     def verb(self):
-        reg = self.prefix.registry()
-        return (reg.value(VERB_KEY, ""), reg.value(VERB_KEY + "\\command", ""), reg.exists(VERB_KEY))
+        """(menu text, command, whether the verb's key exists)"""
+        tree = self.prefix.reg_export(VERB_KEY)
+        if tree is None:
+            return (None, None, False)
+        keys = {k.lower().split("\\themefile\\shell\\install")[-1]: v for k, v in tree.items()}
+        menu = keys.get("", {}).get("", (None, None))[1]
+        command = keys.get("\\command", {}).get("", (None, None))[1]
+        return (menu, command, True)
 
     def assertWelcome(self, run):
         msgs = run.messages()
@@ -143,11 +149,11 @@ class ShellVerbTest(InstallerCase):
 
     def test_cancelling_the_welcome_leaves_the_registry_unchanged(self):
         self.prefix.write_file("C:\\Downloads\\Empty\\readme.txt", "no theme here")
-        before = self.prefix.registry().tree("HKLM\\Software\\Classes")
+        before = self.prefix.reg_export("HKCR\\ThemeFile")
         run = self.run_installer(answers=(CANCEL,), win_cwd="C:\\Downloads\\Empty")
         self.assertWelcome(run)
         self.assertExit(run, 0)
-        self.assertEqual(self.prefix.registry().tree("HKLM\\Software\\Classes"), before)
+        self.assertEqual(self.prefix.reg_export("HKCR\\ThemeFile"), before)
 
     def test_the_verb_installs_the_theme_it_is_given(self):
         # what the shell runs for "Install Theme": the verb's command with the file's path
