@@ -92,6 +92,10 @@ bool SysRemoveDirectory(const char* path);
 // an empty string; the result is the number of characters without the final zero.
 uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capacity,
                               const char* fileName);
+// GetPrivateProfileStringA(section, key, defaultValue, buffer, capacity, fileName):
+// the number of characters copied.
+uint32_t SysGetProfileString(const char* section, const char* key, const char* defaultValue,
+                             char* buffer, uint32_t capacity, const char* fileName);
 // WritePrivateProfileStringA: a null key removes the whole section, a null value the key.
 bool SysWriteProfileString(const char* section, const char* key, const char* value,
                            const char* fileName);

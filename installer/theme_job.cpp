@@ -61,10 +61,21 @@ static void ComposeNameMessage(char* out, const char* head, const char* name, co
     TextAppend(out, tail, TEXT_CAPACITY);
 }
 
-static void WriteRecordKey(Job& job, const char* prefix, uint32_t number, const char* value) {
+// Writes prefix + *number = value into the record. Over an earlier installation's
+// record (a reinstall), a key that already names another path is kept and the next
+// free number is taken instead: replacing it would drop that path from the record,
+// and the uninstall would leave it behind.
+static void WriteRecordKey(Job& job, const char* prefix, uint32_t* number, const char* value) {
     char key[16];
-    TextCopy(key, prefix, sizeof key);
-    TextAppendNumber(key, number, sizeof key);
+    for (;;) {
+        TextCopy(key, prefix, sizeof key);
+        TextAppendNumber(key, *number, sizeof key);
+        if (!job.themeFileInPlace) break;
+        char existing[TEXT_CAPACITY];
+        SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, job.record);
+        if (existing[0] == 0 || TextEqualNoCase(existing, value)) break;
+        ++*number;
+    }
     SysWriteProfileString(RECORD_SECTION, key, value, job.record);
 }
 
@@ -120,7 +131,7 @@ static void CreateDestinationFolders(Job& job, uint32_t directoryLength) {
         if (job.destination[i] != '\\') continue;
         job.destination[i] = 0;
         if (SysCreateDirectory(job.destination)) {
-            WriteRecordKey(job, "Dir", job.directoryCounter, job.destination);
+            WriteRecordKey(job, "Dir", &job.directoryCounter, job.destination);
             ++job.directoryCounter;
         }
         job.destination[i] = '\\';
@@ -171,7 +182,8 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
             // theme's author put there would make an uninstall delete what it lists.
             SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
         } else {
-            WriteRecordKey(job, "File", job.position - 1, job.destination);
+            uint32_t number = job.position - 1;
+            WriteRecordKey(job, "File", &number, job.destination);
         }
         return;
     }

@@ -64,6 +64,11 @@ uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capaci
     return GetPrivateProfileSectionA(section, buffer, capacity, fileName);
 }
 
+uint32_t SysGetProfileString(const char* section, const char* key, const char* defaultValue,
+                             char* buffer, uint32_t capacity, const char* fileName) {
+    return GetPrivateProfileStringA(section, key, defaultValue, buffer, capacity, fileName);
+}
+
 bool SysWriteProfileString(const char* section, const char* key, const char* value, const char* fileName) {
     return WritePrivateProfileStringA(section, key, value, fileName) != 0;
 }

@@ -493,6 +493,30 @@ uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capaci
     return (uint32_t)run.size();
 }
 
+uint32_t SysGetProfileString(const char* section, const char* key, const char* defaultValue,
+                             char* buffer, uint32_t capacity, const char* fileName) {
+    std::string value = defaultValue;
+    Node* node = Find(ProfilePath(fileName));
+    if (node && !node->directory) {
+        std::vector<std::string> lines = Lines(node->data);
+        size_t first, last;
+        if (FindSection(lines, section, &first, &last)) {
+            for (size_t i = first; i < last; ++i) {
+                std::string t = Trim(lines[i]);
+                size_t eq = t.find('=');
+                if (!t.empty() && t[0] != ';' && eq != std::string::npos && KeyOf(t) == Lower(Trim(key))) {
+                    value = Trim(t.substr(eq + 1));
+                    break;
+                }
+            }
+        }
+    }
+    if (capacity == 0) return 0;
+    value = value.substr(0, capacity - 1);
+    memcpy(buffer, value.c_str(), value.size() + 1);
+    return (uint32_t)value.size();
+}
+
 bool SysWriteProfileString(const char* section, const char* key, const char* value, const char* fileName) {
     World& w = world();
     std::string full = ProfilePath(fileName);

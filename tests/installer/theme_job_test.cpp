@@ -186,6 +186,29 @@ TEST_F(ThemeJobTest, ReinstallKeepsTheRecordAndReplacesTheEntry) {
     EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "DisplayName"), "Blue Theme");
 }
 
+TEST_F(ThemeJobTest, ReinstallOfAnUpdatedThemeAddsToTheRecordWithoutDroppingAnything) {
+    MakeTheme("[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+    auto themes = w().Tree(THEMES);
+    auto windows = w().Tree("C:\\WINDOWS");
+    ASSERT_EQ(RunProgram({}), 1);
+    // The next version names a file in a new folder, and a new file before Two.bmp.
+    w().AddFile(SOURCE + "\\Blue.the",
+                "[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nN=%ThemeDir%New.bmp\r\nB=%ThemeDir%Two.bmp\r\n"
+                "C=%WinDir%Media\\Ding.wav\r\n");
+    w().AddFile(SOURCE + "\\New.bmp", "new");
+    w().AddFile(SOURCE + "\\Ding.wav", "ding");
+    w().boxes.clear();
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(Record(INSTALLED), (Texts{
+        "Dir1=" + THEMES + "\\Art", "Dir2=" + THEMES + "\\Art\\Deep", "File1=" + THEMES + "\\Art\\Deep\\One.bmp",
+        "File2=" + THEMES + "\\Two.bmp", "File3=" + THEMES + "\\New.bmp", "Dir3=C:\\WINDOWS\\Media",
+        "File4=C:\\WINDOWS\\Media\\Ding.wav"}));
+    // One uninstall removes what both runs made.
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().Tree(THEMES), themes);
+    EXPECT_EQ(w().Tree("C:\\WINDOWS"), windows);
+}
+
 TEST_F(ThemeJobTest, ReinstallCancelledKeepsTheEarlierInstalledCopy) {
     MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
     ASSERT_EQ(RunProgram({}), 1);
