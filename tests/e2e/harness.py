@@ -564,7 +564,9 @@ class DriverRun:
         return any(e["event"] == "unexpected" for e in self.events)
 
     def windows(self):
-        return [e for e in self.events if e["event"] == "window"]
+        """Windows reported whole (one destroyed while the driver read it is left out)."""
+        vanished = {e["hwnd"] for e in self.events if e["event"] == "vanished"}
+        return [e for e in self.events if e["event"] == "window" and e["hwnd"] not in vanished]
 
     def dialogs(self):
         """Dialogs that ask or tell something (message boxes, the missing-component dialog)."""

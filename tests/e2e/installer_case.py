@@ -121,7 +121,7 @@ class InstallerCase(unittest.TestCase):
         """The dialogs of a run, in order, as (text, buttons, icon); every one captioned Decorama."""
         got = []
         for caption, text, buttons, icon in run.messages():
-            self.assertEqual(caption, CAPTION, "caption of %r" % text)
+            self.assertEqual(caption, CAPTION, "caption of %r; run:\n%r" % (text, run))
             got.append((text, buttons, icon))
         self.assertEqual(got, list(expected), "dialogs shown:\n%r" % run)
 

@@ -29,14 +29,16 @@ class SaverModeTest(SaverCase):
                 w = self.wait_window(s)
                 self.assertSaverWindow(w)
                 boxes = []
-                for i in range(3):
-                    time.sleep(0.3)
+                for i in range(6):
+                    time.sleep(0.2)
                     box = self.sprite_box(self.shot("run%d" % i))
-                    self.assertIsNotNone(box, "nothing but black on the screen")
-                    # everything outside one 100 x 100 square is black
-                    self.assertLessEqual(box[2] - box[0], SPRITE, box)
-                    self.assertLessEqual(box[3] - box[1], SPRITE, box)
-                    boxes.append(box)
+                    # the figure may be off the screen for a moment (above the top, past the
+                    # right edge); when it shows, everything outside one 100 x 100 square is black
+                    if box is not None:
+                        self.assertLessEqual(box[2] - box[0], SPRITE, box)
+                        self.assertLessEqual(box[3] - box[1], SPRITE, box)
+                        boxes.append(box)
+                self.assertGreaterEqual(len(boxes), 2, "the sprite is hardly ever on the screen")
                 self.assertGreater(len(set(boxes)), 1, "the sprite does not move: %r" % boxes)
                 self.display.xdotool("key", "space")
                 self.assertIsNotNone(s.wait_exit(10), "a key did not end the saver")
@@ -117,20 +119,26 @@ class SaverModeTest(SaverCase):
 
     def test_speed_zero_leaves_the_sprite_at_its_start(self):
         self.write_ini("0")
-        s = self.start("/S")
-        self.assertSaverWindow(self.wait_window(s))
-        time.sleep(0.5)
-        first = self.sprite_box(self.shot("zero1"))
-        time.sleep(0.8)
-        second = self.sprite_box(self.shot("zero2"))
+        # the Top is random: a sprite placed near -100 px shows nothing of its figure, so
+        # a start that shows nothing is tried again (three starts in a row cannot all miss
+        # unless the sprite is not drawn)
+        for attempt in range(3):
+            s = self.start("/S")
+            self.assertSaverWindow(self.wait_window(s))
+            time.sleep(0.5)
+            first = self.sprite_box(self.shot("zero1"))
+            time.sleep(0.8)
+            second = self.sprite_box(self.shot("zero2"))
+            self.display.xdotool("key", "a")
+            self.assertIsNotNone(s.wait_exit(10))
+            if first is not None or second is not None:
+                break
         self.assertIsNotNone(first, "the sprite is not on the screen")
         self.assertEqual(first, second, "the sprite moved with Speed 0")
         # Left -750 twips = -50 pixels: only the right half of the picture area shows
         self.assertEqual(first[0], 0, first)
         self.assertLessEqual(first[2], SPRITE // 2, first)
         self.assertLessEqual(first[3] - first[1], SPRITE, first)
-        self.display.xdotool("key", "a")
-        self.assertIsNotNone(s.wait_exit(10))
 
 
 if __name__ == "__main__":

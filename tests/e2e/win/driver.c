@@ -85,7 +85,7 @@ struct child_list { int n; };
 static BOOL CALLBACK print_child(HWND h, LPARAM lp)
 {
     struct child_list *cl = (struct child_list *)lp;
-    char cls[128], text[1024];
+    char cls[128] = "", text[1024] = "";
     RECT rc;
     GetClassNameA(h, cls, sizeof cls);
     window_text(h, text, sizeof text);
@@ -200,15 +200,16 @@ static HWND find_icon_static(HWND dlg)
     return NULL;
 }
 
-static void print_window(const char *event, HWND h)
+/* Prints a window with its controls; returns 0 (and prints nothing) when it is gone. */
+static int print_window(const char *event, HWND h)
 {
-    char cls[128], text[1024];
+    char cls[128] = "", text[1024] = "";
     RECT rc, cr;
     POINT origin = {0, 0};
     DWORD pid = 0;
     struct child_list cl = {0};
     GetWindowThreadProcessId(h, &pid);
-    GetClassNameA(h, cls, sizeof cls);
+    if (!GetClassNameA(h, cls, sizeof cls)) return 0;
     window_text(h, text, sizeof text);
     GetWindowRect(h, &rc);
     GetClientRect(h, &cr);
@@ -240,7 +241,14 @@ static void print_window(const char *event, HWND h)
     printf(",\"controls\":[");
     EnumChildWindows(h, print_child, (LPARAM)&cl);
     printf("]}\n");
+    if (!IsWindow(h)) {
+        /* destroyed while it was being read: what was printed may be incomplete */
+        printf("{\"event\":\"vanished\",\"hwnd\":\"%p\"}\n", (void *)h);
+        fflush(stdout);
+        return 0;
+    }
     fflush(stdout);
+    return 1;
 }
 
 /* ---- run ---- */
@@ -271,7 +279,7 @@ static BOOL CALLBACK collect_top(HWND h, LPARAM lp)
 
 static int is_dialog(HWND h)
 {
-    char cls[64];
+    char cls[64] = "";
     GetClassNameA(h, cls, sizeof cls);
     return strcmp(cls, "#32770") == 0;
 }
@@ -371,8 +379,9 @@ static int cmd_run(int argc, char **argv)
             if (known) continue;
             Sleep(150); /* let the window finish building its controls */
             if (!IsWindow(h)) continue;
+            if (!IsWindowVisible(h)) continue; /* hidden again: report it if it shows */
             if (nseen < MAX_SEEN) seen[nseen++] = h;
-            print_window("window", h);
+            if (!print_window("window", h)) continue;
             if (!is_dialog(h)) continue;
             {
                 HWND bar = find_child_class(h, "msctls_progress32");
