@@ -33,6 +33,9 @@
 
 #define MAX_SEEN 512
 
+static DWORD g_start;     /* tick count when the program was started */
+static DWORD g_seen_tick; /* tick count when the window being reported was first seen */
+
 static void json_str(const char *s)
 {
     putchar('"');
@@ -214,7 +217,8 @@ static int print_window(const char *event, HWND h)
     GetWindowRect(h, &rc);
     GetClientRect(h, &cr);
     ClientToScreen(h, &origin);
-    printf("{\"event\":\"%s\",\"hwnd\":\"%p\",\"pid\":%lu,\"class\":", event, (void *)h, (unsigned long)pid);
+    printf("{\"event\":\"%s\",\"t\":%lu,\"hwnd\":\"%p\",\"pid\":%lu,\"class\":", event,
+           (unsigned long)(g_seen_tick - g_start), (void *)h, (unsigned long)pid);
     json_str(cls);
     printf(",\"caption\":");
     json_str(text);
@@ -294,7 +298,8 @@ static void act(HWND h, const char *action)
         int id = atoi(action);
         PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(h, id));
     }
-    printf("{\"event\":\"answer\",\"hwnd\":\"%p\",\"action\":", (void *)h);
+    printf("{\"event\":\"answer\",\"t\":%lu,\"hwnd\":\"%p\",\"action\":", (unsigned long)(GetTickCount() - g_start),
+           (void *)h);
     json_str(action);
     printf("}\n");
     fflush(stdout);
@@ -347,6 +352,7 @@ static int cmd_run(int argc, char **argv)
     printf("{\"event\":\"started\",\"pid\":%lu}\n", (unsigned long)pi.dwProcessId);
     fflush(stdout);
     start = GetTickCount();
+    g_start = start;
 
     for (;;) {
         struct top_list tl;
@@ -377,6 +383,7 @@ static int cmd_run(int argc, char **argv)
             for (j = 0; j < nseen; ++j)
                 if (seen[j] == h) known = 1;
             if (known) continue;
+            g_seen_tick = GetTickCount();
             Sleep(150); /* let the window finish building its controls */
             if (!IsWindow(h)) continue;
             if (!IsWindowVisible(h)) continue; /* hidden again: report it if it shows */
@@ -430,7 +437,7 @@ static int cmd_run(int argc, char **argv)
         if (progress_bar && report_progress) report_progress_change(progress_bar, &last_low, &last_high, &last_pos);
     }
     GetExitCodeProcess(pi.hProcess, &code);
-    printf("{\"event\":\"exit\",\"code\":%lu}\n", (unsigned long)code);
+    printf("{\"event\":\"exit\",\"t\":%lu,\"code\":%lu}\n", (unsigned long)(GetTickCount() - g_start), (unsigned long)code);
     fflush(stdout);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
