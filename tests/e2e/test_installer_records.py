@@ -5,8 +5,10 @@ file or a tampered record names, stay."""
 import os
 import unittest
 
-from installer_case import (CANCEL, FAILED, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, InstallerCase,
+from installer_case import (CANCEL, EXE, FAILED, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, InstallerCase,
                             confirm_install, confirm_uninstall, copy_error)
+
+UNABLE = ("Unable to open theme file!", ["OK"], "warning")
 
 SRC = "C:\\Downloads\\Sys"
 
@@ -97,6 +99,40 @@ class RecordTest(InstallerCase):
         self.assertSameTree(tree, self.snapshot())
         found = [f for _, _, files in os.walk(self.prefix.unix(THEMES)) for f in files if f == "Long.bmp"]
         self.assertEqual(found, [])
+
+    def test_read_only_theme_files_install_and_uninstall_cleanly(self):
+        self.write_theme(SRC, "Ro.the", ["Wallpaper=%ThemeDir%Ro.bmp", "Sound=%WinDir%Ro.wav"], ["Ro.bmp", "Ro.wav"])
+        for name in ["Ro.the", "Ro.bmp", "Ro.wav"]:
+            os.chmod(self.prefix.unix(SRC + "\\" + name), 0o444)  # read-only for Windows
+        run = self.run_installer(answers=(OK, OK), win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Ro"), INSTALLED])
+        self.assertEqual(dict(self.record(THEMES + "Ro.the")), {"File1": THEMES + "Ro.bmp", "File2": WINDIR + "Ro.wav"})
+        run = self.run_installer(args='/u "' + THEMES + 'Ro.the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Ro"), UNINSTALLED])
+        for p in [THEMES + "Ro.the", THEMES + "Ro.bmp", WINDIR + "Ro.wav"]:
+            self.assertFalse(self.prefix.exists(p), p)
+
+    def test_themes_with_one_display_name_share_one_entry(self):
+        self.write_theme(SRC, "Blue.the", ["Wallpaper=%ThemeDir%One.bmp"], ["One.bmp"])
+        self.assertExit(self.run_installer(answers=(OK, OK), win_cwd=SRC), 1)
+        src2 = "C:\\Downloads\\Other"
+        self.write_theme(src2, "Blue.theme", ["Wallpaper=%ThemeDir%Two.bmp"], ["Two.bmp"])
+        run = self.run_installer(args="Blue.theme", answers=(OK, OK), win_cwd=src2)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
+        # the later installation replaces the entry
+        self.assertEqual(self.uninstall_entry("Blue"),
+                         {"DisplayName": "Blue Theme", "UninstallString": EXE + ' /u "' + THEMES + 'Blue.theme"'})
+
+    def test_uninstall_of_a_theme_file_that_is_not_there(self):
+        self.write_theme(SRC, "Blue.the", ["Wallpaper=%ThemeDir%One.bmp"], ["One.bmp"])
+        self.assertExit(self.run_installer(answers=(OK, OK), win_cwd=SRC), 1)
+        entry = self.uninstall_entry("Blue")
+        tree = self.snapshot()
+        run = self.run_installer(args='/u "' + THEMES + 'Gone.the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Gone"), UNABLE])
+        self.assertExit(run, 0)
+        self.assertSameTree(tree, self.snapshot())
+        self.assertEqual(self.uninstall_entry("Blue"), entry)
 
 
 if __name__ == "__main__":

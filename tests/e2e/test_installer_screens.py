@@ -53,6 +53,12 @@ class ScreenTest(InstallerCase):
                 # the progress bar: 6 entries counted (range 0..7), stepped before each question
                 self.assertEqual([(p["low"], p["high"], p["pos"]) for p in run.progress()],
                                  [(0, 7, 4), (0, 7, 5), (0, 7, 6)], run)
+                progress = run.progress_dialogs()
+                self.assertEqual(len(progress), 1, run)
+                self.assertEqual(progress[0]["caption"], "Decorama")
+                texts = {c["id"]: c["text"] for c in progress[0]["controls"] if c["class"].lower() == "static"}
+                self.assertEqual(texts.get(102), "Decorama v1.04")
+                self.assertEqual(texts.get(-1), "Installing your theme...")
 
                 start, wait, safe = (a == OK for a in answers)
                 expected = dict(before)
