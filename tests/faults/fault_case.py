@@ -1,0 +1,357 @@
+"""Shared machinery of the fault matrix: a fresh Wine prefix per case, a snapshot of its
+whole drive C (paths, sizes, contents) and of its whole registry before the case, and a
+comparison at the end that names every file left behind and every file lost.
+
+Each case records one row (case, result, files left behind, files lost); the rows are
+printed as a table when the module ends and written to build/e2e/fault-matrix.md."""
+
+import hashlib
+import os
+import re
+import signal
+import stat
+import subprocess
+import sys
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+
+import harness  # noqa: E402
+
+THEMES = harness.THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
+WINDIR = "C:\\windows\\"
+FONTS = harness.FONTS_DIR_WIN + "\\"
+EXE = harness.INSTALLER_DIR_WIN + "\\decorama.exe"
+UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+OK, CANCEL = 1, 2
+
+# Folders that Wine itself writes while any program runs (temporary files, its own
+# logs); nothing of the installer's or the saver's may land there.
+VOLATILE_DIRS = ["windows/temp", "users/root/temp", "users/root/appdata/local/temp"]
+
+# Registry keys that Wine rewrites on its own between runs (the display driver's date
+# stamp); every other key and value of both hives is compared.
+VOLATILE_KEYS = [
+    r"^system\\currentcontrolset\\control\\class\\\{4d36e968-e325-11ce-bfc1-08002be10318\}",
+]
+_volatile_re = [re.compile(p) for p in VOLATILE_KEYS]
+
+
+def confirm_install(name):
+    return ("This will install the '%s' Theme.\nDo you wish to continue?" % name, ["OK", "Cancel"], None)
+
+
+def confirm_uninstall(name):
+    return ("This will uninstall the '%s' Theme.\nDo you want to continue?" % name, ["OK", "Cancel"], "warning")
+
+
+INSTALLED = ("Theme installed successfully!", ["OK"], None)
+UNINSTALLED = ("Theme uninstalled successfully!", ["OK"], None)
+NOT_COMPLETELY = ("Theme was not completely uninstalled.", ["OK"], "warning")
+FAILED = ("Theme failed to install!", ["OK"], "warning")
+REGISTRY_REMOVE_ERROR = ("Error removing from Registry!", ["OK"], "warning")
+
+
+def copy_error(code, name):
+    return ("Error %d copying file '%s'\nContinue?" % (code, name), ["OK", "Cancel"], "warning")
+
+
+def delete_error(kind, name):
+    return ("Error deleting %s '%s'\nContinue?" % (kind, name), ["OK", "Cancel"], "warning")
+
+
+def screen_question(screen):
+    return ("This Theme replaces your %s Screen.\nDo you want it to do this?" % screen, ["OK", "Cancel"], "warning")
+
+
+def theme_text(lines):
+    return "".join(l + "\r\n" for l in lines)
+
+
+# ---------------------------------------------------------------- snapshots
+
+_digest_cache = {}
+
+
+def _digest(full, st):
+    # Test prefixes share the template's files through hard links, so a file is hashed
+    # once per inode and state; a changed file has a new size, time or inode.
+    key = (st.st_dev, st.st_ino, st.st_size, st.st_mtime_ns, st.st_ctime_ns)
+    d = _digest_cache.get(key)
+    if d is None:
+        h = hashlib.sha1()
+        with open(full, "rb") as f:
+            for chunk in iter(lambda: f.read(1 << 20), b""):
+                h.update(chunk)
+        d = h.hexdigest()
+        _digest_cache[key] = d
+    return d
+
+
+def tree_snapshot(root):
+    """{path relative to drive_c: ('d',) | ('f', size, sha1) | ('l', target)}; all of drive C
+    but Wine's own temporary folders."""
+    snap = {}
+    for dirpath, dirnames, filenames in os.walk(root):
+        rel_dir = os.path.relpath(dirpath, root)
+        keep = []
+        for d in dirnames:
+            rel = os.path.normpath(os.path.join(rel_dir, d))
+            if rel.lower() in VOLATILE_DIRS:
+                continue
+            full = os.path.join(dirpath, d)
+            if os.path.islink(full):
+                snap[rel] = ("l", os.readlink(full))
+                continue
+            snap[rel] = ("d",)
+            keep.append(d)
+        dirnames[:] = keep
+        for fn in filenames:
+            rel = os.path.normpath(os.path.join(rel_dir, fn))
+            full = os.path.join(dirpath, fn)
+            if os.path.islink(full):
+                snap[rel] = ("l", os.readlink(full))
+                continue
+            st = os.lstat(full)
+            snap[rel] = ("f", st.st_size, _digest(full, st))
+    return snap
+
+
+def registry_snapshot(prefix):
+    """{(hive, key): {value name: (type, data)}} of both hives, as saved by the server."""
+    reg = prefix.registry()
+    out = {}
+    for hive, keys in (("HKLM", reg.hklm), ("HKCU", reg.hkcu)):
+        for low, (name, values) in keys.items():
+            if any(r.search(low) for r in _volatile_re):
+                continue
+            out[(hive, low)] = {v.lower(): tv for v, tv in ((n, t) for n, t in values.values())}
+            # The saved hive leaves out a key that has subkeys but no values: every
+            # parent of a listed key exists too.
+            parts = low.split("\\")
+            for i in range(1, len(parts)):
+                out.setdefault((hive, "\\".join(parts[:i])), {})
+    return out
+
+
+def registry_diff(before, after):
+    """Readable differences: keys added or removed, values added, removed or changed."""
+    diffs = []
+    for k in sorted(set(before) | set(after)):
+        if k not in before:
+            diffs.append("key added %s\\%s %r" % (k[0], k[1], after[k]))
+        elif k not in after:
+            diffs.append("key removed %s\\%s" % k)
+        elif before[k] != after[k]:
+            b, a = before[k], after[k]
+            for v in sorted(set(b) | set(a)):
+                if b.get(v) != a.get(v):
+                    diffs.append("value %s\\%s [%s]: %r -> %r" % (k[0], k[1], v, b.get(v), a.get(v)))
+    return diffs
+
+
+class State:
+    def __init__(self, tree, registry):
+        self.tree = tree
+        self.registry = registry
+
+
+# ---------------------------------------------------------------- results table
+
+ROWS = []
+
+
+def write_table():
+    if not ROWS:
+        return
+    lines = ["| Case | Result | Files left behind | Files lost |", "|---|---|---|---|"]
+    for r in ROWS:
+        left = "%d" % len(r["left"]) + (" (%s)" % ", ".join(r["left"][:6]) if r["left"] else "")
+        lost = "%d" % len(r["lost"]) + (" (%s)" % ", ".join(r["lost"][:6]) if r["lost"] else "")
+        result = r["result"] + (" (%s)" % r["note"] if r.get("note") else "")
+        lines.append("| %s | %s | %s | %s |" % (r["case"], result, left, lost))
+    text = "\n".join(lines) + "\n"
+    sys.stderr.write("\nFault matrix\n" + text)
+    os.makedirs(harness.E2E_DIR, exist_ok=True)
+    with open(os.path.join(harness.E2E_DIR, "fault-matrix.md"), "w") as f:
+        f.write(text)
+
+
+# ---------------------------------------------------------------- processes
+
+def wine_pids(prefix, name):
+    """Unix process ids of the Windows program `name` running in this prefix."""
+    out = []
+    want = ("WINEPREFIX=" + prefix.path).encode()
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                cmd = f.read()
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                env = f.read().split(b"\0")
+        except OSError:
+            continue
+        # the program's own process: its first argument is the program file
+        first = cmd.split(b"\0")[0].lower().replace(b"/", b"\\")
+        if want in env and first.endswith(b"\\" + name.lower().encode()):
+            out.append(int(pid))
+    return out
+
+
+# ---------------------------------------------------------------- the case class
+
+class FaultCase(unittest.TestCase):
+    """One fresh prefix per case; the installer in C:\\Decorama, the saver in the Windows
+    directory. Every case takes a State before and compares at its end."""
+
+    maxDiff = None
+    case_id = None      # the matrix row, set per test with self.row()
+
+    @classmethod
+    def setUpClass(cls):
+        missing = harness.require_programs("decorama.exe", "ZelvoSav.scr", "e2e-driver.exe")
+        if missing:
+            raise AssertionError(missing)
+
+    def setUp(self):
+        self.display = harness.display()
+        self.prefix = harness.Prefix("fault-" + self.id().split(".")[-1], display=self.display)
+        self.addCleanup(self.prefix.close)
+        self.prefix.install_program("decorama.exe")
+        self._soft = []
+
+    def run(self, result=None):
+        result = result if result is not None else self.defaultTestResult()
+        before = len(result.failures) + len(result.errors)
+        skipped = len(result.skipped)
+        super().run(result)
+        if self._row_data is not None:
+            row = self._row_data
+            if len(result.skipped) > skipped:
+                row["result"] = "skipped: " + result.skipped[-1][1]
+            elif len(result.failures) + len(result.errors) > before:
+                row["result"] = "FAILS"
+            else:
+                row["result"] = "holds"
+            ROWS.append(row)
+        return result
+
+    _row_data = None
+
+    def row(self, case):
+        self._row_data = {"case": case, "result": "?", "left": [], "lost": [], "note": ""}
+
+    def note(self, text):
+        if self._row_data is not None:
+            self._row_data["note"] = (self._row_data["note"] + "; " if self._row_data["note"] else "") + text
+
+    # -- state
+
+    def state(self):
+        tree = tree_snapshot(os.path.join(self.prefix.path, "drive_c"))
+        return State(tree, registry_snapshot(self.prefix))
+
+    def compare(self, before, allow_left=(), allow_lost=(), allow_registry=()):
+        """Compares the prefix with a State: every file or folder added is left behind,
+        every one removed or changed is lost. Paths in allow_* (relative to drive_c, any
+        case) are the outcome the case expects and are still listed in the row."""
+        after = self.state()
+        added, removed, changed = harness.diff_snapshots(before.tree, after.tree)
+        left = added
+        lost = sorted(removed + changed)
+        if self._row_data is not None:
+            self._row_data["left"] = left
+            self._row_data["lost"] = lost
+        al = {a.lower().replace("\\", "/") for a in allow_left}
+        ao = {a.lower().replace("\\", "/") for a in allow_lost}
+        unexpected_left = [p for p in left if p.lower() not in al]
+        unexpected_lost = [p for p in lost if p.lower() not in ao]
+        reg = [d for d in registry_diff(before.registry, after.registry)
+               if not any(a.lower() in d.lower() for a in allow_registry)]
+        self.soft(self.assertEqual, (unexpected_left, unexpected_lost, reg), ([], [], []),
+                  "left behind, lost, registry differences")
+        self.raise_soft()
+        return after
+
+    def raise_soft(self):
+        if self._soft:
+            failures, self._soft = self._soft, []
+            self.fail("\n\n".join(failures))
+
+    # -- files and runs
+
+    def rel(self, win_path):
+        return os.path.relpath(self.prefix.unix(win_path), os.path.join(self.prefix.path, "drive_c"))
+
+    def write_theme(self, folder, file_name, lines, files=()):
+        self.prefix.write_file(folder + "\\" + file_name, theme_text(lines))
+        items = files.items() if isinstance(files, dict) else ((n, "content of " + n + "\r\n") for n in files)
+        for name, content in items:
+            self.prefix.write_file(folder + "\\" + name, content)
+
+    def run_installer(self, args="", answers=(), win_cwd="C:\\Downloads", timeout=60):
+        cmd = '"%s"' % EXE + (" " + args if args else "")
+        r = self.prefix.drive(cmd, answers=answers, timeout=timeout, win_cwd=win_cwd)
+        self.assertFalse(r.timed_out, "installer did not finish:\n%r" % r)
+        return r
+
+    def uninstall(self, theme_file, answers):
+        return self.run_installer('/u "%s%s"' % (THEMES, theme_file), answers=answers)
+
+    def soft(self, check, *args, **kw):
+        """Runs an assertion; a failure is kept and raised by compare() at the case's end,
+        so that the comparison still runs and the row names what was left or lost."""
+        try:
+            check(*args, **kw)
+        except AssertionError as e:
+            self._soft.append(str(e))
+
+    def assertMessages(self, run, expected, code=None):
+        """The dialogs of a run (caption "Decorama"), their order, and the exit code. A
+        mismatch is kept (see soft) and the case goes on."""
+        got = []
+        for caption, text, buttons, icon in run.messages():
+            got.append((text, buttons, icon) if caption == "Decorama" else (caption, text, buttons, icon))
+        self.soft(self.assertEqual, got, list(expected), "dialogs shown:\n%r" % run)
+        self.soft(self.assertFalse, run.unexpected, "a dialog appeared that the case did not expect:\n%r" % run)
+        if code is not None:
+            self.soft(self.assertEqual, run.exit_code, code, "exit code; run:\n%r" % run)
+
+    def record(self, win_path):
+        """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
+        data = self.prefix.read_file(win_path).decode("latin-1")
+        out = []
+        inside = False
+        for line in data.replace("\r\n", "\n").split("\n"):
+            s = line.strip()
+            if s.startswith("["):
+                inside = s.lower() == "[decorama]"
+                continue
+            if inside and "=" in s:
+                k, _, v = s.partition("=")
+                out.append((k, v))
+        return out
+
+    def uninstall_entry_exists(self, name):
+        return self.prefix.reg_export("HKLM\\" + UNINSTALL_KEY + "\\" + name) is not None
+
+    def wine_attributes(self, win_path):
+        """The DOS attributes Wine reports for a file (attrib's letters)."""
+        r = self.prefix.wine(["attrib", win_path], timeout=60)
+        text = r.stdout.decode("latin-1")
+        line = [l for l in text.splitlines() if l.strip()]
+        return line[0][:10] if line else ""
+
+    def kill_program(self, name):
+        """SIGKILL for a running Windows program of this prefix (as a power cut or the task
+        list would end it: no handler of the program runs)."""
+        pids = wine_pids(self.prefix, name)
+        self.assertTrue(pids, "%s is not running" % name)
+        for pid in pids:
+            os.kill(pid, signal.SIGKILL)
+        return pids

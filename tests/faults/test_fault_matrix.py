@@ -1,0 +1,321 @@
+"""The installer's and the saver's fault matrix, end to end under Wine: whatever fails and
+whenever the user cancels, drive C and the registry end as they were (or as the record
+says), and no file that an installation did not create is ever removed.
+
+Every case starts from a snapshot of the whole of drive C (paths, sizes, contents) and of
+both registry hives, and ends with a comparison that lists the files left behind and the
+files lost. The table of all rows is printed at the end (and kept in
+build/e2e/fault-matrix.md)."""
+
+import os
+import subprocess
+import time
+import unittest
+
+from fault_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, NOT_COMPLETELY, OK, REGISTRY_REMOVE_ERROR, THEMES,
+                        UNINSTALLED, WINDIR, FaultCase, confirm_install, confirm_uninstall, copy_error,
+                        delete_error, harness, screen_question, write_table)
+
+SRC = "C:\\Downloads\\Five"
+
+# A five-entry theme: nested folders in the Themes directory, a file in a new folder of
+# the Windows directory, a font, and the start-up screen (over one that is in place).
+FIVE_LINES = [
+    "; Five entries, one of each kind the installer writes",
+    "[Control Panel\\Desktop]",
+    "Wallpaper=%ThemeDir%Art\\Deep\\Sky.bmp",
+    "[Control Panel\\Cursors]",
+    "Arrow=%ThemeDir%Arrow.cur,0",
+    "[AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Current]",
+    "DefaultValue=%WinDir%ZelvoMedia\\Chime.wav",
+    "[DecoramaSpecial]",
+    "Font=%FontDir%Zelvo.ttf",
+    "StartupScreen=Boot.sys",
+]
+FIVE_SOURCES = ["Sky.bmp", "Arrow.cur", "Chime.wav", "Zelvo.ttf", "Boot.sys"]
+FIVE_DESTINATIONS = [THEMES + "Art\\Deep\\Sky.bmp", THEMES + "Arrow.cur", WINDIR + "ZelvoMedia\\Chime.wav",
+                     FONTS + "Zelvo.ttf", "C:\\Logo.sys"]
+FIVE_DIRS = [THEMES + "Art", THEMES + "Art\\Deep", WINDIR + "ZelvoMedia"]
+OLD_LOGO = "the start-up screen that was in place\r\n"
+
+
+class InstallerFaults(FaultCase):
+
+    def five_theme(self, folder=SRC, blocked_source=None):
+        """The five-entry theme in folder; blocked_source (a source name) is made a folder
+        holding a file, so that copying it fails."""
+        files = {n: ("content of %s\r\n" % n) * 50 for n in FIVE_SOURCES if n != blocked_source}
+        self.write_theme(folder, "Five.the", FIVE_LINES, files)
+        if blocked_source:
+            self.prefix.write_file(folder + "\\" + blocked_source + "\\inside.txt", "a folder, not a file")
+        self.prefix.write_file("C:\\Logo.sys", OLD_LOGO)
+
+    # ------------------------------------------------------------ 1
+    def cancel_at_entry(self, k):
+        self.row("1. Cancel at the copy-error question of entry %d of 5" % k)
+        name = FIVE_SOURCES[k - 1]
+        self.five_theme(blocked_source=name)
+        before = self.state()
+        answers = [OK] + ([OK] if k == 5 else []) + [CANCEL, OK]
+        run = self.run_installer(answers=answers, win_cwd=SRC)
+        expected = [confirm_install("Five")] + ([screen_question("Startup")] if k == 5 else [])
+        expected += [copy_error(5, name), FAILED]
+        self.assertMessages(run, expected, code=1)
+        self.compare(before)
+
+
+    # ------------------------------------------------------------ 2
+    def mount_small_volume(self, win_dir, size="1m"):
+        """A small tmpfs over a folder of the prefix, unmounted when the case ends."""
+        path = self.prefix.unix(win_dir)
+        os.makedirs(path, exist_ok=True)
+        r = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + size, "tmpfs", path],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=30)
+        if r.returncode != 0:
+            self.skipTest("cannot mount a tmpfs here: %s" % r.stdout.decode(errors="replace").strip())
+
+        def unmount():
+            self.prefix.kill_server()
+            if subprocess.run(["umount", path], stderr=subprocess.DEVNULL, timeout=30).returncode != 0:
+                subprocess.run(["umount", "-l", path], stderr=subprocess.DEVNULL, timeout=30)
+        self.addCleanup(unmount)
+        return path
+
+    def full_volume_theme(self):
+        # 1 MiB for the Themes directory: the theme file and two 400 KiB files fit, the
+        # third does not; a file for the Windows directory and a small one follow.
+        self.mount_small_volume(harness.THEMES_DIR_WIN)
+        big = {"Big%d.bmp" % i: bytes([i]) * (400 * 1024) for i in (1, 2, 3)}
+        big.update({"FullFx.wav": "sound\r\n", "Small.ico": "icon\r\n"})
+        self.write_theme("C:\\Downloads\\Full", "Full.the", [
+            "Wallpaper=%ThemeDir%Big1.bmp", "Pattern=%ThemeDir%Big2.bmp", "Screen=%ThemeDir%Big3.bmp",
+            "Sound=%WinDir%FullFx.wav", "Icon=%ThemeDir%Small.ico"], big)
+
+    def test_02_1_full_volume_cancel(self):
+        self.row("2. Volume full during the copy, Cancel")
+        self.full_volume_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK, CANCEL, OK], win_cwd="C:\\Downloads\\Full")
+        self.assertMessages(run, [confirm_install("Full"), copy_error(112, "Big3.bmp"), FAILED], code=1)
+        self.compare(before)
+
+    def test_02_2_full_volume_ok_then_uninstall(self):
+        self.row("2. Volume full during the copy, OK, later uninstall")
+        self.full_volume_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd="C:\\Downloads\\Full")
+        self.assertMessages(run, [confirm_install("Full"), copy_error(112, "Big3.bmp"), INSTALLED], code=1)
+        # no cut-off copy of the file that did not fit, and everything else recorded
+        for name in ["Big3.bmp", "Small.ico"]:
+            path = self.prefix.unix(THEMES + name)
+            if os.path.exists(path):
+                self.soft(self.fail, "%s left in the Themes directory after the failed copy: %d bytes"
+                          % (name, os.path.getsize(path)))
+        self.soft(self.assertEqual,
+                  sorted(v for k, v in self.record(THEMES + "Full.the") if k.startswith("File")),
+                  sorted([THEMES + "Big1.bmp", THEMES + "Big2.bmp", WINDIR + "FullFx.wav", THEMES + "Small.ico"]),
+                  "the record lists every file copied whole")
+        run = self.uninstall("Full.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Full"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 3
+    def test_03_killed_mid_install(self):
+        self.row("3. Installer killed between two copies, then /u")
+        self.five_theme(blocked_source="Zelvo.ttf")
+        before = self.state()
+        s = self.prefix.driver_session('"%s"' % EXE,
+                                       answers=[OK, "none"], extra="wait", timeout=60, win_cwd=SRC)
+        self.addCleanup(s.stop)
+        # held at the question about entry 4: entries 1 to 3 are copied, 4 and 5 are not
+        q = s.wait_for(lambda e: e["event"] in ("exit", "timeout") or
+                       (e["event"] == "window" and "copying file 'Zelvo.ttf'" in harness.dialog_text(e)), 40)
+        self.assertIsNotNone(q, "no copy-error question: %r" % s.events)
+        self.assertEqual(q["event"], "window", s.events)
+        self.kill_program("decorama.exe")
+        code = s.wait_exit(20)
+        self.assertIsNotNone(code, "the killed installer did not end: %r" % s.events)
+        mid = self.state()
+        added, _, _ = harness.diff_snapshots(before.tree, mid.tree)
+        copied = sorted(p for p in added if mid.tree[p][0] == "f" and p != self.rel(THEMES + "Five.the"))
+        created = sorted(p for p in added if mid.tree[p][0] == "d")
+        self.assertEqual(copied, sorted(self.rel(p) for p in FIVE_DESTINATIONS[:3]))
+        rec = self.record(THEMES + "Five.the")
+        self.assertEqual(sorted(self.rel(v) for k, v in rec if k.startswith("File")), copied,
+                         "the record lists exactly the files copied so far: %r" % rec)
+        self.assertEqual(sorted(self.rel(v) for k, v in rec if k.startswith("Dir")), created,
+                         "the record lists exactly the folders created so far: %r" % rec)
+        # the uninstall entry was never written, so removing it fails as the Parts say
+        run = self.uninstall("Five.the", [OK, OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), REGISTRY_REMOVE_ERROR, UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 4
+    def read_only_installed(self):
+        self.write_theme("C:\\Downloads\\Ro", "Ro.the", [
+            "One=%ThemeDir%One.bmp", "Two=%ThemeDir%Two.bmp", "Three=%WinDir%Three.wav",
+            "Four=%ThemeDir%Sub\\Four.ico"], ["One.bmp", "Two.bmp", "Three.wav", "Four.ico"])
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\Ro")
+        self.assertMessages(run, [confirm_install("Ro"), INSTALLED], code=1)
+        os.chmod(self.prefix.unix(THEMES + "Two.bmp"), 0o444)
+        self.assertIn("R", self.wine_attributes(THEMES + "Two.bmp"), "Wine does not see the read-only mark")
+        return before
+
+    def test_04_1_read_only_file_ok(self):
+        self.row("4. Uninstall, a recorded file read-only, OK")
+        before = self.read_only_installed()
+        run = self.uninstall("Ro.the", [OK, OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Ro"), delete_error("file", "Two.bmp"), UNINSTALLED], code=0)
+        self.compare(before, allow_left=[self.rel(THEMES + "Two.bmp")])
+
+    def test_04_2_read_only_file_cancel(self):
+        self.row("4. Uninstall, a recorded file read-only, Cancel")
+        before = self.read_only_installed()
+        run = self.uninstall("Ro.the", [OK, CANCEL, OK])
+        self.assertMessages(run, [confirm_uninstall("Ro"), delete_error("file", "Two.bmp"), NOT_COMPLETELY],
+                            code=0)
+        # Cancel stops the deletions: the rest stays; the record and the entry go
+        self.compare(before, allow_left=[self.rel(p) for p in [
+            THEMES + "Two.bmp", WINDIR + "Three.wav", THEMES + "Sub", THEMES + "Sub\\Four.ico"]])
+
+    # ------------------------------------------------------------ 5
+    def test_05_files_deleted_by_hand(self):
+        self.row("5. Uninstall after some installed files were deleted by hand")
+        self.five_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        for p in [THEMES + "Arrow.cur", WINDIR + "ZelvoMedia\\Chime.wav", "C:\\Logo.sys"]:
+            os.unlink(self.prefix.unix(p))
+        run = self.uninstall("Five.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 6
+    def test_06_theme_naming_files_already_in_windows(self):
+        self.row("6. Theme naming only files already in the Windows directory")
+        self.write_theme("C:\\Downloads\\Sys", "Sys.the", [
+            "[Boot]", "Ini=%WinDir%WIN.INI", "Sys=%WinDir%system.ini", "Shell=%WinDir%explorer.exe"],
+            {"WIN.INI": "[not the real one]\r\n", "system.ini": "[nor this]\r\n", "explorer.exe": "MZ fake\r\n"})
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\Sys")
+        self.assertMessages(run, [confirm_install("Sys"), INSTALLED], code=1)
+        run = self.uninstall("Sys.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Sys"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 7
+    def test_07_forged_record_section(self):
+        self.row("7. Forged \"Decorama\" section in a downloaded theme")
+        self.prefix.write_file("C:\\Keep\\keep.txt", "precious")
+        self.write_theme("C:\\Downloads\\Forged", "Forged.the", [
+            "[Control Panel\\Desktop]",
+            "Wallpaper=%ThemeDir%Sky.bmp",
+            "[Decorama]",
+            "File1=C:\\Keep\\keep.txt",
+            "File2=C:\\windows\\win.ini",
+            "File3=" + THEMES + "..\\..\\..\\Keep\\keep.txt",
+            "Dir1=C:\\Keep",
+            "Dir2=" + THEMES[:-1],
+        ], ["Sky.bmp"])
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\Forged")
+        self.assertMessages(run, [confirm_install("Forged"), INSTALLED], code=1)
+        self.assertEqual(self.record(THEMES + "Forged.the"), [("File1", THEMES + "Sky.bmp")])
+        run = self.uninstall("Forged.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Forged"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 8
+    def test_08_1_theme_lines_that_climb_out_or_overflow(self):
+        self.row("8. Theme lines with \"..\", a drive, over-long paths")
+        folder = "C:\\Downloads\\Bad"
+        long_dest = ("d" * 98 + "\\") * 4 + "e" * 91 + "\\Long.bmp"    # fits a line, not a path
+        over_line = "Over=%ThemeDir%" + "x" * 600 + ".bmp"               # longer than a line
+        self.write_theme(folder, "Bad.the", [
+            "Wallpaper=%ThemeDir%..\\..\\Escape1.bmp",
+            "Icon=%WinDir%..\\Escape2.ico",
+            "Abs=%ThemeDir%C:\\Escape3.bmp",
+            "Abs2=%WinDir%D:Escape4.bmp",
+            "Slash=%ThemeDir%../Escape6.bmp",
+            "Lead=%ThemeDir%\\Lead.bmp",
+            "Long=%ThemeDir%" + long_dest,
+            over_line,
+            "[DecoramaSpecial]",
+            "Font=%FontDir%..\\..\\Escape5.ttf",
+        ], ["Escape1.bmp", "Escape2.ico", "Escape3.bmp", "Escape4.bmp", "Escape5.ttf", "Lead.bmp", "Long.bmp"])
+        self.prefix.write_file("C:\\Downloads\\Escape6.bmp", "beside the folder")
+        self.prefix.write_file(folder + "\\..%2fEscape6.bmp", "x")
+        before = self.state()
+        run = self.run_installer(answers=[OK] * 10, win_cwd=folder)
+        texts = [m[1] for m in run.messages()]
+        self.assertFalse(run.unexpected, run)
+        self.assertEqual(run.exit_code, 1, run)
+        refused = ["Error 5 copying file '%s'\nContinue?" % n for n in
+                   ["Escape1.bmp", "Escape2.ico", "Escape3.bmp", "Escape4.bmp"]]
+        self.assertEqual(texts[:5], [confirm_install("Bad")[0]] + refused, run)
+        self.assertRegex(texts[5], r"^Error 5 copying file '.*Escape6\.bmp'\nContinue\?$")
+        self.assertEqual(texts[6], "Error 206 copying file 'Long.bmp'\nContinue?")
+        self.assertRegex(texts[7], r"^Error 206 copying file 'x+'\nContinue\?$")
+        self.assertEqual(texts[8:], ["Error 5 copying file 'Escape5.ttf'\nContinue?", INSTALLED[0]])
+        # written: the theme file and Lead.bmp in the Themes directory, nothing else
+        mid = self.state()
+        added, removed, changed = harness.diff_snapshots(before.tree, mid.tree)
+        self.assertEqual((sorted(added), removed, changed),
+                         (sorted([self.rel(THEMES + "Bad.the"), self.rel(THEMES + "Lead.bmp")]), [], []))
+        run = self.uninstall("Bad.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Bad"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    def test_08_2_command_line_paths(self):
+        self.row("8. Theme paths on the command line: \"..\", absolute, over-long")
+        self.write_theme("C:\\Downloads\\Cmd", "Cmd.the", ["Wallpaper=%ThemeDir%Cmd.bmp"], ["Cmd.bmp"])
+        before = self.state()
+        long_path = "C:\\Downloads\\" + ("p" * 200 + "\\") * 3 + "Cmd.the"
+        for args, answers in [('"%s"' % long_path, [OK, OK]), ('/u "%s"' % long_path, [CANCEL, OK]),
+                              ("/u " + "q" * 2000, [CANCEL, OK]), ("q" * 2000, [OK, OK])]:
+            with self.subTest(args=args[:40]):
+                run = self.run_installer(args, answers=answers, win_cwd="C:\\Downloads")
+                self.assertFalse(run.unexpected, run)
+                self.assertEqual(run.exit_code, 0, run)
+        self.compare(before)
+        # climbing and absolute paths name the theme file and install it as usual
+        for args in ['"..\\Cmd\\Cmd.the"', '"C:\\Downloads\\Cmd\\Cmd.the"']:
+            with self.subTest(args=args):
+                run = self.run_installer(args, answers=[OK, OK], win_cwd="C:\\Downloads\\Cmd")
+                self.assertMessages(run, [confirm_install("Cmd"), INSTALLED], code=1)
+                run = self.uninstall("Cmd.the", [OK, OK])
+                self.assertMessages(run, [confirm_uninstall("Cmd"), UNINSTALLED], code=0)
+                self.compare(before)
+
+    # ------------------------------------------------------------ 9
+    def test_09_installed_twice_uninstalled_once(self):
+        self.row("9. Same theme installed twice, uninstalled once")
+        self.five_theme()
+        before = self.state()
+        for _ in range(2):
+            run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+            self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        run = self.uninstall("Five.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        self.compare(before)
+
+
+def _cancel_test(k):
+    def test(self):
+        self.cancel_at_entry(k)
+    test.__name__ = "test_01_%d_cancel_at_copy_error_of_entry_%d" % (k, k)
+    return test
+
+
+for _k in range(1, 6):
+    setattr(InstallerFaults, "test_01_%d_cancel_at_copy_error_of_entry_%d" % (_k, _k), _cancel_test(_k))
+
+
+def tearDownModule():
+    write_table()
+
+
+if __name__ == "__main__":
+    unittest.main()
