@@ -538,6 +538,35 @@ def unix_path(prefix_dir, win_path):
 # ---------------------------------------------------------------- test prefix
 
 _counter = [0]
+_open_prefixes = []
+
+
+def _close_open_prefixes():
+    for p in list(_open_prefixes):
+        try:
+            p.close()
+        except Exception:  # best effort at exit
+            pass
+
+
+atexit.register(_close_open_prefixes)
+
+
+def _remove_stale_runs(run_dir):
+    """Prefixes left by test processes that died (their name holds the process id)."""
+    for entry in os.listdir(run_dir):
+        m = re.match(r".*-(\d+)-\d+$", entry)
+        if not m:
+            continue
+        pid = int(m.group(1))
+        try:
+            os.kill(pid, 0)
+            continue  # still running
+        except ProcessLookupError:
+            pass
+        except PermissionError:
+            continue
+        shutil.rmtree(os.path.join(run_dir, entry), ignore_errors=True)
 
 
 class DriverRun:
@@ -617,6 +646,8 @@ class Prefix:
         _counter[0] += 1
         run_dir = os.path.join(E2E_DIR, "run")
         os.makedirs(run_dir, exist_ok=True)
+        if _counter[0] == 1:
+            _remove_stale_runs(run_dir)
         safe = re.sub(r"[^A-Za-z0-9_.-]", "_", name)[-60:]
         self.path = os.path.join(run_dir, "%s-%d-%d" % (safe, os.getpid(), _counter[0]))
         shutil.rmtree(self.path, ignore_errors=True)
@@ -640,6 +671,7 @@ class Prefix:
         else:
             self.env.pop("DISPLAY", None)
         self.closed = False
+        _open_prefixes.append(self)
 
     @staticmethod
     def _unshare(path):
@@ -835,6 +867,8 @@ class Prefix:
         if self.closed:
             return
         self.closed = True
+        if self in _open_prefixes:
+            _open_prefixes.remove(self)
         try:
             self.kill_server()
         except subprocess.TimeoutExpired:

@@ -32,7 +32,7 @@ class SaverCase(unittest.TestCase):
     def setUp(self):
         self.display = harness.display()
         self.prefix = harness.Prefix(self.id().split(".")[-1], display=self.display)
-        self.addCleanup(self.prefix.close)
+        self.addCleanup(lambda: self.prefix.close())
         self.prefix.install_program("ZelvoSav.scr", "C:\\windows")
         self.sessions = []
         self.addCleanup(self._stop_sessions)

@@ -102,7 +102,8 @@ class SaverModeTest(SaverCase):
 
     def test_speed_that_is_not_a_number_runs_at_the_default_speed(self):
         rates = {}
-        for speed in ["10", "abc", "150"]:
+        bad = ["abc", "-5", "99999"]  # not a number, or outside the timer's 0 ... 65535
+        for speed in ["10", "150"] + bad:
             with self.subTest(speed=speed):
                 self.write_ini(speed)
                 s = self.start("/S")
@@ -112,10 +113,11 @@ class SaverModeTest(SaverCase):
                 rates[speed] = self.measure_speed()
                 self.display.xdotool("key", "a")
                 self.assertIsNotNone(s.wait_exit(10))
-        # "abc" counts as missing: the default 10 ms, well apart from a slow 150 ms
-        self.assertGreater(rates["abc"], 0.5 * rates["10"], rates)
-        self.assertLess(rates["abc"], 2.0 * rates["10"], rates)
-        self.assertGreater(rates["abc"], 3 * rates["150"], rates)
+        # such a value counts as missing: the default 10 ms, well apart from a slow 150 ms
+        for speed in bad:
+            self.assertGreater(rates[speed], 0.5 * rates["10"], (speed, rates))
+            self.assertLess(rates[speed], 2.0 * rates["10"], (speed, rates))
+            self.assertGreater(rates[speed], 3 * rates["150"], (speed, rates))
 
     def test_speed_zero_leaves_the_sprite_at_its_start(self):
         self.write_ini("0")

@@ -48,8 +48,10 @@ class SetupDialogTest(SaverCase):
         self.assertIsNotNone(code, "OK did not end the program")
 
     def test_layout_after_the_slide(self):
-        for args in ["/C", "/c"]:
+        for row, args in enumerate(["/C", "/c"]):
             with self.subTest(args=args):
+                if row:
+                    self.fresh_prefix()
                 s, w = self.open_dialog(args)
                 # only the setup dialog: the saver window is never shown
                 others = [e for e in s.events if e["event"] == "window" and e["hwnd"] != w["hwnd"]]
@@ -87,7 +89,6 @@ class SetupDialogTest(SaverCase):
                     area = (cw - 4) * (ch - 4)
                     self.assertGreater(img.count(BROWN, region), area * 0.6, "About label at %r" % ((x, y),))
                 self.press_ok(s, w)
-                self.fresh_prefix()
 
     def test_clipboard_holds_the_web_address(self):
         self.prefix.driver("setclip", "something the user copied")
@@ -138,6 +139,36 @@ class SetupDialogTest(SaverCase):
                 self.assertEqual(self.stored_speed(), "10", "moving the bar must not store anything")
                 self.press_ok(s, w)
                 self.assertEqual(self.stored_speed(), expected)
+
+    def focus_id(self, w):
+        ev = [e for e in self.prefix.driver("focus", w["hwnd"]) if e["event"] == "focus"]
+        self.assertTrue(ev)
+        return ev[0].get("id")
+
+    def test_keyboard_only(self):
+        # OK holds the focus at open; Tab moves only between OK and the scroll bar; the
+        # bar's keys move it within 1 ... 150; the space bar presses OK
+        self.write_ini("10")
+        s, w = self.open_dialog()
+        ok = self.control(self.current(w), "Button", "OK")["id"]
+        bar = self.control(self.current(w), "ScrollBar")["id"]
+        self.assertEqual(self.focus_id(w), ok)
+        focus = []
+        for key in ["Tab", "Tab", "Tab", "shift+Tab", "shift+Tab"]:
+            self.display.xdotool("key", key)
+            time.sleep(0.15)
+            focus.append(self.focus_id(w))
+        self.assertEqual(focus, [bar, ok, bar, ok, bar])
+        for key, expected in [("End", 150), ("Right", 150), ("Left", 149), ("Home", 1), ("Left", 1), ("Right", 2)]:
+            self.display.xdotool("key", key)
+            time.sleep(0.15)
+            self.assertEqual(self.scroll_pos(w)["pos"], expected, "after %s" % key)
+        self.display.xdotool("key", "Tab")
+        time.sleep(0.15)
+        self.assertEqual(self.focus_id(w), ok)
+        self.display.xdotool("key", "space")
+        self.assertIsNotNone(s.wait_exit(15), "the space bar on OK did not end the program")
+        self.assertEqual(self.stored_speed(), "2")
 
     def test_closing_without_ok_writes_nothing(self):
         self.write_ini("42")

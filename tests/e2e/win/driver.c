@@ -22,6 +22,7 @@
  *                                      7 = SB_RIGHT) from the first scroll bar of hwnd
  *   e2e-driver scrollpos <hwnd>        position and range of the first scroll bar of hwnd
  *   e2e-driver close <hwnd>            WM_SYSCOMMAND SC_CLOSE
+ *   e2e-driver focus <hwnd>            the control with the keyboard focus in hwnd's thread
  *
  * A dialog (class "#32770") that holds a progress bar is reported but never answered.
  */
@@ -498,6 +499,25 @@ static int cmd_setclip(const char *text)
     return 0;
 }
 
+/* The control that holds the keyboard focus in the thread of a window. */
+static int cmd_focus(HWND h)
+{
+    GUITHREADINFO gi;
+    char cls[128] = "";
+    memset(&gi, 0, sizeof gi);
+    gi.cbSize = sizeof gi;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(h, NULL), &gi)) {
+        printf("{\"event\":\"focus\",\"error\":%lu}\n", (unsigned long)GetLastError());
+        return 1;
+    }
+    if (gi.hwndFocus) GetClassNameA(gi.hwndFocus, cls, sizeof cls);
+    printf("{\"event\":\"focus\",\"hwnd\":\"%p\",\"id\":%d,\"class\":", (void *)gi.hwndFocus,
+           gi.hwndFocus ? (int)(short)GetDlgCtrlID(gi.hwndFocus) : 0);
+    json_str(cls);
+    printf(",\"active\":\"%p\"}\n", (void *)gi.hwndActive);
+    return 0;
+}
+
 static HWND parse_hwnd(const char *s)
 {
     return (HWND)(ULONG_PTR)_strtoui64(s, NULL, 16);
@@ -556,6 +576,7 @@ int main(int argc, char **argv)
     }
     if (strcmp(argv[1], "scroll") == 0 && argc > 3) return cmd_scroll(parse_hwnd(argv[2]), atoi(argv[3]));
     if (strcmp(argv[1], "scrollpos") == 0 && argc > 2) return cmd_scrollpos(parse_hwnd(argv[2]));
+    if (strcmp(argv[1], "focus") == 0 && argc > 2) return cmd_focus(parse_hwnd(argv[2]));
     fprintf(stderr, "unknown command\n");
     return 2;
 }
