@@ -82,6 +82,27 @@ class CommandLineTest(InstallerCase):
                          {"DisplayName": "My.Blue Sky Theme",
                           "UninstallString": EXE + ' /u "' + THEMES + 'My.Blue Sky.the"'})
 
+    def test_command_line_forms(self):
+        # exact command lines (as the shell or a user's shortcut would pass them) and the
+        # first question each must lead to
+        self.write_theme("C:\\My Themes\\Blue Sky", "Blue.the", ["Wallpaper=%ThemeDir%Sky.bmp"], ["Sky.bmp"])
+        self.write_theme("C:\\My Themes\\Plain", "NoDot", ["Wallpaper=%ThemeDir%Sky.bmp"], ["Sky.bmp"])
+        self.write_theme(THEMES[:-1], "Old.the", ["Wallpaper=%ThemeDir%Old.bmp"], [])
+        exe = '"' + EXE + '"'
+        cases = [
+            (exe + '\t"C:\\My Themes\\Blue Sky\\Blue.the"', confirm_install("Blue")),
+            (exe + ' "C:\\My Themes\\Blue Sky\\Blue.the" more words', confirm_install("Blue")),
+            (exe + ' C:\\My" "Themes\\Blue" "Sky\\Blue.the', confirm_install("Blue")),
+            (exe + ' "C:\\My Themes\\Plain\\NoDot"', confirm_install("NoDot")),
+            (EXE + ' /u "' + THEMES + 'Old.the"', confirm_uninstall("Old")),
+            (exe + ' /u\t"' + THEMES + 'Old.the" extra', confirm_uninstall("Old")),
+        ]
+        for cmd, first in cases:
+            with self.subTest(cmd=cmd):
+                run = self.prefix.drive(cmd, answers=(CANCEL,), timeout=60, win_cwd="C:\\Downloads")
+                self.assertMessages(run, [first])
+                self.assertExit(run, 0)
+
     def test_wildcard_in_the_name_part(self):
         self.write_theme("C:\\Themes In\\Set", "Green.the", ["Wallpaper=%ThemeDir%Leaf.bmp"], ["Leaf.bmp"])
         run = self.run_installer(args='"C:\\Themes In\\Set\\G*.the"', answers=(OK, OK), win_cwd="C:\\Downloads")
