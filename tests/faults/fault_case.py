@@ -259,20 +259,26 @@ class FaultCase(unittest.TestCase):
     def compare(self, before, allow_left=(), allow_lost=(), allow_registry=()):
         """Compares the prefix with a State: every file or folder added is left behind,
         every one removed or changed is lost. Paths in allow_* (relative to drive_c, any
-        case) are the outcome the case expects and are still listed in the row."""
+        case) are the outcome the case expects: they are named in the row's note and
+        not counted."""
         after = self.state()
         added, removed, changed = harness.diff_snapshots(before.tree, after.tree)
-        left = added
-        lost = sorted(removed + changed)
-        if self._row_data is not None:
-            self._row_data["left"] = left
-            self._row_data["lost"] = lost
         al = {a.lower().replace("\\", "/") for a in allow_left}
         ao = {a.lower().replace("\\", "/") for a in allow_lost}
-        unexpected_left = [p for p in left if p.lower() not in al]
-        unexpected_lost = [p for p in lost if p.lower() not in ao]
+        unexpected_left = [p for p in added if p.lower() not in al]
+        unexpected_lost = [p for p in sorted(removed + changed) if p.lower() not in ao]
+        expected = ["%s stays" % p for p in added if p.lower() in al]
+        expected += ["%s %s" % (p, "changed" if p in changed else "removed")
+                     for p in sorted(removed + changed) if p.lower() in ao]
+        if self._row_data is not None:
+            self._row_data["left"] = unexpected_left
+            self._row_data["lost"] = unexpected_lost
+            if expected:
+                self.note("as the case expects: " + ", ".join(expected))
         reg = [d for d in registry_diff(before.registry, after.registry)
                if not any(a.lower() in d.lower() for a in allow_registry)]
+        if reg:
+            self.note("registry differs: " + "; ".join(d[:120] for d in reg[:3]))
         self.soft(self.assertEqual, (unexpected_left, unexpected_lost, reg), ([], [], []),
                   "left behind, lost, registry differences")
         self.raise_soft()
