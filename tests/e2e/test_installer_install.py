@@ -121,6 +121,12 @@ class InstallTest(InstallerCase):
         self.assertEqual(edit, ["Gone1.bmp"])
         texts = [c["text"] for c in missing["controls"] if c["class"].lower() == "static"]
         self.assertEqual(texts, MISSING_TEXTS)
+        # its Cancel and Help buttons lie below the dialog's client area, out of sight
+        bottom = missing["client"][3]
+        hidden = sorted(c["id"] for c in missing["controls"] if c["class"].lower() == "button" and c["rect"][1] >= bottom)
+        self.assertEqual(hidden, [2, 9])
+        shown = [c["text"] for c in missing["controls"] if c["class"].lower() == "button" and c["rect"][3] <= bottom]
+        self.assertEqual(shown, ["OK"])
         still_open = [e["open"] for e in run.events if e["event"] == "still_open"]
         self.assertEqual(still_open, [True, True], "Cancel and the close box must not close the dialog")
         self.assertEqual([harness.dialog_text(dialogs[0]), harness.dialog_text(dialogs[2])],

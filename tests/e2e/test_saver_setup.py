@@ -125,6 +125,21 @@ class SetupDialogTest(SaverCase):
                 self.press_ok(s, w)
                 self.assertEqual(self.stored_speed(), written)
 
+    def test_ok_creates_the_file_and_keeps_what_else_it_holds(self):
+        self.write_ini(None)
+        s, w = self.open_dialog()
+        self.press_ok(s, w)
+        with open(self.prefix.unix(INI), "rb") as f:
+            self.assertEqual(f.read().decode("latin-1").split(), ["[Zelvosav]", "Speed=10"])
+
+        self.prefix.write_file(INI, "[Other]\r\nKey=1\r\n[Zelvosav]\r\nSpeed=42\r\nExtra=x\r\n")
+        s, w = self.open_dialog()
+        self.prefix.driver("scroll", w["hwnd"], SB_RIGHT)
+        self.press_ok(s, w)
+        with open(self.prefix.unix(INI), "rb") as f:
+            self.assertEqual(f.read().decode("latin-1").split(),
+                             ["[Other]", "Key=1", "[Zelvosav]", "Speed=150", "Extra=x"])
+
     def test_scroll_bar_ends_store_1_and_150(self):
         for code, steps, expected in [(SB_LEFT, (), "1"), (SB_RIGHT, (), "150"),
                                       (SB_LEFT, (SB_LINELEFT, SB_PAGELEFT), "1"),
