@@ -347,6 +347,37 @@ class InstallerFaults(FaultCase):
 
 
 
+    def test_09_2_reinstall_cancelled_keeps_the_first_installation(self):
+        self.row("9. Reinstall over an installed theme, Cancel at a copy error")
+        self.five_theme()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        self.raise_soft()
+        # the theme's folder changes: a new fourth source cannot be copied
+        os.unlink(self.prefix.unix(SRC + "\\Zelvo.ttf"))
+        self.prefix.write_file(SRC + "\\Zelvo.ttf\\inside.txt", "a folder, not a file")
+        os.unlink(self.prefix.unix(FONTS + "Zelvo.ttf"))   # the user removed the font
+        before = self.state()
+        run = self.run_installer(answers=[OK, CANCEL, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Five"), copy_error(5, "Zelvo.ttf"), FAILED], code=1)
+        # the rollback undoes this run only: the first installation stays whole and
+        # can still be uninstalled
+        self.compare(before)
+
+    def test_05_2_user_file_in_a_created_folder(self):
+        self.row("5. Uninstall with a file of the user's in a folder the theme created")
+        self.five_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        self.prefix.write_file(THEMES + "Art\\Deep\\mine.txt", "the user's own")
+        run = self.uninstall("Five.the", [OK, OK, OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), delete_error("dir", "Deep"),
+                                  delete_error("dir", "Art"), UNINSTALLED], code=0)
+        self.compare(before, allow_left=[self.rel(p) for p in [
+            THEMES + "Art", THEMES + "Art\\Deep", THEMES + "Art\\Deep\\mine.txt"]])
+
+
 # ---------------------------------------------------------------- the saver
 
 SCR = WINDIR + "ZelvoSav.scr"
