@@ -112,6 +112,15 @@ def require_programs(*names):
 
 # ---------------------------------------------------------------- display
 
+def _die_with_parent():
+    """In a child before exec: get SIGTERM when the test process dies, even by SIGKILL."""
+    try:
+        import ctypes
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
+
+
 class Display:
     """An Xvfb server on a display it picks itself (-displayfd), ended at exit."""
 
@@ -123,7 +132,7 @@ class Display:
             ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "%dx%dx24" % (width, height),
              "-nolisten", "tcp", "-wr"],
             pass_fds=(wfd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+            start_new_session=True, preexec_fn=_die_with_parent)
         os.close(wfd)
         num = b""
         deadline = time.time() + 20
