@@ -964,9 +964,10 @@ class DriverSession:
 
 # ---------------------------------------------------------------- snapshots
 
-def snapshot_tree(root, exclude=None):
+def snapshot_tree(root, exclude=None, digest=None):
     """{relative path: ('d',) | ('f', size, digest) | ('l', target)} of a tree. Files up to 4 MB
-    are hashed; bigger ones are compared by size and modification time."""
+    are hashed; bigger ones are compared by size and modification time, unless a
+    digest(path, stat) function is given, which then names every file's content."""
     snap = {}
     exclude = [e.lower() for e in (exclude or [])]
     for dirpath, dirnames, filenames in os.walk(root):
@@ -992,7 +993,9 @@ def snapshot_tree(root, exclude=None):
                 snap[rel] = ("l", os.readlink(full))
                 continue
             st = os.stat(full)
-            if st.st_size <= 4 * 1024 * 1024:
+            if digest is not None:
+                snap[rel] = ("f", st.st_size, digest(full, st))
+            elif st.st_size <= 4 * 1024 * 1024:
                 h = hashlib.sha1()
                 with open(full, "rb") as f:
                     h.update(f.read())
@@ -1000,6 +1003,21 @@ def snapshot_tree(root, exclude=None):
             else:
                 snap[rel] = ("f", st.st_size, "mtime:%d" % st.st_mtime_ns)
     return snap
+
+
+def theme_record(data):
+    """The "Decorama" section of an installed theme file's bytes: [(key, value)] in file order."""
+    out = []
+    inside = False
+    for line in data.decode("latin-1").replace("\r\n", "\n").split("\n"):
+        s = line.strip()
+        if s.startswith("["):
+            inside = s.lower() == "[decorama]"
+            continue
+        if inside and "=" in s:
+            k, _, v = s.partition("=")
+            out.append((k, v))
+    return out
 
 
 def diff_snapshots(before, after):

@@ -131,18 +131,7 @@ class InstallerCase(unittest.TestCase):
 
     def record(self, win_path):
         """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
-        data = self.prefix.read_file(win_path).decode("latin-1")
-        out = []
-        in_section = False
-        for line in data.replace("\r\n", "\n").split("\n"):
-            s = line.strip()
-            if s.startswith("["):
-                in_section = s.lower() == "[decorama]"
-                continue
-            if in_section and "=" in s:
-                k, _, v = s.partition("=")
-                out.append((k, v))
-        return out
+        return harness.theme_record(self.prefix.read_file(win_path))
 
     def uninstall_entry(self, name):
         """The values of a theme's uninstall entry ({name: data}), or None when there is none."""

@@ -93,31 +93,8 @@ def _digest(full, st):
 
 def tree_snapshot(root):
     """{path relative to drive_c: ('d',) | ('f', size, sha1) | ('l', target)}; all of drive C
-    but Wine's own temporary folders."""
-    snap = {}
-    for dirpath, dirnames, filenames in os.walk(root):
-        rel_dir = os.path.relpath(dirpath, root)
-        keep = []
-        for d in dirnames:
-            rel = os.path.normpath(os.path.join(rel_dir, d))
-            if rel.lower() in VOLATILE_DIRS:
-                continue
-            full = os.path.join(dirpath, d)
-            if os.path.islink(full):
-                snap[rel] = ("l", os.readlink(full))
-                continue
-            snap[rel] = ("d",)
-            keep.append(d)
-        dirnames[:] = keep
-        for fn in filenames:
-            rel = os.path.normpath(os.path.join(rel_dir, fn))
-            full = os.path.join(dirpath, fn)
-            if os.path.islink(full):
-                snap[rel] = ("l", os.readlink(full))
-                continue
-            st = os.lstat(full)
-            snap[rel] = ("f", st.st_size, _digest(full, st))
-    return snap
+    but Wine's own temporary folders, every file hashed whatever its size."""
+    return harness.snapshot_tree(root, exclude=VOLATILE_DIRS, digest=_digest)
 
 
 def registry_snapshot(prefix):
@@ -330,18 +307,7 @@ class FaultCase(unittest.TestCase):
 
     def record(self, win_path):
         """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
-        data = self.prefix.read_file(win_path).decode("latin-1")
-        out = []
-        inside = False
-        for line in data.replace("\r\n", "\n").split("\n"):
-            s = line.strip()
-            if s.startswith("["):
-                inside = s.lower() == "[decorama]"
-                continue
-            if inside and "=" in s:
-                k, _, v = s.partition("=")
-                out.append((k, v))
-        return out
+        return harness.theme_record(self.prefix.read_file(win_path))
 
     def uninstall_entry_exists(self, name):
         return self.prefix.reg_export("HKLM\\" + UNINSTALL_KEY + "\\" + name) is not None
