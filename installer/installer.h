@@ -83,8 +83,9 @@ void InitSectionCursor(SectionCursor* cursor, const char* section, uint32_t leng
 // The source of a job's entries. Without a cursor: the next line of the theme file.
 // With one: the value of the next "F…" key (files, in the order they stand), then,
 // after one empty result, of the "D…" keys in reverse order (directories, deepest
-// first). Values that would not fit out (520 bytes) are passed over. Returns out, or
-// 0 when the entries are exhausted.
+// first). Values that would not fit out (520 bytes), and strings without "=" (a key
+// cut off by a full disk), are passed over. Returns out, or 0 when the entries are
+// exhausted.
 char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entryKind);
 
 // The kind of a theme line and where its file name starts. special says whether the

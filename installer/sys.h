@@ -19,6 +19,7 @@ enum : uint32_t {
     SYS_ERROR_PATH_NOT_FOUND = 3,
     SYS_ERROR_ACCESS_DENIED = 5,
     SYS_ERROR_FILE_EXISTS = 80,
+    SYS_ERROR_DISK_FULL = 112,
     SYS_ERROR_DIR_NOT_EMPTY = 145,
     SYS_ERROR_ALREADY_EXISTS = 183,
     SYS_ERROR_FILENAME_EXCED_RANGE = 206,
@@ -74,6 +75,10 @@ bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got);
 bool SysRewindFile(SysFile file);
 // CloseHandle.
 bool SysCloseFile(SysFile file);
+// GetFileAttributesA: the attributes of the file or folder at path, or
+// SYS_INVALID_FILE_ATTRIBUTES when there is none (or it cannot be looked at).
+enum : uint32_t { SYS_INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu };
+uint32_t SysGetFileAttributes(const char* path);
 // CopyFileA.
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists);
 // SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL): clears read-only and the like.
@@ -97,6 +102,8 @@ uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capaci
 uint32_t SysGetProfileString(const char* section, const char* key, const char* defaultValue,
                              char* buffer, uint32_t capacity, const char* fileName);
 // WritePrivateProfileStringA: a null key removes the whole section, a null value the key.
+// With section, key and value all null, the system writes out and forgets its cached
+// copy of the file, so that the next read looks at the file itself.
 bool SysWriteProfileString(const char* section, const char* key, const char* value,
                            const char* fileName);
 

@@ -55,28 +55,26 @@ void InitSectionCursor(SectionCursor* cursor, const char* section, uint32_t leng
 }
 
 // Copies the value after the first "=" of entry into out; false when there is no "="
-// (*noEquals set) or the value would not fit.
-static bool TakeValue(const char* entry, char* out, bool* noEquals) {
+// or the value would not fit. Neither is anything an installation wrote: a string
+// without "=" is what is left of a key that a full disk cut off in the middle.
+static bool TakeValue(const char* entry, char* out) {
     const char* p = entry;
     while (*p && *p != '=') ++p;
-    *noEquals = (*p == 0);
-    if (*noEquals) return false;
-    return TextCopy(out, p + 1, TEXT_CAPACITY);
+    if (*p == 0) return false;
+    if (TextCopy(out, p + 1, TEXT_CAPACITY)) return true;
+    out[0] = 0;
+    return false;
 }
 
 char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entryKind) {
     if (!cursor) return ReadThemeLine(out, TEXT_CAPACITY, file);
     out[0] = 0;
-    bool noEquals = false;
     if (*entryKind == 'F') {
-        // Files, in the order the keys stand.
+        // Files, in the order the keys stand; what is not ours is passed over.
         while (cursor->at < cursor->end) {
             const char* entry = cursor->at;
             cursor->at += TextLength(entry) + 1;
-            if (entry[0] != 'F') continue;
-            if (TakeValue(entry, out, &noEquals)) return out;
-            if (noEquals) return 0;
-            out[0] = 0;  // too long for any path this job writes: not ours, pass over it
+            if (entry[0] == 'F' && TakeValue(entry, out)) return out;
         }
         // Then the directories, from the last created back to the first, so that an
         // inner directory goes before the one that holds it.
@@ -89,10 +87,7 @@ char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entry
         const char* entry = cursor->at - 1;  // the zero that ends the previous string
         while (entry > cursor->begin && entry[-1]) --entry;
         cursor->at = entry;
-        if (entry[0] != 'D') continue;
-        if (TakeValue(entry, out, &noEquals)) return out;
-        if (noEquals) return 0;
-        out[0] = 0;
+        if (entry[0] == 'D' && TakeValue(entry, out)) return out;
     }
     return 0;
 }

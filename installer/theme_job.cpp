@@ -4,6 +4,7 @@
 #include "text.h"
 
 static const char RECORD_SECTION[] = "Decorama";
+enum : uint32_t { RECORD_KEY_CAPACITY = 16 };  // "File" or "Dir" and a 32-bit number
 
 // Working block: four 520-byte texts, then (uninstall and rollback) the section.
 enum : uint32_t {
@@ -22,6 +23,30 @@ enum : uint32_t {
 // file, which the abandoned installation did not create; a copy that it made, or
 // that its record writes created, goes.
 static bool rollbackKeepsThemeFile = false;
+
+// The keys that the running installation added to the record, as "key=value"
+// strings each ended by a zero, in the order written. Its rollback undoes these and
+// nothing else: over an earlier installation the record also lists what that one
+// did, which must stay. Handed to the rollback that follows an abandoned run.
+static struct {
+    char strings[SECTION_CAPACITY + 1];
+    uint32_t length;
+    bool sectionWasEmpty;  // the record held no keys before this run
+    bool handedOver;
+} runRecord;
+
+// Adds key=value to the run's list; a key that does not fit is left out (its entry
+// then stays after a rollback, as it would with a record section too long to read).
+static void NoteRunKey(const char* key, const char* value) {
+    uint32_t need = TextLength(key) + 1 + TextLength(value) + 1;
+    if (runRecord.length + need > SECTION_CAPACITY - 2) return;
+    char* at = runRecord.strings + runRecord.length;
+    TextCopy(at, key, need);
+    TextAppend(at, "=", need);
+    TextAppend(at, value, need);
+    runRecord.length += need;
+    runRecord.strings[runRecord.length] = 0;
+}
 
 struct Job {
     SysWindow owner;
@@ -61,22 +86,67 @@ static void ComposeNameMessage(char* out, const char* head, const char* name, co
     TextAppend(out, tail, TEXT_CAPACITY);
 }
 
-// Writes prefix + *number = value into the record. Over an earlier installation's
-// record (a reinstall), a key that already names another path is kept and the next
-// free number is taken instead: replacing it would drop that path from the record,
-// and the uninstall would leave it behind.
-static void WriteRecordKey(Job& job, const char* prefix, uint32_t* number, const char* value) {
-    char key[16];
+// True when the record's key reads back as value. The cached copy is let go first,
+// so that the read sees the file: a profile write on a full disk may report success
+// and leave the file cut off. The profile functions drop blanks around a value.
+static bool RecordHolds(Job& job, const char* key, const char* value) {
+    SysWriteProfileString(0, 0, 0, job.record);
+    char stored[TEXT_CAPACITY];
+    SysGetProfileString(RECORD_SECTION, key, "", stored, TEXT_CAPACITY, job.record);
+    uint32_t n = TextLength(value);
+    while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) --n;
+    return TextLength(stored) == n && TextStartsWith(value, stored);
+}
+
+// The error to report for a record write that did not take: the system's own when
+// the call said it failed, otherwise 112 (the disk is full), the one cause of a write
+// that reports success but does not reach the file.
+static uint32_t RecordWriteError(bool callFailed) {
+    uint32_t error = callFailed ? SysGetLastError() : 0;
+    return error ? error : SYS_ERROR_DISK_FULL;
+}
+
+// Writes prefix + *number = value into the record as a new key and checks that it
+// took. Over an earlier installation's record (a reinstall), a number already in use
+// is passed over: replacing that key would drop its path from the record, and a
+// rollback of this run could not tell it from the earlier installation's. On failure
+// key holds the name that was tried (see DropRecordKey) and *error the code.
+static bool WriteRecordKey(Job& job, const char* prefix, uint32_t* number, const char* value, char* key,
+                           uint32_t* error) {
     for (;;) {
-        TextCopy(key, prefix, sizeof key);
-        TextAppendNumber(key, *number, sizeof key);
+        TextCopy(key, prefix, RECORD_KEY_CAPACITY);
+        TextAppendNumber(key, *number, RECORD_KEY_CAPACITY);
         if (!job.themeFileInPlace) break;
         char existing[TEXT_CAPACITY];
         SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, job.record);
-        if (existing[0] == 0 || TextEqualNoCase(existing, value)) break;
+        if (existing[0] == 0) break;
         ++*number;
     }
-    SysWriteProfileString(RECORD_SECTION, key, value, job.record);
+    bool written = SysWriteProfileString(RECORD_SECTION, key, value, job.record);
+    if (written && RecordHolds(job, key, value)) {
+        NoteRunKey(key, value);
+        return true;
+    }
+    *error = RecordWriteError(!written);
+    return false;
+}
+
+// Removes a key that could not be written whole: the file may hold a cut-off copy of
+// it, naming some other path. Called once the entry's own file or folder is gone
+// again, so that a full disk has room for the rewrite.
+static void DropRecordKey(Job& job, const char* key) {
+    SysWriteProfileString(RECORD_SECTION, key, 0, job.record);
+    // A cut inside the name leaves a key of its first letters ("Fil"), which no
+    // record uses. A cut inside the number ("File1" of "File12") is left alone: that
+    // name may be an earlier key, and the walk passes over a key without "=".
+    uint32_t letters = 0;
+    while (key[letters] && !(key[letters] >= '0' && key[letters] <= '9')) ++letters;
+    char part[RECORD_KEY_CAPACITY];
+    for (uint32_t n = 1; n <= letters; ++n) {
+        TextCopyCount(part, key, n, sizeof part);
+        SysWriteProfileString(RECORD_SECTION, part, 0, job.record);
+    }
+    SysWriteProfileString(0, 0, 0, job.record);
 }
 
 // The folder a theme line's kind points into.
@@ -118,24 +188,36 @@ static void RemoveEntry(Job& job) {
         if (!removed) error = SysGetLastError();
         if (IsScreenFileName(FindBaseName(job.destination))) RestoreScreenBackup(job.destination);
     }
-    if (removed || job.mode == Rollback || error == SYS_ERROR_FILE_NOT_FOUND) return;
+    // Gone already (by hand, or with its folder): nothing to say.
+    if (removed || job.mode == Rollback || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND)
+        return;
     ComposeNameMessage(job.line, isDirectory ? "Error deleting dir '" : "Error deleting file '",
                        FindBaseName(job.destination), "'\nContinue?");
     AskToContinue(job, job.line);
 }
 
 // Creates the folders of the destination below its token's directory, outer first,
-// recording each one that did not exist.
-static void CreateDestinationFolders(Job& job, uint32_t directoryLength) {
+// recording each one that did not exist. False when a folder's record key could not
+// be written: that folder is removed again and *error holds the code.
+static bool CreateDestinationFolders(Job& job, uint32_t directoryLength, uint32_t* error) {
     for (uint32_t i = directoryLength; job.destination[i]; ++i) {
         if (job.destination[i] != '\\') continue;
         job.destination[i] = 0;
+        bool ok = true;
         if (SysCreateDirectory(job.destination)) {
-            WriteRecordKey(job, "Dir", &job.directoryCounter, job.destination);
-            ++job.directoryCounter;
+            char key[RECORD_KEY_CAPACITY];
+            if (WriteRecordKey(job, "Dir", &job.directoryCounter, job.destination, key, error)) {
+                ++job.directoryCounter;
+            } else {
+                SysRemoveDirectory(job.destination);
+                DropRecordKey(job, key);
+                ok = false;
+            }
         }
         job.destination[i] = '\\';
+        if (!ok) return false;
     }
+    return true;
 }
 
 // Reports a copy that failed with error: the missing-component dialog (once per
@@ -156,6 +238,24 @@ static void ReportCopyError(Job& job, uint32_t error) {
     AskToContinue(job, job.line);
 }
 
+// Records a copy that succeeded: the "File" key of the entry, or for the theme file
+// itself the removal of any record section of its own (one that the theme's author
+// put there would make an uninstall delete what it lists). False, with *error and
+// key set, when the record did not take it.
+static bool RecordCopy(Job& job, char* key, uint32_t* error) {
+    key[0] = 0;
+    if (job.position > 1) {
+        uint32_t number = job.position - 1;
+        return WriteRecordKey(job, "File", &number, job.destination, key, error);
+    }
+    bool written = SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
+    SysWriteProfileString(0, 0, 0, job.record);
+    char probe[4];
+    if (SysGetProfileSection(RECORD_SECTION, probe, sizeof probe, job.record) == 0) return true;
+    *error = RecordWriteError(!written);
+    return false;
+}
+
 // Copies one entry into place and records it. refusedError, when not 0, is the
 // error of an entry whose paths were refused: nothing is touched for it.
 static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t refusedError) {
@@ -163,8 +263,18 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         ReportCopyError(job, refusedError);
         return;
     }
-    if (job.position > 1) CreateDestinationFolders(job, directoryLength);
-    if (job.position == 1) TextCopy(job.record, job.destination, TEXT_CAPACITY);
+    uint32_t error = 0;
+    if (job.position > 1 && !CreateDestinationFolders(job, directoryLength, &error)) {
+        ReportCopyError(job, error);
+        return;
+    }
+    if (job.position == 1) {
+        TextCopy(job.record, job.destination, TEXT_CAPACITY);
+        // What the record held before this run: a rollback that empties it again
+        // removes the section it made.
+        char probe[4];
+        runRecord.sectionWasEmpty = SysGetProfileSection(RECORD_SECTION, probe, sizeof probe, job.record) == 0;
+    }
 
     char backup[TEXT_CAPACITY];
     bool movedAside = false;
@@ -172,29 +282,37 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         MakeInstallBackupName(job.destination, backup);
         movedAside = SysMoveFile(job.destination, backup);
     }
+    // Only what was there before the copy can be in place: a copy that fails part-way
+    // (a full disk) may leave a cut-off file of its own at the destination.
+    bool existed = SysGetFileAttributes(job.destination) != SYS_INVALID_FILE_ATTRIBUTES;
 
     if (SysCopyFile(job.source, job.destination, true)) {
         // A copy keeps the source's read-only mark (themes often come from CD-ROM):
         // the record could not be written into it and the uninstall could not delete it.
         SysSetNormalAttributes(job.destination);
-        if (job.position == 1) {
-            // A fresh copy must not carry a record of its own: a section that the
-            // theme's author put there would make an uninstall delete what it lists.
-            SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
-        } else {
-            uint32_t number = job.position - 1;
-            WriteRecordKey(job, "File", &number, job.destination);
-        }
+        char key[RECORD_KEY_CAPACITY];
+        if (RecordCopy(job, key, &error)) return;
+        // Not in the record, so nothing would ever remove it: undo the copy.
+        SysDeleteFile(job.destination);
+        if (key[0]) DropRecordKey(job, key);
+        if (movedAside) SysMoveFile(backup, job.destination);
+        ReportCopyError(job, error);
         return;
     }
 
-    uint32_t error = SysGetLastError();
-    SysFile existing = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
-    if (existing) {
-        // Already in place: done, and not recorded, so an uninstall leaves it.
-        SysCloseFile(existing);
-        if (job.position == 1) job.themeFileInPlace = true;
-        return;
+    error = SysGetLastError();
+    if (error == SYS_ERROR_FILE_EXISTS || error == SYS_ERROR_ALREADY_EXISTS) existed = true;
+    if (existed) {
+        SysFile present = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+        if (present) {
+            // Already in place: done, and not recorded, so an uninstall leaves it.
+            SysCloseFile(present);
+            if (job.position == 1) job.themeFileInPlace = true;
+            return;
+        }
+    } else {
+        // Whatever the failed copy left there is a cut-off file of its own.
+        SysDeleteFile(job.destination);
     }
     if (movedAside) SysMoveFile(backup, job.destination);
     ReportCopyError(job, error);
@@ -292,9 +410,34 @@ static void RunPasses(Job& job, SysFile file) {
     }
 }
 
+// Takes the keys that an abandoned run added out of the record it leaves in place.
+static void ForgetRunKeys(const char* record) {
+    if (runRecord.sectionWasEmpty) {
+        // The run made the section: it goes whole, header and all.
+        SysWriteProfileString(RECORD_SECTION, 0, 0, record);
+    } else {
+        for (const char* at = runRecord.strings; *at; at += TextLength(at) + 1) {
+            char key[RECORD_KEY_CAPACITY];
+            uint32_t n = 0;
+            while (at[n] && at[n] != '=') ++n;
+            if (TextCopyCount(key, at, n, sizeof key)) SysWriteProfileString(RECORD_SECTION, key, 0, record);
+        }
+    }
+    SysWriteProfileString(0, 0, 0, record);
+}
+
 void RunThemeJob(SysWindow owner, JobMode mode) {
     bool keepThemeFile = (mode == Rollback) && rollbackKeepsThemeFile;
     rollbackKeepsThemeFile = false;
+    // A rollback that follows an installation undoes what that run wrote into the
+    // record, not whatever the record lists.
+    bool undoRun = (mode == Rollback) && runRecord.handedOver;
+    runRecord.handedOver = false;
+    if (mode == Install) {
+        runRecord.length = 0;
+        runRecord.strings[0] = 0;
+        runRecord.sectionWasEmpty = true;
+    }
 
     char* block = (char*)SysAllocBlock(mode == Install ? INSTALL_BLOCK_SIZE : RECORD_BLOCK_SIZE);
     if (!block) return;
@@ -320,7 +463,13 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
             job.record[n] = 0;
             AppendPathPart(job.record, 0, TEXT_CAPACITY);
             if (TextAppend(job.record, FindBaseName(themeFileName), TEXT_CAPACITY)) {
-                uint32_t read = SysGetProfileSection(RECORD_SECTION, job.section, SECTION_CAPACITY, job.record);
+                uint32_t read;
+                if (undoRun) {
+                    read = runRecord.length;
+                    for (uint32_t i = 0; i < read; ++i) job.section[i] = runRecord.strings[i];
+                } else {
+                    read = SysGetProfileSection(RECORD_SECTION, job.section, SECTION_CAPACITY, job.record);
+                }
                 if (read > 0) {
                     if (read > SECTION_CAPACITY - 2) read = SECTION_CAPACITY - 2;
                     job.section[read] = 0;
@@ -359,6 +508,9 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
     }
 
     SysCloseFile(file);
+    // The record that stays loses the keys of the run undone (the theme file is
+    // closed now, so the profile functions may write it).
+    if (undoRun && keepThemeFile && job.cursor) ForgetRunKeys(job.record);
     SysFreeBlock(block);
     if (job.progress) SysDestroyWindow(job.progress);
 
@@ -368,6 +520,7 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
     } else if (job.aborted) {
         SysSetCurrentDirectory(themesDir);
         rollbackKeepsThemeFile = job.themeFileInPlace;
+        runRecord.handedOver = true;
         RunThemeJob(owner, Rollback);
         SysMessageBox(owner, "Theme failed to install!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         return;

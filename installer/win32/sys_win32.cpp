@@ -51,6 +51,7 @@ bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got) {
 
 bool SysRewindFile(SysFile file) { return SetFilePointer((HANDLE)file, 0, 0, FILE_BEGIN) != INVALID_SET_FILE_POINTER; }
 bool SysCloseFile(SysFile file) { return CloseHandle((HANDLE)file) != 0; }
+uint32_t SysGetFileAttributes(const char* path) { return GetFileAttributesA(path); }
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {
     return CopyFileA(source, destination, failIfExists) != 0;
 }

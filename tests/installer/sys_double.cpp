@@ -146,6 +146,23 @@ static bool HasChildren(const std::string& lowerFull) {
     return it != world().nodes.end() && it->first.compare(0, prefix.size(), prefix) == 0;
 }
 
+static bool InVolume(const std::string& full) {
+    const World& w = world();
+    if (!w.volumeCapacity) return false;
+    std::string folder = Lower(w.FullPath(w.volumeFolder));
+    std::string path = Lower(full);
+    std::string prefix = folder.size() == 3 ? folder : folder + "\\";
+    return path == folder || path.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Bytes that the volume's files hold, leaving out the file at except.
+static uint64_t VolumeUsed(const std::string& except = "") {
+    uint64_t used = 0;
+    for (auto& [key, node] : world().nodes)
+        if (!node.directory && key != Lower(except) && InVolume(key)) used += node.data.size();
+    return used;
+}
+
 // ---------------------------------------------------------------- registry
 
 static std::string KeyPath(const std::string& path) {
@@ -338,9 +355,23 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
     if (dst && dst->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     std::string data = src->data;
     bool readOnly = src->readOnly;
+    if (InVolume(to)) {
+        uint64_t used = VolumeUsed(to);
+        uint64_t room = used < w.volumeCapacity ? w.volumeCapacity - used : 0;
+        if (data.size() > room) {
+            if (w.copyLeavesPart) w.AddFile(to, data.substr(0, (size_t)room));
+            return Fail(SYS_ERROR_DISK_FULL), false;
+        }
+    }
     w.AddFile(to, data);
     Find(to)->readOnly = readOnly;  // attributes travel with the copy
     return true;
+}
+
+uint32_t SysGetFileAttributes(const char* path) {
+    Node* node = *path ? Find(world().FullPath(path)) : nullptr;
+    if (!node) return Fail(*path ? MissingError(world().FullPath(path)) : SYS_ERROR_PATH_NOT_FOUND), SYS_INVALID_FILE_ATTRIBUTES;
+    return (node->directory ? 0x10u : 0x80u) | (node->readOnly ? 0x01u : 0u);
 }
 
 bool SysSetNormalAttributes(const char* path) {
@@ -465,11 +496,24 @@ static bool FindSection(const std::vector<std::string>& lines, const std::string
 
 static std::string KeyOf(const std::string& line) { return Lower(Trim(line.substr(0, line.find('=')))); }
 
+// What a profile read sees of a file: the cached content, if any, or the file's own.
+// False when there is no file.
+static bool ProfileContent(const std::string& full, std::string* data) {
+    auto cached = world().profileCached.find(Lower(full));
+    if (world().profileCache && cached != world().profileCached.end()) {
+        *data = cached->second;
+        return true;
+    }
+    Node* node = Find(full);
+    if (!node || node->directory) return false;
+    *data = node->data;
+    return true;
+}
+
 uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capacity, const char* fileName) {
-    Node* node = Find(ProfilePath(fileName));
-    std::string run;
-    if (node && !node->directory) {
-        std::vector<std::string> lines = Lines(node->data);
+    std::string run, content;
+    if (ProfileContent(ProfilePath(fileName), &content)) {
+        std::vector<std::string> lines = Lines(content);
         size_t first, last;
         if (FindSection(lines, section, &first, &last)) {
             for (size_t i = first; i < last; ++i) {
@@ -495,10 +539,9 @@ uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capaci
 
 uint32_t SysGetProfileString(const char* section, const char* key, const char* defaultValue,
                              char* buffer, uint32_t capacity, const char* fileName) {
-    std::string value = defaultValue;
-    Node* node = Find(ProfilePath(fileName));
-    if (node && !node->directory) {
-        std::vector<std::string> lines = Lines(node->data);
+    std::string value = defaultValue, content;
+    if (ProfileContent(ProfilePath(fileName), &content)) {
+        std::vector<std::string> lines = Lines(content);
         size_t first, last;
         if (FindSection(lines, section, &first, &last)) {
             for (size_t i = first; i < last; ++i) {
@@ -520,10 +563,17 @@ uint32_t SysGetProfileString(const char* section, const char* key, const char* d
 bool SysWriteProfileString(const char* section, const char* key, const char* value, const char* fileName) {
     World& w = world();
     std::string full = ProfilePath(fileName);
+    if (!section && !key && !value) {
+        // Writes out and forgets the cached copy; the call itself reports failure.
+        w.profileCached.erase(Lower(full));
+        return false;
+    }
     Node* node = Find(full);
     if (node && (node->directory || node->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
     if (!node && !ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
-    std::vector<std::string> lines = node ? Lines(node->data) : std::vector<std::string>();
+    std::string content;
+    ProfileContent(full, &content);
+    std::vector<std::string> lines = Lines(content);
     size_t first, last;
     bool found = FindSection(lines, section, &first, &last);
     if (!key) {
@@ -549,6 +599,19 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
     }
     std::string data;
     for (auto& line : lines) data += line + "\r\n";
+    if (InVolume(full)) {
+        uint64_t used = VolumeUsed(full);
+        uint64_t room = used < w.volumeCapacity ? w.volumeCapacity - used : 0;
+        if (data.size() > room) {
+            if (w.profileWriteReportsFailure) return Fail(SYS_ERROR_DISK_FULL), false;
+            if (w.profileCache) w.profileCached[Lower(full)] = data;
+            data.resize((size_t)room);  // the rewrite stops where the volume is full
+            if (node) node->data = data;
+            else w.AddFile(full, data);
+            return true;
+        }
+    }
+    if (w.profileCache) w.profileCached[Lower(full)] = data;
     if (node) node->data = data;
     else w.AddFile(full, data);
     return true;

@@ -37,6 +37,19 @@ struct World {
     std::string windowsDirectory = "C:\\WINDOWS";
     std::map<std::string, uint32_t> copyFailures;    // lower-case destination -> error
     std::map<std::string, uint32_t> deleteFailures;  // lower-case path -> error
+    // A small volume: the files below volumeFolder hold at most volumeCapacity bytes
+    // together (0: no limit). A copy that does not fit fails with 112, leaving the part
+    // that fitted when copyLeavesPart (Wine's copy does). A profile write that does not
+    // fit cuts the file at the limit and still reports success, as Wine's does, unless
+    // profileWriteReportsFailure (then it fails with 112 and leaves the file).
+    std::string volumeFolder;
+    uint64_t volumeCapacity = 0;
+    bool copyLeavesPart = true;
+    bool profileWriteReportsFailure = false;
+    // With profileCache, profile reads are served from the content last written until
+    // the file's cache is flushed (all three of section, key and value null).
+    bool profileCache = false;
+    std::map<std::string, std::string> profileCached;  // lower-case full path -> content
     uint64_t nextOrder = 1;
     int openFiles = 0;
     int openFinds = 0;

@@ -81,7 +81,7 @@ TEST(NextThemeEntry, FilesInOrderThenDirectoriesDeepestFirst) {
         {{"Dir1=x"}, {"|", "x"}},
         {{"Fonts=f", "Dummy=d", "Other=o"}, {"f", "|", "d"}},  // any key beginning with the letter
         {{"File1=a=b"}, {"a=b", "|"}},                           // the text after the first "="
-        {{"File1=a", "Fbroken", "File2=b"}, {"a"}},              // no "=": the entries end
+        {{"File1=a", "Fbroken", "File2=b", "Dir"}, {"a", "b", "|"}},  // no "=" (a key cut off): passed over
         {{"File1=a", "Broken", "File2=b"}, {"a", "b", "|"}},     // other letters are passed over
         {{"File1=", "File2=b"}, {"|", "b", "|"}},                // an empty value reads as empty
         {{"file1=a"}, {"|"}},                                    // the letter is compared exactly

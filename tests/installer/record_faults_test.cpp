@@ -1,0 +1,285 @@
+// Faults on a real machine: a volume that fills up during a copy or a record write,
+// and a reinstall abandoned after an error. Whatever happens, the machine ends as it
+// was before the run, or as the record says.
+#include "support.h"
+
+using namespace support;
+using Texts = std::vector<std::string>;
+
+static const std::string INSTALLED = THEMES + "\\Blue.the";
+static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
+static const char* CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
+static const char* SUCCESS = "Theme installed successfully!";
+static const char* FAILED = "Theme failed to install!";
+static const char* UNINSTALLED = "Theme uninstalled successfully!";
+
+class RecordFaultsTest : public InstallerTest {
+protected:
+    // Bytes that the files on drive C hold.
+    uint64_t DriveCUsed() {
+        uint64_t used = 0;
+        for (auto& [path, node] : w().nodes)
+            if (!node.directory && path.compare(0, 3, "c:\\") == 0) used += node.data.size();
+        return used;
+    }
+    // The "File" values of the record, in key order.
+    Texts RecordedFiles() {
+        Texts out;
+        for (auto& entry : Record(INSTALLED))
+            if (entry[0] == 'F') out.push_back(entry);
+        return out;
+    }
+    // Uninstalls, answering OK throughout, and checks the tree and the registry.
+    void UninstallLeaves(const std::vector<std::string>& tree, const std::vector<std::string>& registry,
+                         const std::string& what) {
+        w().boxes.clear();
+        w().answers.clear();
+        RunProgram({"/u", INSTALLED});
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED})) << what;
+        EXPECT_EQ(TreeSnapshot(), tree) << what;
+        EXPECT_EQ(RegistrySnapshot(), registry) << what;
+    }
+};
+
+static std::string CopyError(uint32_t code, const std::string& name) {
+    return "Error " + std::to_string(code) + " copying file '" + name + "'\nContinue?";
+}
+
+// ---- A volume that fills up during a copy
+
+struct FullCopyCase {
+    const char* name;
+    bool leavesPart;  // the failed copy leaves what fitted (Wine's copy does)
+    int answer;       // to the copy-error question
+};
+
+TEST_F(RecordFaultsTest, ACopyThatFillsTheVolumeIsReportedAndLeavesNoPartBehind) {
+    const FullCopyCase cases[] = {
+        {"part left, OK", true, SYS_IDOK},
+        {"part left, Cancel", true, SYS_IDCANCEL},
+        {"nothing left, OK", false, SYS_IDOK},
+        {"nothing left, Cancel", false, SYS_IDCANCEL},
+    };
+    const std::string theme =
+        "[T]\r\nA=%ThemeDir%Big1.bmp\r\nB=%ThemeDir%Big2.bmp\r\nC=%ThemeDir%Big3.bmp\r\n"
+        "D=%WinDir%FullFx.wav\r\nE=%ThemeDir%Small.ico\r\n";
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme(theme, {"FullFx.wav", "Small.ico"});
+        for (const char* big : {"Big1.bmp", "Big2.bmp", "Big3.bmp"}) w().AddFile(SOURCE + "\\" + big, std::string(400, 'b'));
+        // Room for the theme file, two of the big files and the record; not the third.
+        w().volumeFolder = THEMES;
+        w().volumeCapacity = theme.size() + 1100;
+        w().copyLeavesPart = c.leavesPart;
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().answers = {SYS_IDOK, c.answer};
+        RunProgram({});
+        bool ok = c.answer == SYS_IDOK;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(112, "Big3.bmp"), ok ? SUCCESS : FAILED})) << c.name;
+        EXPECT_FALSE(w().Exists(THEMES + "\\Big3.bmp")) << c.name;
+        if (!ok) {
+            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            continue;
+        }
+        // The part copy was taken away, so the small file after it still fit.
+        EXPECT_EQ(RecordedFiles(), (Texts{"File1=" + THEMES + "\\Big1.bmp", "File2=" + THEMES + "\\Big2.bmp",
+                                          "File4=C:\\WINDOWS\\FullFx.wav", "File5=" + THEMES + "\\Small.ico"}))
+            << c.name;
+        UninstallLeaves(tree, registry, c.name);
+    }
+}
+
+TEST_F(RecordFaultsTest, AFileThatWasThereBeforeStillCountsAsInPlace) {
+    // The volume is full; the copy fails because the file exists, not for want of room.
+    MakeTheme("[T]\r\nA=%ThemeDir%Here.bmp\r\n", {"Here.bmp"});
+    w().AddFile(THEMES + "\\Here.bmp", "the user's own");
+    w().volumeFolder = THEMES;
+    w().volumeCapacity = 4096;
+    RunProgram({});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_EQ(w().Read(THEMES + "\\Here.bmp"), "the user's own");
+    EXPECT_EQ(RecordedFiles(), Texts{});
+}
+
+TEST_F(RecordFaultsTest, AScreenCopyThatFillsTheVolumePutsTheOldScreenBack) {
+    MakeTheme("[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n");
+    w().AddFile(SOURCE + "\\Boot.sys", std::string(500, 's'));
+    w().AddFile("c:\\Logo.sys", "the screen in place");
+    // Room for the theme file and its record, and 100 bytes of the new screen.
+    w().volumeFolder = "C:\\";
+    w().volumeCapacity = DriveCUsed() + w().Read(SOURCE + "\\Blue.the").size() + 100;
+    w().answers = {SYS_IDOK, SYS_IDOK, SYS_IDOK};
+    RunProgram({});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "This Theme replaces your Startup Screen.\nDo you want it to do this?",
+                                     CopyError(112, "Boot.sys"), SUCCESS}));
+    EXPECT_EQ(w().Read("c:\\Logo.sys"), "the screen in place");
+    EXPECT_FALSE(w().Exists("c:\\Logo.old"));
+    EXPECT_EQ(RecordedFiles(), Texts{});
+}
+
+// ---- A record that cannot grow
+
+struct RecordWriteCase {
+    const char* name;
+    bool reportsFailure;  // the profile write says so (otherwise it cuts the file, as Wine's does)
+    bool cache;           // reads come from a cache until it is flushed
+    int answer;
+};
+
+static const RecordWriteCase RECORD_WRITE_CASES[] = {
+    {"cut off, OK", false, false, SYS_IDOK},
+    {"cut off behind a cache, OK", false, true, SYS_IDOK},
+    {"cut off behind a cache, Cancel", false, true, SYS_IDCANCEL},
+    {"reported, OK", true, false, SYS_IDOK},
+    {"reported, Cancel", true, false, SYS_IDCANCEL},
+};
+
+TEST_F(RecordFaultsTest, AFileKeyThatCannotBeWrittenUndoesTheCopy) {
+    const std::string theme = "[T]\r\nA=%ThemeDir%Fill.bmp\r\nB=%WinDir%After.wav\r\n";
+    for (const auto& c : RECORD_WRITE_CASES) {
+        sysdouble::Reset();
+        MakeTheme(theme, {"After.wav"});
+        w().AddFile(SOURCE + "\\Fill.bmp", std::string(3000, 'f'));
+        // The theme file and Fill.bmp fill the volume; the record key after the copy
+        // finds room for 20 bytes.
+        w().volumeFolder = THEMES;
+        w().volumeCapacity = theme.size() + 3000 + 20;
+        w().profileWriteReportsFailure = c.reportsFailure;
+        w().profileCache = c.cache;
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().answers = {SYS_IDOK, c.answer};
+        RunProgram({});
+        bool ok = c.answer == SYS_IDOK;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(112, "Fill.bmp"), ok ? SUCCESS : FAILED})) << c.name;
+        EXPECT_FALSE(w().Exists(THEMES + "\\Fill.bmp")) << c.name;
+        if (!ok) {
+            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            continue;
+        }
+        // Every file that stays is in the record, and nothing half-written is.
+        w().profileCached.clear();
+        EXPECT_EQ(Record(INSTALLED), (Texts{"File2=C:\\WINDOWS\\After.wav"})) << c.name;
+        UninstallLeaves(tree, registry, c.name);
+    }
+}
+
+TEST_F(RecordFaultsTest, ADirKeyThatCannotBeWrittenUndoesTheFolder) {
+    const std::string theme = "[T]\r\nA=%ThemeDir%Art\\Sky.bmp\r\nB=%WinDir%After.wav\r\n";
+    for (const auto& c : RECORD_WRITE_CASES) {
+        sysdouble::Reset();
+        MakeTheme(theme, {"Sky.bmp", "After.wav"});
+        // Someone else's file fills the volume; the theme file fits, and 15 bytes more.
+        w().AddFile(THEMES + "\\Other.dat", std::string(5000, 'o'));
+        w().volumeFolder = THEMES;
+        w().volumeCapacity = 5000 + theme.size() + 15;
+        w().profileWriteReportsFailure = c.reportsFailure;
+        w().profileCache = c.cache;
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().answers = {SYS_IDOK, SYS_IDOK, c.answer};
+        RunProgram({});
+        bool ok = c.answer == SYS_IDOK;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(112, "Sky.bmp"), CopyError(112, "After.wav"),
+                                         ok ? SUCCESS : FAILED}))
+            << c.name;
+        EXPECT_FALSE(w().Exists(THEMES + "\\Art")) << c.name;
+        EXPECT_FALSE(w().Exists("C:\\WINDOWS\\After.wav")) << c.name;
+        EXPECT_EQ(w().Read(THEMES + "\\Other.dat"), std::string(5000, 'o')) << c.name;
+        if (!ok) {
+            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            continue;
+        }
+        w().profileCached.clear();
+        EXPECT_EQ(Record(INSTALLED), Texts{}) << c.name;
+        UninstallLeaves(tree, registry, c.name);
+    }
+}
+
+TEST_F(RecordFaultsTest, AnUninstallPassesOverAKeyCutOffInTheMiddle) {
+    // A record whose last key a full disk cut off before its "=": the entries after it
+    // and the folders are still removed.
+    MakeTheme("[T]\r\n", {});
+    w().AddFile(THEMES + "\\Art\\One.bmp", "1");
+    w().AddFile(THEMES + "\\Two.bmp", "2");
+    w().AddFile(INSTALLED, "[T]\r\n[Decorama]\r\nDir1=" + THEMES + "\\Art\r\nFile1=" + THEMES +
+                               "\\Art\\One.bmp\r\nFi\r\nFile3=" + THEMES + "\\Two.bmp\r\nD");
+    w().SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Theme");
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
+    EXPECT_EQ(w().Tree(THEMES), Texts{});
+}
+
+// ---- A reinstall abandoned after an error
+
+struct ReinstallCase {
+    const char* name;
+    std::string theme;  // the theme's lines at the second run (One.bmp fails to copy)
+    std::vector<std::string> removedByUser;
+};
+
+TEST_F(RecordFaultsTest, AnAbandonedReinstallUndoesOnlyItsOwnRun) {
+    const std::string first =
+        "[T]\r\nA=%ThemeDir%Art\\Deep\\Sky.bmp\r\nB=%ThemeDir%Arrow.cur\r\nC=%WinDir%Media\\Chime.wav\r\n"
+        "D=%ThemeDir%One.bmp\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n";
+    const ReinstallCase cases[] = {
+        {"nothing copied before the error", first, {}},
+        {"a file the user removed, copied again", first, {THEMES + "\\Arrow.cur"}},
+        {"a folder the user removed, made again",
+         first, {THEMES + "\\Art\\Deep\\Sky.bmp", THEMES + "\\Art\\Deep", THEMES + "\\Art"}},
+        {"new lines in new folders",
+         "[T]\r\nA=%ThemeDir%Art\\Deep\\Sky.bmp\r\nN=%ThemeDir%New\\New.bmp\r\nB=%ThemeDir%Arrow.cur\r\n"
+         "W=%WinDir%Fresh\\Fresh.wav\r\nC=%WinDir%Media\\Chime.wav\r\nD=%ThemeDir%One.bmp\r\n",
+         {}},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme(first, {"Sky.bmp", "Arrow.cur", "Chime.wav", "One.bmp", "Boot.sys", "New.bmp", "Fresh.wav"});
+        w().AddFile("c:\\Logo.sys", "the screen in place");
+        ASSERT_EQ(RunProgram({}), 1) << c.name;
+        ASSERT_EQ(w().boxes.back().text, SUCCESS) << c.name;
+        // The user removes some of what was installed, and the theme changes: One.bmp,
+        // no longer in place, cannot be copied.
+        for (auto& path : c.removedByUser) w().nodes.erase(Lower(path));
+        w().nodes.erase(Lower(THEMES + "\\One.bmp"));
+        w().copyFailures[Lower(THEMES + "\\One.bmp")] = 5;
+        w().AddFile(SOURCE + "\\Blue.the", c.theme);
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().boxes.clear();
+        w().answers = {SYS_IDOK, SYS_IDCANCEL};
+        RunProgram({});
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(5, "One.bmp"), FAILED})) << c.name;
+        // The first installation, its record, its screen and its entry are as they were.
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+        // ... and its uninstall still removes all it made.
+        w().copyFailures.clear();
+        w().boxes.clear();
+        RunProgram({"/u", INSTALLED});
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED})) << c.name;
+        EXPECT_EQ(w().Tree(THEMES), Texts{}) << c.name;
+        EXPECT_EQ(w().Read("c:\\Logo.sys"), "the screen in place") << c.name;
+        EXPECT_FALSE(w().Exists("C:\\WINDOWS\\Media")) << c.name;
+    }
+}
+
+TEST_F(RecordFaultsTest, AnAbandonedReinstallOverARecordOfNothingLeavesTheCopyAsItWas) {
+    // The first run found everything in place and recorded nothing; the second made a
+    // record section of its own, which goes whole with its rollback.
+    w().AddFile(THEMES + "\\Sky.bmp", "in place");
+    MakeTheme("[T]\r\nA=%ThemeDir%Sky.bmp\r\n", {"Sky.bmp", "New.bmp", "Bad.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    ASSERT_EQ(Record(INSTALLED), Texts{});
+    w().AddFile(SOURCE + "\\Blue.the", "[T]\r\nA=%ThemeDir%Sky.bmp\r\nN=%ThemeDir%New.bmp\r\nX=%ThemeDir%Bad.bmp\r\n");
+    w().copyFailures[Lower(THEMES + "\\Bad.bmp")] = 5;
+    auto tree = TreeSnapshot();
+    w().answers = {SYS_IDOK, SYS_IDCANCEL};
+    RunProgram({});
+    EXPECT_EQ(w().boxes.back().text, FAILED);
+    EXPECT_EQ(TreeSnapshot(), tree);
+}
