@@ -99,8 +99,9 @@ static bool RecordHolds(Job& job, const char* key, const char* value) {
 }
 
 // The error to report for a record write that did not take: the system's own when
-// the call said it failed, otherwise 112 (the disk is full), the one cause of a write
-// that reports success but does not reach the file.
+// the call said it failed, otherwise 112 (the disk is full): a profile write that
+// reports success but does not reach the file is one that ran out of room (Wine's
+// rewrites the whole file and stops where the disk is full, saying nothing).
 static uint32_t RecordWriteError(bool callFailed) {
     uint32_t error = callFailed ? SysGetLastError() : 0;
     return error ? error : SYS_ERROR_DISK_FULL;
