@@ -86,10 +86,32 @@ static void ComposeNameMessage(char* out, const char* head, const char* name, co
     TextAppend(out, tail, TEXT_CAPACITY);
 }
 
+// True when the record file ends with the line key=value, as a new key at the end of
+// the last section leaves it. A look at the file's last bytes, without making the
+// profile functions read the whole file again for every key.
+static bool RecordEndsWith(Job& job, const char* key, const char* value) {
+    char line[RECORD_KEY_CAPACITY + TEXT_CAPACITY + 2];
+    TextCopy(line, key, sizeof line);
+    TextAppend(line, "=", sizeof line);
+    TextAppend(line, value, sizeof line);
+    if (!TextAppend(line, "\r\n", sizeof line)) return false;
+    uint32_t n = TextLength(line);
+    SysFile file = SysOpenExisting(job.record, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+    if (!file) return false;
+    char tail[sizeof line];
+    uint32_t size = SysGetFileSize(file), got = 0;
+    bool ends = size != SYS_INVALID_FILE_SIZE && size >= n && SysSeekFile(file, size - n) &&
+                SysReadFile(file, tail, n, &got) && got == n;
+    SysCloseFile(file);
+    for (uint32_t i = 0; ends && i < n; ++i) ends = tail[i] == line[i];
+    return ends;
+}
+
 // True when the record's key reads back as value. The cached copy is let go first,
 // so that the read sees the file: a profile write on a full disk may report success
 // and leave the file cut off. The profile functions drop blanks around a value.
 static bool RecordHolds(Job& job, const char* key, const char* value) {
+    if (RecordEndsWith(job, key, value)) return true;
     SysWriteProfileString(0, 0, 0, job.record);
     char stored[TEXT_CAPACITY];
     SysGetProfileString(RECORD_SECTION, key, "", stored, TEXT_CAPACITY, job.record);

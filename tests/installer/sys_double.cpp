@@ -332,6 +332,13 @@ bool SysRewindFile(SysFile file) {
     return true;
 }
 
+bool SysSeekFile(SysFile file, uint32_t offset) {
+    ((FileHandle*)file)->position = offset;
+    return true;
+}
+
+uint32_t SysGetFileSize(SysFile file) { return (uint32_t)((FileHandle*)file)->node->data.size(); }
+
 bool SysCloseFile(SysFile file) {
     --((FileHandle*)file)->node->openCount;
     delete (FileHandle*)file;
