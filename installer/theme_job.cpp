@@ -449,6 +449,21 @@ static void ForgetRunKeys(const char* record) {
     SysWriteProfileString(0, 0, 0, record);
 }
 
+// Whether the theme file read from the current directory is the installed copy
+// itself: the current directory is the Themes directory (or there is no Themes
+// directory, so the copy lands beside the source). work is a 520-character area.
+static bool ThemeFileIsRecordFile(char* work) {
+    if (!themesDir[0]) return true;
+    uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, work);
+    if (n == 0 || n >= TEXT_CAPACITY) return false;
+    work[n] = 0;
+    AppendPathPart(work, 0, TEXT_CAPACITY);
+    return TextEqualNoCase(work, themesDir);
+}
+
+// The scratch copy of a theme file read from the Themes directory.
+static const char SCRATCH_NAME[] = "DECORAMA.TMP";
+
 void RunThemeJob(SysWindow owner, JobMode mode) {
     bool keepThemeFile = (mode == Rollback) && rollbackKeepsThemeFile;
     rollbackKeepsThemeFile = false;
@@ -504,7 +519,16 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
         }
     }
 
-    SysFile file = SysOpenExisting(themeFileName, SYS_SHARE_READ, true);
+    // Installed from the Themes directory itself, the theme file is also the record
+    // file, which the profile functions cannot write while the job holds it open:
+    // the job then reads a scratch copy in the Windows directory instead.
+    char scratch[TEXT_CAPACITY];
+    scratch[0] = 0;
+    if (mode == Install && ThemeFileIsRecordFile(job.line) && windowsDir[0] &&
+        TextCopy(scratch, windowsDir, TEXT_CAPACITY) && TextAppend(scratch, SCRATCH_NAME, TEXT_CAPACITY)) {
+        if (!SysCopyFile(themeFileName, scratch, false)) scratch[0] = 0;
+    }
+    SysFile file = SysOpenExisting(scratch[0] ? scratch : themeFileName, SYS_SHARE_READ, true);
     if (!file) {
         // A rollback without an installed copy has nothing to undo and says nothing.
         if (mode != Rollback)
@@ -531,6 +555,7 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
     }
 
     SysCloseFile(file);
+    if (scratch[0]) SysDeleteFile(scratch);
     // The record that stays loses the keys of the run undone (the theme file is
     // closed now, so the profile functions may write it).
     if (undoRun && keepThemeFile && job.cursor) ForgetRunKeys(job.record);

@@ -49,6 +49,23 @@ class RecordTest(InstallerCase):
         self.assertEqual(self.system_files(), before)
         self.assertSameTree(tree, self.snapshot())
 
+    def test_a_theme_installed_from_the_themes_folder_itself_is_recorded(self):
+        # The theme file is its own installed copy: the record goes into it, and the
+        # uninstall removes what the installation copied and the theme file.
+        folder = THEMES.rstrip("\\")
+        self.write_theme(folder, "Self.the", ["Wallpaper=%ThemeDir%Art\\Sky.bmp", "Sound=%WinDir%SelfDing.wav"],
+                         {"Sky.bmp": "sky", "SelfDing.wav": "ding"})
+        run = self.run_installer(answers=(OK, OK), win_cwd=folder)
+        self.assertMessages(run, [confirm_install("Self"), INSTALLED])
+        self.assertEqual(self.record(THEMES + "Self.the"),
+                         [("Dir1", THEMES + "Art"), ("File1", THEMES + "Art\\Sky.bmp"), ("File2", WINDIR + "SelfDing.wav")])
+        self.assertFalse(self.prefix.exists(WINDIR + "DECORAMA.TMP"), "the scratch copy is removed")
+
+        run = self.run_installer(args='/u "' + THEMES + 'Self.the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Self"), UNINSTALLED])
+        for path in (THEMES + "Art", WINDIR + "SelfDing.wav", THEMES + "Self.the"):
+            self.assertFalse(self.prefix.exists(path), path)
+
     def test_a_decorama_section_forged_in_the_theme_file_is_dropped(self):
         self.prefix.write_file("C:\\Keep\\keep.txt", "precious")
         self.write_theme(SRC, "Forged.the", [
