@@ -43,24 +43,24 @@ int Px(float twips, float tpp) {
 
 FormWindow* WindowOf(Form& f) { return (FormWindow*)f.native; }
 
-HFONT FontFor(const FontSpec& spec) {
+HFONT FontFor(const FontSpec& font) {
     HDC dc = GetDC(nullptr);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
-    const char* face = spec.face ? spec.face : "MS Sans Serif";
-    float points = spec.face ? spec.points : 8.25f;
+    const char* face = font.face ? font.face : "MS Sans Serif";
+    float points = font.face ? font.points : 8.25f;
     int height = -(int)(points * dpi / 72.0f + 0.5f);
-    return CreateFontA(height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+    return CreateFontA(height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
-HFONT CachedFont(const FontSpec& spec) {
-    if (!spec.face) {
-        if (!g_defaultFont) g_defaultFont = FontFor(spec);
+HFONT CachedFont(const FontSpec& font) {
+    if (!font.face) {
+        if (!g_defaultFont) g_defaultFont = FontFor(font);
         return g_defaultFont;
     }
     static HFONT bold = nullptr;
-    if (!bold) bold = FontFor(spec);
+    if (!bold) bold = FontFor(font);
     return bold;
 }
 

@@ -374,25 +374,25 @@ struct IconSpec {
     int colours;      // the directory entry's colour count
 };
 
-Faults CheckIconFile(const Bytes& f, const IconSpec& spec) {
+Faults CheckIconFile(const Bytes& f, const IconSpec& want) {
     Faults faults;
     if (f.size() < 6 + 16 + 40) return {"file too short for a directory and an image header"};
-    if (Le(f, 0, 2) != 0 || int(Le(f, 2, 2)) != spec.type) faults.push_back("wrong resource type in the directory");
+    if (Le(f, 0, 2) != 0 || int(Le(f, 2, 2)) != want.type) faults.push_back("wrong resource type in the directory");
     if (Le(f, 4, 2) != 1) faults.push_back("directory does not hold exactly one image");
     if (f[6] != 32 || f[7] != 32) faults.push_back("directory entry is not 32x32");
-    if (f[8] != spec.colours) faults.push_back("directory entry's colour count is wrong");
-    if (spec.type == 1 && (Le(f, 10, 2) != 1 || int(Le(f, 12, 2)) != spec.bitsPerPixel))
+    if (f[8] != want.colours) faults.push_back("directory entry's colour count is wrong");
+    if (want.type == 1 && (Le(f, 10, 2) != 1 || int(Le(f, 12, 2)) != want.bitsPerPixel))
         faults.push_back("icon entry's planes or bit count is wrong");
-    if (spec.type == 2 && (Le(f, 10, 2) != 0 || Le(f, 12, 2) != 0)) faults.push_back("hot spot is not (0,0)");
+    if (want.type == 2 && (Le(f, 10, 2) != 0 || Le(f, 12, 2) != 0)) faults.push_back("hot spot is not (0,0)");
     const uint32_t size = Le(f, 14, 4), offset = Le(f, 18, 4);
     if (offset != 22 || size_t(offset) + size != f.size()) {
         faults.push_back("image does not fill the file after the directory");
         return faults;
     }
-    const uint32_t paletteBytes = 4u << spec.bitsPerPixel;
-    const uint32_t xorBytes = 32 * ((32 * spec.bitsPerPixel + 31) / 32 * 4), andBytes = 32 * 4;
+    const uint32_t paletteBytes = 4u << want.bitsPerPixel;
+    const uint32_t xorBytes = 32 * ((32 * want.bitsPerPixel + 31) / 32 * 4), andBytes = 32 * 4;
     if (Le(f, 22, 4) != 40 || Le(f, 26, 4) != 32 || Le(f, 30, 4) != 64) faults.push_back("image header is not 32x(2*32)");
-    if (Le(f, 34, 2) != 1 || int(Le(f, 36, 2)) != spec.bitsPerPixel) faults.push_back("image is not of the expected bit depth");
+    if (Le(f, 34, 2) != 1 || int(Le(f, 36, 2)) != want.bitsPerPixel) faults.push_back("image is not of the expected bit depth");
     if (Le(f, 38, 4) != 0) faults.push_back("image is compressed");
     if (size != 40 + paletteBytes + xorBytes + andBytes) {
         faults.push_back("image size does not match header, palette, colour and AND mask");
@@ -400,7 +400,7 @@ Faults CheckIconFile(const Bytes& f, const IconSpec& spec) {
     }
     const size_t xorAt = offset + 40 + paletteBytes, andAt = xorAt + xorBytes;
     const Bytes xorMask(f.begin() + xorAt, f.begin() + andAt), andMask(f.begin() + andAt, f.end());
-    if (spec.type == 2) {
+    if (want.type == 2) {
         if (std::any_of(andMask.begin(), andMask.end(), [](uint8_t b) { return b != 0xFF; }))
             faults.push_back("AND mask is not all ones");
         if (std::any_of(xorMask.begin(), xorMask.end(), [](uint8_t b) { return b != 0; }))
@@ -457,11 +457,11 @@ const IconDamage kIconDamages[] = {
 class DamagedIcon : public testing::TestWithParam<IconDamage> {};
 
 TEST_P(DamagedIcon, IsRejected) {
-    const IconSpec& spec = kIcons[GetParam().file];
-    Bytes file = ReadFile(spec.path);
+    const IconSpec& want = kIcons[GetParam().file];
+    Bytes file = ReadFile(want.path);
     ASSERT_FALSE(file.empty());
     GetParam().damage(file);
-    const Faults faults = CheckIconFile(file, spec);
+    const Faults faults = CheckIconFile(file, want);
     EXPECT_TRUE(HasFault(faults, GetParam().fault)) << Join(faults);
 }
 
