@@ -40,35 +40,12 @@ VOLATILE_KEYS = [
 _volatile_re = [re.compile(p) for p in VOLATILE_KEYS]
 
 
-def confirm_install(name):
-    return ("This will install the '%s' Theme.\nDo you wish to continue?" % name, ["OK", "Cancel"], None)
+# The installer's messages, as the installer's own end-to-end tests know them.
+from installer_case import (FAILED, INSTALLED, NOT_COMPLETELY, UNINSTALLED,  # noqa: E402,F401
+                            confirm_install, confirm_uninstall, copy_error, delete_error, screen_question,
+                            theme_text)
 
-
-def confirm_uninstall(name):
-    return ("This will uninstall the '%s' Theme.\nDo you want to continue?" % name, ["OK", "Cancel"], "warning")
-
-
-INSTALLED = ("Theme installed successfully!", ["OK"], None)
-UNINSTALLED = ("Theme uninstalled successfully!", ["OK"], None)
-NOT_COMPLETELY = ("Theme was not completely uninstalled.", ["OK"], "warning")
-FAILED = ("Theme failed to install!", ["OK"], "warning")
 REGISTRY_REMOVE_ERROR = ("Error removing from Registry!", ["OK"], "warning")
-
-
-def copy_error(code, name):
-    return ("Error %d copying file '%s'\nContinue?" % (code, name), ["OK", "Cancel"], "warning")
-
-
-def delete_error(kind, name):
-    return ("Error deleting %s '%s'\nContinue?" % (kind, name), ["OK", "Cancel"], "warning")
-
-
-def screen_question(screen):
-    return ("This Theme replaces your %s Screen.\nDo you want it to do this?" % screen, ["OK", "Cancel"], "warning")
-
-
-def theme_text(lines):
-    return "".join(l + "\r\n" for l in lines)
 
 
 # ---------------------------------------------------------------- snapshots
