@@ -35,8 +35,30 @@ bool PathLeavesFolder(const char* relative);
 // True when path lies inside dir (dir non-empty and ending in a separator, compared
 // without regard to case) and does not climb back out of it.
 bool PathIsInside(const char* path, const char* dir);
+// True for a path that names its drive and starts at its root ("C:\…"), or a network
+// path ("\\server\share…"): one that means the same wherever the program runs.
+bool IsFullPath(const char* path);
+
+// ---- System folders (folders.cpp) ----
+// themesDir from Plus! Themes' App Paths key. False when Plus! Themes is missing or
+// does not name its folder in full (a record beside a bare name would land in
+// whatever folder the profile functions or the current directory pick).
+bool ReadThemesFolder();
+// fontsDir from the user's Shell Folders; left as it was when the key is missing.
+void ReadFontsFolder();
+// True when the two paths name the same existing file or folder, as the file system
+// resolves them (slashes, case, short names, "." and ".."); equal texts always do.
+bool SamePath(const char* a, const char* b);
+// The same for a file that may be gone: its folder resolved, its name compared.
+bool SameFile(const char* a, const char* b);
 
 // ---- Registry (registry.cpp) ----
+// The keys the installer reads and writes.
+extern const char THEMES_APP_KEY[];       // HKLM: Plus! Themes' folder, value "Path"
+extern const char FONTS_KEY[];            // HKCU: the Fonts folder, value "Fonts"
+extern const char CURRENT_VERSION_KEY[];  // HKLM: parent of the uninstall entries
+extern const char VERB_KEY[];             // HKCR: the "Install Theme" verb
+extern const char VERB_COMMAND_KEY[];     // HKCR: its command
 // Opens root\subkey and reads valueName into out (260 bytes) with trailing ";"
 // removed. False, with out untouched, when the key does not open; a missing value
 // leaves out as it was.
@@ -72,13 +94,20 @@ char* ReadThemeLine(char* buffer, uint32_t capacity, SysFile file);
 
 // Position in a record section ("key=value" strings, each ended by a zero).
 struct SectionCursor {
-    const char* begin;  // first string
-    const char* end;    // just past the last string's zero
-    const char* at;     // next string to look at (files: forwards; dirs: backwards)
+    char* begin;    // first string
+    char* end;      // just past the last string's zero
+    char* at;       // next string to look at (files: forwards; dirs: backwards)
+    char* current;  // the string of the entry last returned
 };
 // Sets the cursor over the first length bytes of section; the buffer must hold two
 // zeros at section[length] and section[length + 1].
-void InitSectionCursor(SectionCursor* cursor, const char* section, uint32_t length);
+void InitSectionCursor(SectionCursor* cursor, char* section, uint32_t length);
+// Marks the entry last returned as done: its key's first letter is lowered. The walk
+// compares that letter exactly and never takes the entry again, while the profile
+// functions, which compare keys without regard to case, still find it by its name.
+void MarkEntryDone(SectionCursor* cursor);
+// True for a "key=value" string marked done.
+bool IsEntryDone(const char* entry);
 
 // The source of a job's entries. Without a cursor: the next line of the theme file.
 // With one: the value of the next "F…" key (files, in the order they stand), then,
@@ -94,8 +123,69 @@ int ClassifyThemeLine(const char* line, bool special, const char** position);
 // The marker that opens the special section.
 extern const char SPECIAL_MARKER[];
 
+// ---- The installation record (record.cpp) ----
+extern const char RECORD_SECTION[];  // "Decorama"
+enum : uint32_t {
+    RECORD_KEY_CAPACITY = 16,  // "File" or "Dir" and a 32-bit number
+    // The most a record may hold (its key=value strings with their zeros): a section
+    // read of SECTION_CAPACITY gives it back whole, and says so by returning less than
+    // SECTION_CAPACITY - 2, the result of a read that had to cut.
+    RECORD_LIMIT = SECTION_CAPACITY - 3,
+};
+struct RecordFile {
+    char* path;            // the installed copy of the theme file (520 bytes)
+    bool reuse;            // an earlier installation's record: numbers in use are passed over
+    uint32_t length;       // what the section holds, counted as a section read returns it
+    uint32_t keysWritten;  // keys this run added; new keys go to the end of the section
+};
+// True when length more characters still leave the record readable whole.
+bool RecordHasRoom(const RecordFile& record, uint32_t length);
+// What the "File" key of destination may take in the record, at most.
+uint32_t FileKeyRoom(const char* destination);
+// Writes prefix + *number = value into the record as a new key, leaving reserve
+// characters of room for what the entry still has to record, and checks that it took.
+// Over an earlier installation's record a number already in use is passed over:
+// replacing that key would drop its path from the record. On failure *error holds the
+// code (206 when the record has no room; nothing is written then) and key the name
+// tried, empty when nothing was written (see DropRecordKey).
+bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, const char* value, uint32_t reserve,
+                    char* key, uint32_t* error);
+// Removes a key that could not be written whole: the file may hold a cut-off copy of
+// it, naming some other path.
+void DropRecordKey(const RecordFile& record, const char* key);
+// Removes every record section of the file (a copy made now holds only what its
+// author put there). 0, or the error of a write that did not take.
+uint32_t DropRecordSections(RecordFile& record);
+// Sets the record's length from the section in place. 0, or an error.
+uint32_t MeasureRecord(RecordFile& record);
+// After a rollback that keeps the installed copy: removes the run's keys, the strings
+// [runBegin, end) of the section read back at [sectionBegin, end); the whole section
+// when the run made it.
+void ForgetRunKeys(const RecordFile& record, const char* sectionBegin, const char* runBegin, const char* end);
+// After an uninstall that did not finish: removes the keys of the entries marked done,
+// so that the record lists what is still in place.
+void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end);
+
 // ---- The job engine (theme_job.cpp) ----
-void RunThemeJob(SysWindow owner, JobMode mode);
+// What a job did: for the caller's registration and final message and, after an
+// abandoned installation, for its rollback.
+struct JobOutcome {
+    bool ran;               // the theme file was opened and the job walked it
+    bool aborted;           // the user chose Cancel after an error
+    bool themeFileInPlace;  // install: the installed copy was there before this run
+    uint32_t keysWritten;   // install: the record keys this run added, the last ones
+    bool incomplete;        // uninstall: recorded entries are still in place; the
+                            // installed copy keeps the record of them
+    bool leftOutside;       // uninstall: a recorded path outside the job's folders was left
+};
+// Runs one job. A rollback undoes what the abandoned installation described by
+// installation recorded, and nothing else.
+JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installation = 0);
+
+// ---- A whole installation (install_theme.cpp) ----
+// Runs the installation job, then its rollback or the uninstall registration, and
+// tells the user the outcome.
+void InstallTheme(SysWindow owner);
 
 // ---- Special screens (screens.cpp) ----
 // True for the kinds 4 to 6.
@@ -109,18 +199,27 @@ void MakeInstallBackupName(const char* path, char* out);
 // True when a base name begins with "logo" and ends with ".sys" (any case).
 bool IsScreenFileName(const char* baseName);
 // After a screen file was deleted (or its deletion tried): puts the ".old" backup
-// (the path with its last four characters replaced) back in its place.
-void RestoreScreenBackup(const char* path);
+// (the path with its last four characters replaced) back in its place. False when a
+// backup is left where it was (the screen file is still there).
+bool RestoreScreenBackup(const char* path);
 // True when path is one of the three screen files of this job's folders.
 bool IsScreenPath(const char* path);
 
-// ---- Uninstall registration (uninstall.cpp) ----
+// ---- Uninstall entry (uninstall_entry.cpp) ----
+// Install: writes the uninstall entry of the installed copy (themesDir + themeFileName),
+// replacing only an entry of its own. Uninstall: removes that entry. Another
+// program's key is never changed.
 bool RegisterUninstall(SysWindow owner, JobMode mode);
-void UninstallTheme(SysWindow owner, const char* path);
 void GetInstallerCommand(char* out);
 // The uninstall command of the current theme into out (520 bytes); false when it
 // would not fit.
 bool ComposeUninstallString(char* out);
+// True when an uninstall entry of the current display name names the installed copy
+// at path in its command: an earlier installation of this theme is still registered.
+bool IsRegisteredCopy(const char* path);
+
+// ---- Uninstall (uninstall.cpp) ----
+void UninstallTheme(SysWindow owner, const char* path);
 
 // ---- Shell verb (shell_extension.cpp) ----
 bool SetupShellExtension(SysWindow owner);

@@ -72,3 +72,9 @@ bool PathIsInside(const char* path, const char* dir) {
     }
     return path[n] != 0 && !PathLeavesFolder(path + n);
 }
+
+bool IsFullPath(const char* path) {
+    char letter = LowerLetter(path[0]);
+    if (letter >= 'a' && letter <= 'z' && path[1] == ':' && IsSeparator(path[2])) return true;
+    return IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] && !IsSeparator(path[2]);
+}

@@ -1,6 +1,12 @@
-// Reading one string value from the registry.
+// The registry keys the installer reads and writes, and reading one string value.
 #include "installer.h"
 #include "text.h"
+
+const char THEMES_APP_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
+const char FONTS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char CURRENT_VERSION_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char VERB_KEY[] = "ThemeFile\\Shell\\Install";
+const char VERB_COMMAND_KEY[] = "ThemeFile\\Shell\\Install\\command";
 
 bool ReadRegistryString(SysRoot root, const char* subkey, const char* valueName, char* out) {
     SysKey key = 0;

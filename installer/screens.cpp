@@ -44,13 +44,13 @@ bool IsScreenFileName(const char* baseName) {
            TextEqualNoCase(baseName + n - 4, ".sys");
 }
 
-void RestoreScreenBackup(const char* path) {
+bool RestoreScreenBackup(const char* path) {
     uint32_t n = TextLength(path);
-    if (n < 4) return;
+    if (n < 4) return true;
     char backup[TEXT_CAPACITY];
     TextCopyCount(backup, path, n - 4, sizeof backup);
     TextAppend(backup, ".old", sizeof backup);
-    SysMoveFile(backup, path);
+    return SysMoveFile(backup, path) || SysGetFileAttributes(backup) == SYS_INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsScreenPath(const char* path) {

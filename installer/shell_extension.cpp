@@ -2,9 +2,6 @@
 #include "installer.h"
 #include "text.h"
 
-static const char VERB_KEY[] = "ThemeFile\\Shell\\Install";
-static const char VERB_COMMAND_KEY[] = "ThemeFile\\Shell\\Install\\command";
-
 bool SetupShellExtension(SysWindow owner) {
     SysKey verb = 0;
     if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY, &verb) == SYS_ERROR_SUCCESS) {

@@ -3,8 +3,6 @@
 #include "installer.h"
 #include "text.h"
 
-static const char THEMES_APP_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
-static const char FONTS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 static const uint32_t WINDOWS_95_FAMILY = 1;
 
 static int Warn(const char* text) {
@@ -28,9 +26,8 @@ int RunInstaller(int argc, char** argv) {
     }
 
     SysGetWindowsDirectory(windowsDir, PATH_CAPACITY);
-    if (!ReadRegistryString(SYS_HKEY_LOCAL_MACHINE, THEMES_APP_KEY, "Path", themesDir))
-        return Warn("You do not seem to have Plus! Themes installed.");
-    ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", fontsDir);
+    if (!ReadThemesFolder()) return Warn("You do not seem to have Plus! Themes installed.");
+    ReadFontsFolder();
 
     bool searchable = true;
     if (argc > 1) {
@@ -51,16 +48,20 @@ int RunInstaller(int argc, char** argv) {
 
     char found[PATH_CAPACITY];
     SysFind find = searchable && themeName[0] ? SysFindFirstFile(themeName, found) : 0;
-    if (!find) {
+    if (find) {
+        SysFindClose(find);
+        found[PATH_CAPACITY - 1] = 0;
+        TextCopy(themeFileName, found, PATH_CAPACITY);
+        TextCopy(themeName, found, PATH_CAPACITY);
+        CutAtLastDot(themeName);
+    }
+    // A file without a display name (".the") is no theme: its uninstall entry would
+    // be the whole list of them.
+    if (!find || !themeName[0]) {
         if (argc > 1) return Warn("No theme found!");
         SetupShellExtension(0);
         return 0;
     }
-    found[PATH_CAPACITY - 1] = 0;
-    TextCopy(themeFileName, found, PATH_CAPACITY);
-    TextCopy(themeName, found, PATH_CAPACITY);
-    CutAtLastDot(themeName);
-    SysFindClose(find);
 
     char text[TEXT_CAPACITY];
     TextCopy(text, "This will install the '", sizeof text);
@@ -69,6 +70,6 @@ int RunInstaller(int argc, char** argv) {
     if (SysMessageBox(0, text, CAPTION, SYS_MB_OKCANCEL) != SYS_IDOK) return 0;
 
     SysInitCommonControls();
-    RunThemeJob(0, Install);
+    InstallTheme(0);
     return 1;
 }

@@ -18,6 +18,7 @@ enum : uint32_t {
     SYS_ERROR_FILE_NOT_FOUND = 2,
     SYS_ERROR_PATH_NOT_FOUND = 3,
     SYS_ERROR_ACCESS_DENIED = 5,
+    SYS_ERROR_NOT_ENOUGH_MEMORY = 8,
     SYS_ERROR_FILE_EXISTS = 80,
     SYS_ERROR_DISK_FULL = 112,
     SYS_ERROR_DIR_NOT_EMPTY = 145,
@@ -60,6 +61,16 @@ bool SysSetCurrentDirectory(const char* path);
 uint32_t SysGetModuleFileName(char* buffer, uint32_t capacity);
 // GetLastError.
 uint32_t SysGetLastError();
+// GetFullPathNameA: the length written, or the size needed when it does not fit; 0 on failure.
+uint32_t SysGetFullPathName(const char* path, uint32_t capacity, char* buffer);
+// GetShortPathNameA for an existing file or folder: the length written, or the size
+// needed when it does not fit; 0 when the path does not exist.
+uint32_t SysGetShortPathName(const char* path, char* buffer, uint32_t capacity);
+// GetTempPathA: the length of the folder for temporary files (with its separator).
+uint32_t SysGetTempPath(uint32_t capacity, char* buffer);
+// GetTempFileNameA(folder, prefix, 0, buffer): creates an empty file under a name that
+// no other file holds and puts its path in buffer (260 bytes). False on failure.
+bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer);
 
 // ---- Files ----
 // FindFirstFileA: the long name of the first match goes to foundName (260 bytes).
@@ -127,9 +138,10 @@ int32_t SysRegCreateRootKey(SysRoot root, const char* subkey, SysKey* key, uint3
 int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* size);
 // RegSetValueExA(key, name, 0, REG_SZ, value, length + 1): stored with its zero.
 int32_t SysRegSetString(SysKey key, const char* name, const char* value);
-// RegDeleteKeyA under a predefined root.
+// RegDeleteKeyA under a predefined root. On the Windows 95 family it deletes the key
+// with all its subkeys (Windows NT refuses a key that has any).
 int32_t SysRegDeleteRootKey(SysRoot root, const char* subkey);
-// RegDeleteKeyA under an open key.
+// RegDeleteKeyA under an open key, likewise.
 int32_t SysRegDeleteKey(SysKey parent, const char* subkey);
 // RegCloseKey.
 int32_t SysRegCloseKey(SysKey key);

@@ -45,14 +45,22 @@ int ClassifyThemeLine(const char* line, bool special, const char** position) {
     return NoEntry;
 }
 
-void InitSectionCursor(SectionCursor* cursor, const char* section, uint32_t length) {
-    const char* p = section;
-    const char* limit = section + length;
+void InitSectionCursor(SectionCursor* cursor, char* section, uint32_t length) {
+    char* p = section;
+    char* limit = section + length;
     while (p < limit && *p) p += TextLength(p) + 1;
     cursor->begin = section;
     cursor->end = p;
     cursor->at = section;
+    cursor->current = 0;
 }
+
+void MarkEntryDone(SectionCursor* cursor) {
+    char* entry = cursor->current;
+    if (entry && *entry >= 'A' && *entry <= 'Z') *entry = (char)(*entry - 'A' + 'a');
+}
+
+bool IsEntryDone(const char* entry) { return *entry == 'f' || *entry == 'd'; }
 
 // Copies the value after the first "=" of entry into out; false when there is no "="
 // or the value would not fit. Neither is anything an installation wrote: a string
@@ -72,9 +80,9 @@ char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entry
     if (*entryKind == 'F') {
         // Files, in the order the keys stand; what is not ours is passed over.
         while (cursor->at < cursor->end) {
-            const char* entry = cursor->at;
+            char* entry = cursor->at;
             cursor->at += TextLength(entry) + 1;
-            if (entry[0] == 'F' && TakeValue(entry, out)) return out;
+            if (entry[0] == 'F' && TakeValue(entry, out)) return cursor->current = entry, out;
         }
         // Then the directories, from the last created back to the first, so that an
         // inner directory goes before the one that holds it.
@@ -84,10 +92,10 @@ char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entry
     }
     if (*entryKind != 'D') return 0;
     while (cursor->at > cursor->begin) {
-        const char* entry = cursor->at - 1;  // the zero that ends the previous string
+        char* entry = cursor->at - 1;  // the zero that ends the previous string
         while (entry > cursor->begin && entry[-1]) --entry;
         cursor->at = entry;
-        if (entry[0] == 'D' && TakeValue(entry, out)) return out;
+        if (entry[0] == 'D' && TakeValue(entry, out)) return cursor->current = entry, out;
     }
     return 0;
 }

@@ -1,10 +1,8 @@
 // The job engine: installs a theme, uninstalls an installed one, or rolls back an
-// installation that the user abandoned after an error.
+// installation that the user abandoned after an error. What follows a job (the
+// uninstall entry, the rollback, the final message) is its caller's.
 #include "installer.h"
 #include "text.h"
-
-static const char RECORD_SECTION[] = "Decorama";
-enum : uint32_t { RECORD_KEY_CAPACITY = 16 };  // "File" or "Dir" and a 32-bit number
 
 // Working block: four 520-byte texts, then (uninstall and rollback) the section.
 enum : uint32_t {
@@ -17,36 +15,7 @@ enum : uint32_t {
     SECTION_OFFSET = 2600,
 };
 
-// Set by an installation just before its rollback: true when the installation
-// found the installed copy of the theme file already in place (a reinstall, or a
-// theme started from the Themes directory itself). The rollback then leaves that
-// file, which the abandoned installation did not create; a copy that it made, or
-// that its record writes created, goes.
-static bool rollbackKeepsThemeFile = false;
-
-// The keys that the running installation added to the record, as "key=value"
-// strings each ended by a zero, in the order written. Its rollback undoes these and
-// nothing else: over an earlier installation the record also lists what that one
-// did, which must stay. Handed to the rollback that follows an abandoned run.
-static struct {
-    char strings[SECTION_CAPACITY + 1];
-    uint32_t length;
-    bool sectionWasEmpty;  // the record held no keys before this run
-    bool handedOver;
-} runRecord;
-
-// Adds key=value to the run's list; a key that does not fit is left out (its entry
-// then stays after a rollback, as it would with a record section too long to read).
-static void NoteRunKey(const char* key, const char* value) {
-    uint32_t need = TextLength(key) + 1 + TextLength(value) + 1;
-    if (runRecord.length + need > SECTION_CAPACITY - 2) return;
-    char* at = runRecord.strings + runRecord.length;
-    TextCopy(at, key, need);
-    TextAppend(at, "=", need);
-    TextAppend(at, value, need);
-    runRecord.length += need;
-    runRecord.strings[runRecord.length] = 0;
-}
+enum : int { PROGRESS_BAR_ID = 101, BANNER_ID = 102 };
 
 struct Job {
     SysWindow owner;
@@ -54,7 +23,7 @@ struct Job {
     char* source;       // the source name (a file in the current directory)
     char* destination;  // where the entry goes, or the recorded path
     char* line;         // the current line; also composes messages
-    char* record;       // the record file: the installed copy of the theme file
+    RecordFile record;     // the installed copy of the theme file and its record
     char* section;      // the record section as read back
     SectionCursor cursorStore;
     SectionCursor* cursor;
@@ -65,15 +34,15 @@ struct Job {
     bool counting;
     bool special;
     bool warnOnce;
-    bool aborted;
-    bool themeFileInPlace;  // the installed copy of the theme file was there before
+    bool fromThemesFolder;  // install: the theme file is read from the Themes folder itself
     SysWindow progress;
+    JobOutcome outcome;
 };
 
 // Shows an error question; Cancel (or a box that could not be shown) aborts the job.
 static void AskToContinue(Job& job, const char* text) {
     if (SysMessageBox(job.owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK)
-        job.aborted = true;
+        job.outcome.aborted = true;
 }
 
 // Composes head + name + tail into the line buffer. The name is shortened when the
@@ -86,100 +55,20 @@ static void ComposeNameMessage(char* out, const char* head, const char* name, co
     TextAppend(out, tail, TEXT_CAPACITY);
 }
 
-// True when the record file ends with the line key=value, as a new key at the end of
-// the last section leaves it. A look at the file's last bytes, without making the
-// profile functions read the whole file again for every key.
-static bool RecordEndsWith(Job& job, const char* key, const char* value) {
-    char line[RECORD_KEY_CAPACITY + TEXT_CAPACITY + 2];
-    TextCopy(line, key, sizeof line);
-    TextAppend(line, "=", sizeof line);
-    TextAppend(line, value, sizeof line);
-    if (!TextAppend(line, "\r\n", sizeof line)) return false;
-    uint32_t n = TextLength(line);
-    SysFile file = SysOpenExisting(job.record, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
-    if (!file) return false;
-    char tail[sizeof line];
-    uint32_t size = SysGetFileSize(file), got = 0;
-    bool ends = size != SYS_INVALID_FILE_SIZE && size >= n && SysSeekFile(file, size - n) &&
-                SysReadFile(file, tail, n, &got) && got == n;
-    SysCloseFile(file);
-    for (uint32_t i = 0; ends && i < n; ++i) ends = tail[i] == line[i];
-    return ends;
-}
-
-// True when the record's key reads back as value. The cached copy is let go first,
-// so that the read sees the file: a profile write on a full disk may report success
-// and leave the file cut off. The profile functions drop blanks around a value.
-static bool RecordHolds(Job& job, const char* key, const char* value) {
-    if (RecordEndsWith(job, key, value)) return true;
-    SysWriteProfileString(0, 0, 0, job.record);
-    char stored[TEXT_CAPACITY];
-    SysGetProfileString(RECORD_SECTION, key, "", stored, TEXT_CAPACITY, job.record);
-    uint32_t n = TextLength(value);
-    while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) --n;
-    return TextLength(stored) == n && TextStartsWith(value, stored);
-}
-
-// The error to report for a record write that did not take: the system's own when
-// the call said it failed, otherwise 112 (the disk is full): a profile write that
-// reports success but does not reach the file is one that ran out of room (Wine's
-// rewrites the whole file and stops where the disk is full, saying nothing).
-static uint32_t RecordWriteError(bool callFailed) {
-    uint32_t error = callFailed ? SysGetLastError() : 0;
-    return error ? error : SYS_ERROR_DISK_FULL;
-}
-
-// Writes prefix + *number = value into the record as a new key and checks that it
-// took. Over an earlier installation's record (a reinstall), a number already in use
-// is passed over: replacing that key would drop its path from the record, and a
-// rollback of this run could not tell it from the earlier installation's. On failure
-// key holds the name that was tried (see DropRecordKey) and *error the code.
-static bool WriteRecordKey(Job& job, const char* prefix, uint32_t* number, const char* value, char* key,
-                           uint32_t* error) {
-    for (;;) {
-        TextCopy(key, prefix, RECORD_KEY_CAPACITY);
-        TextAppendNumber(key, *number, RECORD_KEY_CAPACITY);
-        if (!job.themeFileInPlace) break;
-        char existing[TEXT_CAPACITY];
-        SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, job.record);
-        if (existing[0] == 0) break;
-        ++*number;
-    }
-    bool written = SysWriteProfileString(RECORD_SECTION, key, value, job.record);
-    if (written && RecordHolds(job, key, value)) {
-        NoteRunKey(key, value);
-        return true;
-    }
-    *error = RecordWriteError(!written);
-    return false;
-}
-
-// Removes a key that could not be written whole: the file may hold a cut-off copy of
-// it, naming some other path. Called once the entry's own file or folder is gone
-// again, so that a full disk has room for the rewrite.
-static void DropRecordKey(Job& job, const char* key) {
-    SysWriteProfileString(RECORD_SECTION, key, 0, job.record);
-    // A cut inside the name leaves a key of its first letters ("Fil"), which no
-    // record uses. A cut inside the number ("File1" of "File12") is left alone: that
-    // name may be an earlier key, and the walk passes over a key without "=".
-    uint32_t letters = 0;
-    while (key[letters] && !(key[letters] >= '0' && key[letters] <= '9')) ++letters;
-    char part[RECORD_KEY_CAPACITY];
-    for (uint32_t n = 1; n <= letters; ++n) {
-        TextCopyCount(part, key, n, sizeof part);
-        SysWriteProfileString(RECORD_SECTION, part, 0, job.record);
-    }
-    SysWriteProfileString(0, 0, 0, job.record);
-}
-
 // The folder a theme line's kind points into.
 static const char* KindDirectory(int kind) {
     switch (kind) {
     case ThemesEntry: return themesDir;
-    case WindowsEntry: return windowsDir;
-    default: return fontsDir;
+    case FontsEntry: return fontsDir;
+    case StartupScreenEntry: return "c:\\";
+    default: return windowsDir;  // the Windows directory's files and the shut-down screens
     }
 }
+
+// A folder that a theme's file may go to or be removed from: one named in full. An
+// empty or relative one (a missing registry value) would put files wherever the
+// current directory happens to be, where nothing would find them again.
+static bool IsKnownFolder(const char* folder) { return IsFullPath(folder); }
 
 // True when a recorded path may be removed: it lies in one of this job's folders or
 // is one of the screen files. A record names only such paths; anything else was not
@@ -193,15 +82,26 @@ static bool MayRemoveRecordedPath(const char* path) {
         AppendPathPart(current, 0, TEXT_CAPACITY);
         themes = current;
     }
-    return PathIsInside(path, themes) || PathIsInside(path, windowsDir) ||
-           PathIsInside(path, fontsDir) || IsScreenPath(path);
+    if (!IsFullPath(path)) return false;
+    const char* folders[] = {themes, windowsDir, fontsDir};
+    for (const char* folder : folders)
+        if (IsKnownFolder(folder) && PathIsInside(path, folder)) return true;
+    return IsScreenPath(path);
 }
 
-// Removes a recorded file or directory (uninstall and rollback).
+// Removes a recorded file or directory (uninstall and rollback). What is gone is
+// marked done in the section, so that an uninstall that stops early can leave a
+// record of exactly what is still in place.
 static void RemoveEntry(Job& job) {
+    if (!MayRemoveRecordedPath(job.destination)) {
+        // Not this installer's to remove, now or ever: it leaves the record.
+        job.outcome.leftOutside = true;
+        MarkEntryDone(job.cursor);
+        return;
+    }
     bool isDirectory = job.entryKind == 'D';
-    if (!MayRemoveRecordedPath(job.destination)) return;
     bool removed;
+    bool backupLeft = false;
     uint32_t error = 0;
     if (isDirectory) {
         removed = SysRemoveDirectory(job.destination);
@@ -209,31 +109,38 @@ static void RemoveEntry(Job& job) {
     } else {
         removed = SysDeleteFile(job.destination);
         if (!removed) error = SysGetLastError();
-        if (IsScreenFileName(FindBaseName(job.destination))) RestoreScreenBackup(job.destination);
+        if (IsScreenFileName(FindBaseName(job.destination))) backupLeft = !RestoreScreenBackup(job.destination);
     }
     // Gone already (by hand, or with its folder): nothing to say.
-    if (removed || job.mode == Rollback || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND)
-        return;
+    bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;
+    if (backupLeft) {
+        // The user's own screen waits in its backup: the record keeps the way back.
+        if (job.mode == Uninstall) job.outcome.incomplete = true;
+    } else if (gone) {
+        MarkEntryDone(job.cursor);
+    }
+    if (gone || job.mode == Rollback) return;
     ComposeNameMessage(job.line, isDirectory ? "Error deleting dir '" : "Error deleting file '",
                        FindBaseName(job.destination), "'\nContinue?");
     AskToContinue(job, job.line);
 }
 
 // Creates the folders of the destination below its token's directory, outer first,
-// recording each one that did not exist. False when a folder's record key could not
-// be written: that folder is removed again and *error holds the code.
-static bool CreateDestinationFolders(Job& job, uint32_t directoryLength, uint32_t* error) {
+// recording each one that did not exist, with room kept for the entry's file key.
+// False when a folder's record key could not be written: that folder is removed
+// again and *error holds the code.
+static bool CreateDestinationFolders(Job& job, uint32_t directoryLength, uint32_t reserve, uint32_t* error) {
     for (uint32_t i = directoryLength; job.destination[i]; ++i) {
         if (job.destination[i] != '\\') continue;
         job.destination[i] = 0;
         bool ok = true;
         if (SysCreateDirectory(job.destination)) {
             char key[RECORD_KEY_CAPACITY];
-            if (WriteRecordKey(job, "Dir", &job.directoryCounter, job.destination, key, error)) {
+            if (WriteRecordKey(job.record, "Dir", &job.directoryCounter, job.destination, reserve, key, error)) {
                 ++job.directoryCounter;
             } else {
                 SysRemoveDirectory(job.destination);
-                DropRecordKey(job, key);
+                DropRecordKey(job.record, key);
                 ok = false;
             }
         }
@@ -261,22 +168,49 @@ static void ReportCopyError(Job& job, uint32_t error) {
     AskToContinue(job, job.line);
 }
 
-// Records a copy that succeeded: the "File" key of the entry, or for the theme file
-// itself the removal of any record section of its own (one that the theme's author
-// put there would make an uninstall delete what it lists). False, with *error and
-// key set, when the record did not take it.
-static bool RecordCopy(Job& job, char* key, uint32_t* error) {
-    key[0] = 0;
-    if (job.position > 1) {
-        uint32_t number = job.position - 1;
-        return WriteRecordKey(job, "File", &number, job.destination, key, error);
+// The theme file itself, the first entry: its installed copy becomes the record.
+// A copy made now, and the theme file read from the Themes folder itself, lose any
+// record section of their own (one that the theme's author put there would make an
+// uninstall delete what it lists). A file that was there before keeps its record
+// only when it is the installed copy of a registered earlier installation of this
+// theme. Any other file of that name is someone else's: it is never written to or
+// deleted, and with nowhere to keep a record, nothing can be installed.
+static void InstallThemeFile(Job& job) {
+    TextCopy(job.record.path, job.destination, TEXT_CAPACITY);
+    bool existed = SysGetFileAttributes(job.destination) != SYS_INVALID_FILE_ATTRIBUTES;
+    uint32_t error;
+    if (SysCopyFile(job.source, job.destination, true)) {
+        // A copy keeps the source's read-only mark (themes often come from CD-ROM):
+        // the record could not be written into it and the uninstall could not delete it.
+        SysSetNormalAttributes(job.destination);
+        error = DropRecordSections(job.record);
+        if (!error) return;
+        SysDeleteFile(job.destination);
+        ReportCopyError(job, error);
+        return;
     }
-    bool written = SysWriteProfileString(RECORD_SECTION, 0, 0, job.record);
-    SysWriteProfileString(0, 0, 0, job.record);
-    char probe[4];
-    if (SysGetProfileSection(RECORD_SECTION, probe, sizeof probe, job.record) == 0) return true;
-    *error = RecordWriteError(!written);
-    return false;
+    error = SysGetLastError();
+    if (error == SYS_ERROR_FILE_EXISTS || error == SYS_ERROR_ALREADY_EXISTS) existed = true;
+    if (!existed) {
+        // Whatever the failed copy left there is a cut-off file of its own; going on,
+        // the record writes make a file of their own.
+        SysDeleteFile(job.destination);
+        ReportCopyError(job, error);
+        return;
+    }
+    job.outcome.themeFileInPlace = true;
+    bool registered = IsRegisteredCopy(job.destination);
+    if (registered || job.fromThemesFolder) {
+        SysFile present = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+        if (present) {
+            SysCloseFile(present);
+            job.record.reuse = registered;
+            error = registered ? MeasureRecord(job.record) : DropRecordSections(job.record);
+            if (!error) return;
+        }
+    }
+    ReportCopyError(job, error);
+    job.outcome.aborted = true;
 }
 
 // Copies one entry into place and records it. refusedError, when not 0, is the
@@ -286,17 +220,21 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         ReportCopyError(job, refusedError);
         return;
     }
-    uint32_t error = 0;
-    if (job.position > 1 && !CreateDestinationFolders(job, directoryLength, &error)) {
-        ReportCopyError(job, error);
+    if (job.position == 1) {
+        InstallThemeFile(job);
         return;
     }
-    if (job.position == 1) {
-        TextCopy(job.record, job.destination, TEXT_CAPACITY);
-        // What the record held before this run: a rollback that empties it again
-        // removes the section it made.
-        char probe[4];
-        runRecord.sectionWasEmpty = SysGetProfileSection(RECORD_SECTION, probe, sizeof probe, job.record) == 0;
+    // An entry whose keys the record could not take is not copied: the uninstall
+    // must be able to read back every path it lists, whole.
+    uint32_t fileKeyRoom = FileKeyRoom(job.destination);
+    uint32_t error = 0;
+    if (!RecordHasRoom(job.record, fileKeyRoom)) {
+        ReportCopyError(job, SYS_ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    if (!CreateDestinationFolders(job, directoryLength, fileKeyRoom, &error)) {
+        ReportCopyError(job, error);
+        return;
     }
 
     char backup[TEXT_CAPACITY];
@@ -310,14 +248,13 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     bool existed = SysGetFileAttributes(job.destination) != SYS_INVALID_FILE_ATTRIBUTES;
 
     if (SysCopyFile(job.source, job.destination, true)) {
-        // A copy keeps the source's read-only mark (themes often come from CD-ROM):
-        // the record could not be written into it and the uninstall could not delete it.
         SysSetNormalAttributes(job.destination);
         char key[RECORD_KEY_CAPACITY];
-        if (RecordCopy(job, key, &error)) return;
+        uint32_t number = job.position - 1;
+        if (WriteRecordKey(job.record, "File", &number, job.destination, 0, key, &error)) return;
         // Not in the record, so nothing would ever remove it: undo the copy.
         SysDeleteFile(job.destination);
-        if (key[0]) DropRecordKey(job, key);
+        DropRecordKey(job.record, key);
         if (movedAside) SysMoveFile(backup, job.destination);
         ReportCopyError(job, error);
         return;
@@ -330,7 +267,6 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         if (present) {
             // Already in place: done, and not recorded, so an uninstall leaves it.
             SysCloseFile(present);
-            if (job.position == 1) job.themeFileInPlace = true;
             return;
         }
     } else {
@@ -339,6 +275,52 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     }
     if (movedAside) SysMoveFile(backup, job.destination);
     ReportCopyError(job, error);
+}
+
+// Works out where a theme line's file comes from and goes to. False when the line
+// is no entry (or, for a screen, the user declined it); otherwise *refusedError is
+// the error of an entry that may not be copied, or 0.
+static bool ResolveThemeLine(Job& job, int kind, const char* position, uint32_t* directoryLength,
+                             uint32_t* refusedError) {
+    // The file name runs to the first comma or line feed.
+    uint32_t length = 0;
+    while (position[length] && position[length] != ',' && position[length] != '\n') ++length;
+    TextCopyCount(job.source, position, length, TEXT_CAPACITY);
+
+    const char* directory = KindDirectory(kind);
+    bool folderKnown = IsKnownFolder(directory);
+    if (IsScreenKind(kind) && folderKnown) {
+        if (!AskScreenQuestion(job.owner, kind)) return false;
+        GetScreenDestination(kind, job.destination);
+        *directoryLength = TextLength(job.destination);
+    } else {
+        TextCopy(job.destination, directory, TEXT_CAPACITY);
+        *directoryLength = TextLength(job.destination);
+        uint32_t separator = (*directoryLength > 0 && directory[*directoryLength - 1] != '\\' &&
+                              directory[*directoryLength - 1] != ':') ? 1 : 0;
+        if (!folderKnown) {
+            // Nowhere known to put it (a folder missing from the registry).
+            *refusedError = SYS_ERROR_PATH_NOT_FOUND;
+            job.destination[0] = 0;
+        } else if (PathLeavesFolder(job.source)) {
+            // Would land outside its folder (a ".." or a drive): refused like a
+            // copy that is not allowed.
+            *refusedError = SYS_ERROR_ACCESS_DENIED;
+            job.destination[0] = 0;
+        } else if (*directoryLength + separator + length >= TEXT_CAPACITY) {
+            // Would not fit: never cut it into another path.
+            *refusedError = SYS_ERROR_FILENAME_EXCED_RANGE;
+            job.destination[0] = 0;
+        } else {
+            AppendPathPart(job.destination, job.source, TEXT_CAPACITY);
+        }
+    }
+    // Sources lie flat beside the theme file.
+    const char* base = FindBaseName(job.source);
+    if (base != job.source) TextCopy(job.source, base, TEXT_CAPACITY);
+    // A screen's name may still climb out of the theme's folder with "/".
+    if (IsScreenKind(kind) && !*refusedError && PathLeavesFolder(job.source)) *refusedError = SYS_ERROR_ACCESS_DENIED;
+    return true;
 }
 
 // Handles the current line of the walk.
@@ -364,42 +346,8 @@ static void HandleEntry(Job& job) {
             ++job.countedTotal;
             return;
         }
-        if (job.progress) SysStepProgress(job.progress, 101);
-
-        // The file name runs to the first comma or line feed.
-        uint32_t length = 0;
-        while (position[length] && position[length] != ',' && position[length] != '\n') ++length;
-        TextCopyCount(job.source, position, length, TEXT_CAPACITY);
-
-        if (IsScreenKind(kind)) {
-            if (!AskScreenQuestion(job.owner, kind)) return;
-            GetScreenDestination(kind, job.destination);
-            directoryLength = TextLength(job.destination);
-        } else {
-            const char* directory = KindDirectory(kind);
-            TextCopy(job.destination, directory, TEXT_CAPACITY);
-            directoryLength = TextLength(job.destination);
-            uint32_t separator =
-                (directoryLength > 0 && directory[directoryLength - 1] != '\\' &&
-                 directory[directoryLength - 1] != ':') ? 1 : 0;
-            if (PathLeavesFolder(job.source)) {
-                // Would land outside its folder (a ".." or a drive): refused like a
-                // copy that is not allowed.
-                refusedError = SYS_ERROR_ACCESS_DENIED;
-                job.destination[0] = 0;
-            } else if (directoryLength + separator + length >= TEXT_CAPACITY) {
-                // Would not fit: never cut it into another path.
-                refusedError = SYS_ERROR_FILENAME_EXCED_RANGE;
-                job.destination[0] = 0;
-            } else {
-                AppendPathPart(job.destination, job.source, TEXT_CAPACITY);
-            }
-        }
-        // Sources lie flat beside the theme file.
-        const char* base = FindBaseName(job.source);
-        if (base != job.source) TextCopy(job.source, base, TEXT_CAPACITY);
-        // A screen's name may still climb out of the theme's folder with "/".
-        if (IsScreenKind(kind) && PathLeavesFolder(job.source)) refusedError = SYS_ERROR_ACCESS_DENIED;
+        if (job.progress) SysStepProgress(job.progress, PROGRESS_BAR_ID);
+        if (!ResolveThemeLine(job, kind, position, &directoryLength, &refusedError)) return;
     }
 
     ++job.position;
@@ -420,7 +368,7 @@ static void RunPasses(Job& job, SysFile file) {
             TextAppend(job.line, themeFileName, TEXT_CAPACITY);
         }
         bool more = true;
-        while (more && !job.aborted) {
+        while (more && !job.outcome.aborted) {
             HandleEntry(job);
             more = NextThemeEntry(file, job.line, job.cursor, &job.entryKind) != 0;
         }
@@ -428,64 +376,90 @@ static void RunPasses(Job& job, SysFile file) {
         job.counting = false;
         SysRewindFile(file);
         uint32_t total = job.countedTotal > 0xFFFF ? 0xFFFF : job.countedTotal;
-        SysSetProgressRange(job.progress, 101, 0, (uint16_t)total);
-        SysSetProgressStep(job.progress, 101, 1);
+        SysSetProgressRange(job.progress, PROGRESS_BAR_ID, 0, (uint16_t)total);
+        SysSetProgressStep(job.progress, PROGRESS_BAR_ID, 1);
     }
 }
 
-// Takes the keys that an abandoned run added out of the record it leaves in place.
-static void ForgetRunKeys(const char* record) {
-    if (runRecord.sectionWasEmpty) {
-        // The run made the section: it goes whole, header and all.
-        SysWriteProfileString(RECORD_SECTION, 0, 0, record);
-    } else {
-        for (const char* at = runRecord.strings; *at; at += TextLength(at) + 1) {
-            char key[RECORD_KEY_CAPACITY];
-            uint32_t n = 0;
-            while (at[n] && at[n] != '=') ++n;
-            if (TextCopyCount(key, at, n, sizeof key)) SysWriteProfileString(RECORD_SECTION, key, 0, record);
+// The start of the string that ends just before end (end > begin, end[-1] == 0).
+static char* LastStringBefore(char* begin, char* end) {
+    char* at = end - 1;
+    while (at > begin && at[-1]) --at;
+    return at;
+}
+
+// Reads the record back (uninstall and rollback) and sets the cursor over what the
+// job is to remove: the whole record, or for a rollback the keys of the run it undoes.
+static void ReadRecord(Job& job, const JobOutcome* installation) {
+    uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, job.record.path);
+    if (n >= TEXT_CAPACITY) return;
+    job.record.path[n] = 0;
+    AppendPathPart(job.record.path, 0, TEXT_CAPACITY);
+    if (!TextAppend(job.record.path, FindBaseName(themeFileName), TEXT_CAPACITY)) return;
+    if (job.mode == Rollback && !(installation && installation->keysWritten)) return;
+
+    uint32_t read = SysGetProfileSection(RECORD_SECTION, job.section, SECTION_CAPACITY, job.record.path);
+    if (read == 0) return;
+    if (read > SECTION_CAPACITY - 2) read = SECTION_CAPACITY - 2;
+    job.section[read] = 0;
+    job.section[read + 1] = 0;
+    InitSectionCursor(&job.cursorStore, job.section, read);
+    job.cursor = &job.cursorStore;
+    if (read == SECTION_CAPACITY - 2 && job.cursor->end > job.cursor->begin) {
+        // A section longer than the buffer comes back cut, and a path cut short names
+        // another file: the last string is left out, and with it the rest of the
+        // record stays for the next uninstall.
+        job.cursor->end = LastStringBefore(job.cursor->begin, job.cursor->end);
+        if (job.mode == Uninstall) job.outcome.incomplete = true;
+    }
+    if (job.mode == Rollback) {
+        // New keys go to the end of the section: the run's are the last ones.
+        char* runBegin = job.cursor->end;
+        for (uint32_t k = 0; k < installation->keysWritten && runBegin > job.cursor->begin; ++k)
+            runBegin = LastStringBefore(job.cursor->begin, runBegin);
+        job.cursor->begin = job.cursor->at = runBegin;
+    }
+}
+
+// Installed from the Themes folder itself, the theme file is also the record file,
+// which the profile functions cannot write while the job holds it open: the job then
+// reads a scratch copy under a name that no other file holds. False when it could
+// not be made (scratch is then empty).
+static void MakeScratchCopy(char* scratch) {
+    char folder[TEXT_CAPACITY];
+    scratch[0] = 0;
+    uint32_t n = SysGetTempPath(TEXT_CAPACITY, folder);
+    if (n == 0 || n >= TEXT_CAPACITY || !SysGetTempFileName(folder, "DEC", scratch)) {
+        if (!windowsDir[0] || !SysGetTempFileName(windowsDir, "DEC", scratch)) {
+            scratch[0] = 0;
+            return;
         }
     }
-    SysWriteProfileString(0, 0, 0, record);
+    if (!SysCopyFile(themeFileName, scratch, false)) {
+        SysDeleteFile(scratch);
+        scratch[0] = 0;
+    }
 }
 
-// Whether the theme file read from the current directory is the installed copy
-// itself: the current directory is the Themes directory (or there is no Themes
-// directory, so the copy lands beside the source). work is a 520-character area.
-static bool ThemeFileIsRecordFile(char* work) {
-    if (!themesDir[0]) return true;
+// Whether the theme file is read from the Themes folder itself, as the file system
+// resolves the two folders.
+static bool ReadFromThemesFolder(char* work) {
     uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, work);
     if (n == 0 || n >= TEXT_CAPACITY) return false;
     work[n] = 0;
-    AppendPathPart(work, 0, TEXT_CAPACITY);
-    return TextEqualNoCase(work, themesDir);
+    return SamePath(work, themesDir);
 }
 
-// The scratch copy of a theme file read from the Themes directory.
-static const char SCRATCH_NAME[] = "DECORAMA.TMP";
-
-void RunThemeJob(SysWindow owner, JobMode mode) {
-    bool keepThemeFile = (mode == Rollback) && rollbackKeepsThemeFile;
-    rollbackKeepsThemeFile = false;
-    // A rollback that follows an installation undoes what that run wrote into the
-    // record, not whatever the record lists.
-    bool undoRun = (mode == Rollback) && runRecord.handedOver;
-    runRecord.handedOver = false;
-    if (mode == Install) {
-        runRecord.length = 0;
-        runRecord.strings[0] = 0;
-        runRecord.sectionWasEmpty = true;
-    }
-
-    char* block = (char*)SysAllocBlock(mode == Install ? INSTALL_BLOCK_SIZE : RECORD_BLOCK_SIZE);
-    if (!block) return;
+JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installation) {
     Job job = {};
+    char* block = (char*)SysAllocBlock(mode == Install ? INSTALL_BLOCK_SIZE : RECORD_BLOCK_SIZE);
+    if (!block) return job.outcome;
     job.owner = owner;
     job.mode = mode;
     job.source = block + SOURCE_OFFSET;
     job.destination = block + DESTINATION_OFFSET;
     job.line = block + LINE_OFFSET;
-    job.record = block + RECORD_OFFSET;
+    job.record.path = block + RECORD_OFFSET;
     job.section = mode == Install ? 0 : block + SECTION_OFFSET;
     job.directoryCounter = 1;
     job.countedTotal = 1;
@@ -495,52 +469,27 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
     AppendPathPart(windowsDir, 0, PATH_CAPACITY);
     AppendPathPart(fontsDir, 0, PATH_CAPACITY);
 
-    if (mode != Install) {
-        uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, job.record);
-        if (n < TEXT_CAPACITY) {
-            job.record[n] = 0;
-            AppendPathPart(job.record, 0, TEXT_CAPACITY);
-            if (TextAppend(job.record, FindBaseName(themeFileName), TEXT_CAPACITY)) {
-                uint32_t read;
-                if (undoRun) {
-                    read = runRecord.length;
-                    for (uint32_t i = 0; i < read; ++i) job.section[i] = runRecord.strings[i];
-                } else {
-                    read = SysGetProfileSection(RECORD_SECTION, job.section, SECTION_CAPACITY, job.record);
-                }
-                if (read > 0) {
-                    if (read > SECTION_CAPACITY - 2) read = SECTION_CAPACITY - 2;
-                    job.section[read] = 0;
-                    job.section[read + 1] = 0;
-                    InitSectionCursor(&job.cursorStore, job.section, read);
-                    job.cursor = &job.cursorStore;
-                }
-            }
-        }
-    }
+    if (mode != Install) ReadRecord(job, installation);
 
-    // Installed from the Themes directory itself, the theme file is also the record
-    // file, which the profile functions cannot write while the job holds it open:
-    // the job then reads a scratch copy in the Windows directory instead.
     char scratch[TEXT_CAPACITY];
     scratch[0] = 0;
-    if (mode == Install && ThemeFileIsRecordFile(job.line) && windowsDir[0] &&
-        TextCopy(scratch, windowsDir, TEXT_CAPACITY) && TextAppend(scratch, SCRATCH_NAME, TEXT_CAPACITY)) {
-        if (!SysCopyFile(themeFileName, scratch, false)) scratch[0] = 0;
+    if (mode == Install) {
+        job.fromThemesFolder = ReadFromThemesFolder(job.line);
+        if (job.fromThemesFolder) MakeScratchCopy(scratch);
     }
     SysFile file = SysOpenExisting(scratch[0] ? scratch : themeFileName, SYS_SHARE_READ, true);
     if (!file) {
-        // A rollback without an installed copy has nothing to undo and says nothing.
-        if (mode != Rollback)
-            SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+        if (scratch[0]) SysDeleteFile(scratch);
+        SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         SysFreeBlock(block);
-        return;
+        return job.outcome;
     }
+    job.outcome.ran = true;
 
     if (mode == Install) {
         job.progress = SysCreateProgressDialog(0);
         if (job.progress) {
-            SysSetDialogItemText(job.progress, 102, PRODUCT_BANNER);
+            SysSetDialogItemText(job.progress, BANNER_ID, PRODUCT_BANNER);
             job.counting = true;
             SysSetCapture(job.progress);
             SysSetWaitCursor();
@@ -556,29 +505,25 @@ void RunThemeJob(SysWindow owner, JobMode mode) {
 
     SysCloseFile(file);
     if (scratch[0]) SysDeleteFile(scratch);
-    // The record that stays loses the keys of the run undone (the theme file is
-    // closed now, so the profile functions may write it).
-    if (undoRun && keepThemeFile && job.cursor) ForgetRunKeys(job.record);
-    SysFreeBlock(block);
     if (job.progress) SysDestroyWindow(job.progress);
+    job.outcome.keysWritten = job.record.keysWritten;
 
-    if (mode != Install) {
-        if (!keepThemeFile) SysDeleteFile(themeFileName);
-        if (mode == Rollback) return;
-    } else if (job.aborted) {
-        SysSetCurrentDirectory(themesDir);
-        rollbackKeepsThemeFile = job.themeFileInPlace;
-        runRecord.handedOver = true;
-        RunThemeJob(owner, Rollback);
-        SysMessageBox(owner, "Theme failed to install!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
-        return;
+    // The installed copy is closed now, so the profile functions may write it.
+    if (mode == Uninstall) {
+        if (job.outcome.aborted) job.outcome.incomplete = true;
+        if (job.outcome.incomplete) {
+            // Keeps the record of what is still in place, and the copy that holds it,
+            // so that the uninstall can be run again and finish.
+            ForgetDoneKeys(job.record, job.section, job.cursor ? job.cursor->end : job.section);
+        } else {
+            SysDeleteFile(themeFileName);
+        }
+    } else if (mode == Rollback) {
+        if (!installation || !installation->themeFileInPlace)
+            SysDeleteFile(themeFileName);
+        else if (job.cursor)
+            ForgetRunKeys(job.record, job.section, job.cursor->begin, job.cursor->end);
     }
-
-    if (!RegisterUninstall(owner, mode)) return;
-    if (mode == Install)
-        SysMessageBox(owner, "Theme installed successfully!", CAPTION, SYS_MB_OK);
-    else if (job.aborted)
-        SysMessageBox(owner, "Theme was not completely uninstalled.", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
-    else
-        SysMessageBox(owner, "Theme uninstalled successfully!", CAPTION, SYS_MB_OK);
+    SysFreeBlock(block);
+    return job.outcome;
 }

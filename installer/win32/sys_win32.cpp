@@ -25,6 +25,17 @@ uint32_t SysGetCurrentDirectory(uint32_t capacity, char* buffer) { return GetCur
 bool SysSetCurrentDirectory(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 uint32_t SysGetModuleFileName(char* buffer, uint32_t capacity) { return GetModuleFileNameA(0, buffer, capacity); }
 uint32_t SysGetLastError() { return GetLastError(); }
+uint32_t SysGetFullPathName(const char* path, uint32_t capacity, char* buffer) {
+    char* name = 0;
+    return GetFullPathNameA(path, capacity, buffer, &name);
+}
+uint32_t SysGetShortPathName(const char* path, char* buffer, uint32_t capacity) {
+    return GetShortPathNameA(path, buffer, capacity);
+}
+uint32_t SysGetTempPath(uint32_t capacity, char* buffer) { return GetTempPathA(capacity, buffer); }
+bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer) {
+    return GetTempFileNameA(folder, prefix, 0, buffer) != 0;
+}
 
 SysFind SysFindFirstFile(const char* pattern, char* foundName) {
     WIN32_FIND_DATAA data;

@@ -208,7 +208,7 @@ TEST_F(RecordFaultsTest, AnUninstallPassesOverAKeyCutOffInTheMiddle) {
     w().AddFile(THEMES + "\\Two.bmp", "2");
     w().AddFile(INSTALLED, "[T]\r\n[Decorama]\r\nDir1=" + THEMES + "\\Art\r\nFile1=" + THEMES +
                                "\\Art\\One.bmp\r\nFi\r\nFile3=" + THEMES + "\\Two.bmp\r\nD");
-    w().SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Theme");
+    AddUninstallEntry("Blue", INSTALLED);
     RunProgram({"/u", INSTALLED});
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
     EXPECT_EQ(w().Tree(THEMES), Texts{});

@@ -20,16 +20,16 @@ TEST_F(ShellExtensionTest, FirstStartAddsTheVerbSecondOffersItsRemoval) {
     EXPECT_EQ(RunProgram({}), 0);
     EXPECT_EQ(w().BoxTexts(), Texts{WELCOME});
     EXPECT_EQ(w().boxes[0].style, SYS_MB_OKCANCEL);
-    EXPECT_EQ(w().Value(VERB_KEY, ""), "&Install Theme");
-    EXPECT_EQ(w().keys[Lower(VERB_KEY)].values[""].size(), 15u);
-    EXPECT_EQ(w().Value(VERB_KEY + "\\command", ""), "\"C:\\Tools\\decorama.exe\" \"%1\"");
+    EXPECT_EQ(w().Value(VERB_PATH, ""), "&Install Theme");
+    EXPECT_EQ(w().keys[Lower(VERB_PATH)].values[""].size(), 15u);
+    EXPECT_EQ(w().Value(VERB_PATH + "\\command", ""), "\"C:\\Tools\\decorama.exe\" \"%1\"");
 
     w().boxes.clear();
     EXPECT_EQ(RunProgram({}), 0);
     EXPECT_EQ(w().BoxTexts(), Texts{"Remove the Decorama shell extension?"});
     EXPECT_EQ(w().boxes[0].style, SYS_MB_OKCANCEL);
-    EXPECT_FALSE(w().HasKey(VERB_KEY));
-    EXPECT_FALSE(w().HasKey(VERB_KEY + "\\command"));
+    EXPECT_FALSE(w().HasKey(VERB_PATH));
+    EXPECT_FALSE(w().HasKey(VERB_PATH + "\\command"));
     EXPECT_TRUE(w().HasKey("hkcr\\ThemeFile"));
 }
 
@@ -46,27 +46,27 @@ TEST_F(ShellExtensionTest, CancelLeavesTheRegistryUnchanged) {
 }
 
 TEST_F(ShellExtensionTest, CommandKeyFailureLeavesTheMenuTextAndNextStartOffersRemoval) {
-    w().keysFailingCreate.insert(Lower(VERB_KEY + "\\command"));
+    w().keysFailingCreate.insert(Lower(VERB_PATH + "\\command"));
     EXPECT_FALSE(SetupShellExtension(nullptr));
     EXPECT_EQ(w().BoxTexts(), Texts{WELCOME});
-    EXPECT_EQ(w().Value(VERB_KEY, ""), "&Install Theme");
-    EXPECT_FALSE(w().HasKey(VERB_KEY + "\\command"));
+    EXPECT_EQ(w().Value(VERB_PATH, ""), "&Install Theme");
+    EXPECT_FALSE(w().HasKey(VERB_PATH + "\\command"));
     w().boxes.clear();
     SetupShellExtension(nullptr);
     EXPECT_EQ(w().BoxTexts(), Texts{"Remove the Decorama shell extension?"});
-    EXPECT_FALSE(w().HasKey(VERB_KEY));
+    EXPECT_FALSE(w().HasKey(VERB_PATH));
 }
 
 TEST_F(ShellExtensionTest, VerbKeyFailureEndsSilently) {
-    w().keysFailingCreate.insert(Lower(VERB_KEY));
+    w().keysFailingCreate.insert(Lower(VERB_PATH));
     EXPECT_FALSE(SetupShellExtension(nullptr));
     EXPECT_EQ(w().BoxTexts(), Texts{WELCOME});
-    EXPECT_FALSE(w().HasKey(VERB_KEY));
+    EXPECT_FALSE(w().HasKey(VERB_PATH));
 }
 
 TEST_F(ShellExtensionTest, UninstallCommandThenNamesTheInstallerInQuotes) {
     ASSERT_EQ(RunProgram({}), 0);
-    ASSERT_TRUE(w().HasKey(VERB_KEY + "\\command"));
+    ASSERT_TRUE(w().HasKey(VERB_PATH + "\\command"));
     sysdouble::world().modulePath = "C:\\Moved\\decorama.exe";
     MakeTheme("[T]\r\n");
     ASSERT_EQ(RunProgram({}), 1);

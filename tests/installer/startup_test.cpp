@@ -29,6 +29,20 @@ TEST_F(StartupTest, FailuresGiveTheirMessageAndExitCodeZero) {
         {"/U is a path", [](sysdouble::World&) {}, {"/U", "C:\\x.the"}, 0, {"No theme found!"}, SYS_MB_ICONWARNING},
         {"path far too long", [](sysdouble::World&) {}, {"C:\\" + std::string(400, 'a') + "\\Blue.the"}, 0,
          {"No theme found!"}, SYS_MB_ICONWARNING},
+        // Without a folder named in full, the record would land where the profile
+        // functions or the current directory happen to put it.
+        {"Plus! Themes without a Path", [](sysdouble::World& w) { w.keys[Lower(APP_PATHS_KEY)].values.clear(); },
+         {}, 0, {"You do not seem to have Plus! Themes installed."}, SYS_MB_ICONWARNING},
+        {"Plus! Themes with an empty Path", [](sysdouble::World& w) { w.SetValue(APP_PATHS_KEY, "Path", ";"); },
+         {}, 0, {"You do not seem to have Plus! Themes installed."}, SYS_MB_ICONWARNING},
+        {"Plus! Themes with a relative Path", [](sysdouble::World& w) { w.SetValue(APP_PATHS_KEY, "Path", "Themes"); },
+         {}, 0, {"You do not seem to have Plus! Themes installed."}, SYS_MB_ICONWARNING},
+        // A theme without a display name would be registered as the whole list of
+        // uninstall entries.
+        {"a theme named \".the\"", [](sysdouble::World& w) { w.AddFile(SOURCE + "\\.the", "[T]\r\n"); },
+         {"C:\\Downloads\\Blue\\.the"}, 0, {"No theme found!"}, SYS_MB_ICONWARNING},
+        {"/u with a theme named \".the\"", [](sysdouble::World&) {}, {"/u", THEMES + "\\.the"}, 0,
+         {"Unable to open theme file!"}, SYS_MB_ICONWARNING},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
@@ -41,6 +55,7 @@ TEST_F(StartupTest, FailuresGiveTheirMessageAndExitCodeZero) {
             EXPECT_EQ(w().boxes[0].caption, "Decorama") << c.name;
         }
         EXPECT_FALSE(w().Exists(THEMES + "\\Blue.the")) << c.name;
+        EXPECT_TRUE(w().HasKey(UNINSTALL_KEY)) << c.name;
     }
 }
 
@@ -90,15 +105,6 @@ TEST_F(StartupTest, TheSearchOffersTheFirstMatchUnderItsDisplayName) {
         EXPECT_TRUE(w().Exists(THEMES + "\\" + c.installed)) << c.name;
         EXPECT_EQ(w().commonControlsInits, 1) << c.name;
     }
-}
-
-TEST_F(StartupTest, AppPathsKeyWithoutPathLeavesTheThemesDirectoryEmpty) {
-    w().keys[Lower(APP_PATHS_KEY)].values.clear();
-    MakeTheme("[Theme]\r\n");
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_STREQ(themesDir, "");
-    // The theme file is its own installed copy: nothing of the user's is lost.
-    EXPECT_TRUE(w().Exists(SOURCE + "\\Blue.the"));
 }
 
 TEST_F(StartupTest, ReadsTheFoldersFromTheRegistry) {

@@ -15,7 +15,7 @@ const std::string THEMES = "C:\\Program Files\\Plus!\\Themes";
 const std::string SOURCE = "C:\\Downloads\\Blue";
 const std::string UNINSTALL_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string APP_PATHS_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
-const std::string VERB_KEY = "hkcr\\ThemeFile\\Shell\\Install";
+const std::string VERB_PATH = "hkcr\\ThemeFile\\Shell\\Install";
 
 // Runs the installer with these words after the program's path.
 inline int RunProgram(std::vector<std::string> words) {
@@ -25,6 +25,13 @@ inline int RunProgram(std::vector<std::string> words) {
     std::vector<char*> argv;
     for (auto& w : keep) argv.push_back(&w[0]);
     return RunInstaller((int)argv.size(), argv.data());
+}
+
+// An uninstall entry as an installation writes it: its command names the installed copy.
+inline void AddUninstallEntry(const std::string& name, const std::string& copy) {
+    auto& w = sysdouble::world();
+    w.SetValue(UNINSTALL_KEY + name, "DisplayName", "Blue Theme");
+    w.SetValue(UNINSTALL_KEY + name, "UninstallString", "C:\\Tools\\decorama.exe /u \"" + copy + "\"");
 }
 
 // A theme folder C:\Downloads\Blue holding Blue.the with these lines (CR LF) and

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "installer.h"
@@ -80,7 +81,17 @@ std::string World::FullPath(const std::string& input) const {
     split(base, true);
     split(path, false);
     std::string out = base.substr(0, 2) + "\\";
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\\" : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string folder = out;
+        out += (i ? "\\" : "") + parts[i];
+        if (nodes.count(Lower(out))) continue;
+        // A short name stands for the long one beside it.
+        for (auto& [longPath, shortName] : shortNames)
+            if (Lower(shortName) == Lower(parts[i]) && longPath.size() > folder.size() &&
+                longPath.compare(0, folder.size(), Lower(folder)) == 0 &&
+                longPath.find('\\', folder.size() + (i ? 1 : 0)) == std::string::npos && nodes.count(longPath))
+                out = folder + (i ? "\\" : "") + nodes.at(longPath).name;
+    }
     return out;
 }
 
@@ -216,6 +227,7 @@ void Reset() {
                "C:\\Program Files\\Plus!\\Themes;");
     w.SetValue("hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts",
                "C:\\WINDOWS\\FONTS");
+    w.AddDirectory(w.tempDirectory);
     w.keys["hklm\\software\\microsoft\\windows\\currentversion\\uninstall"];
     w.keys["hkcr\\themefile"];
     ResetInstallerState();
@@ -264,6 +276,48 @@ uint32_t SysGetModuleFileName(char* buffer, uint32_t capacity) {
 }
 
 uint32_t SysGetLastError() { return world().lastError; }
+
+uint32_t SysGetFullPathName(const char* path, uint32_t capacity, char* buffer) {
+    if (!*path) return Fail(SYS_ERROR_PATH_NOT_FOUND), 0;
+    return CopyOut(world().FullPath(path), buffer, capacity);
+}
+
+uint32_t SysGetShortPathName(const char* path, char* buffer, uint32_t capacity) {
+    World& w = world();
+    std::string full = w.FullPath(path);
+    if (!*path || !Find(full)) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), 0;
+    std::string out = full.substr(0, 3), at = Lower(full.substr(0, 2));
+    for (size_t start = 3; start < full.size();) {
+        size_t end = std::min(full.find('\\', start), full.size());
+        at += "\\" + Lower(full.substr(start, end - start));
+        auto alias = w.shortNames.find(at);
+        out += (out.size() > 3 ? "\\" : "") + (alias != w.shortNames.end() ? alias->second : full.substr(start, end - start));
+        start = end + 1;
+    }
+    return CopyOut(out, buffer, capacity);
+}
+
+uint32_t SysGetTempPath(uint32_t capacity, char* buffer) {
+    if (world().tempDirectory.empty()) return 0;
+    return CopyOut(world().tempDirectory + "\\", buffer, capacity);
+}
+
+bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer) {
+    World& w = world();
+    std::string dir = w.FullPath(folder);
+    Node* node = Find(dir);
+    if (!node || !node->directory) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    for (unsigned n = 1; n < 0x10000; ++n) {
+        char name[16];
+        snprintf(name, sizeof name, "%.3s%X.TMP", prefix, n);
+        std::string path = dir + (dir.size() > 3 ? "\\" : "") + name;
+        if (Find(path)) continue;
+        w.AddFile(path);
+        memcpy(buffer, path.c_str(), path.size() + 1);
+        return true;
+    }
+    return Fail(SYS_ERROR_FILE_EXISTS), false;
+}
 
 // ---------------------------------------------------------------- files
 
@@ -701,13 +755,13 @@ int32_t SysRegSetString(SysKey key, const char* name, const char* value) {
     return 0;
 }
 
+// RegDeleteKeyA as the Windows 95 family has it: the key goes with all its subkeys.
 static int32_t DeletePath(const std::string& path) {
     World& w = world();
     if (!w.keys.count(path)) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
     if (w.keysFailingDelete.count(path)) return (int32_t)SYS_ERROR_ACCESS_DENIED;
-    auto next = w.keys.upper_bound(path + "\\");
-    if (next != w.keys.end() && next->first.compare(0, path.size() + 1, path + "\\") == 0)
-        return (int32_t)SYS_ERROR_ACCESS_DENIED;  // still has subkeys
+    for (auto it = w.keys.lower_bound(path + "\\"); it != w.keys.end() && it->first.compare(0, path.size() + 1, path + "\\") == 0;)
+        it = w.keys.erase(it);
     w.keys.erase(path);
     return 0;
 }

@@ -35,6 +35,10 @@ struct World {
     std::map<std::string, Node> nodes;
     std::string currentDirectory = "C:\\";
     std::string windowsDirectory = "C:\\WINDOWS";
+    std::string tempDirectory = "C:\\WINDOWS\\TEMP";  // "" makes GetTempPath fail
+    // Short (8.3) names: lower-case full path of a file or folder -> its short name. A
+    // path may use either name of each of its parts.
+    std::map<std::string, std::string> shortNames;
     std::map<std::string, uint32_t> copyFailures;    // lower-case destination -> error
     std::map<std::string, uint32_t> deleteFailures;  // lower-case path -> error
     // A small volume: the files below volumeFolder hold at most volumeCapacity bytes

@@ -140,13 +140,14 @@ TEST_F(ThemeJobTest, CopyErrorCancelledRollsBackEverything) {
     EXPECT_EQ(RegistrySnapshot(), registry);
 }
 
-TEST_F(ThemeJobTest, CopyErrorOnTheThemeFileItselfRollsBackSilently) {
+TEST_F(ThemeJobTest, CopyErrorOnTheThemeFileItselfRollsBackAndSaysThereIsNoCopy) {
     MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
     w().copyFailures[Lower(INSTALLED)] = 112;
     auto tree = TreeSnapshot();
     w().answers = {SYS_IDOK, SYS_IDCANCEL};
     RunProgram({});
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 112 copying file 'Blue.the'\nContinue?", "Theme failed to install!"}));
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 112 copying file 'Blue.the'\nContinue?", "Unable to open theme file!",
+                                     "Theme failed to install!"}));
     EXPECT_EQ(TreeSnapshot(), tree);
 }
 
@@ -331,19 +332,32 @@ TEST_F(ThemeJobTest, UninstallPassesOverFilesAlreadyGone) {
     EXPECT_FALSE(w().Exists(THEMES + "\\Two.bmp"));
 }
 
-TEST_F(ThemeJobTest, UninstallDeletionErrorAsksAndCancelStops) {
-    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+TEST_F(ThemeJobTest, UninstallCancelledKeepsTheRecordOfWhatIsLeftAndCanBeRunAgain) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Art\\Two.bmp\r\nC=%WinDir%Three.wav\r\n",
+              {"One.bmp", "Two.bmp", "Three.wav"});
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
     ASSERT_EQ(RunProgram({}), 1);
-    w().deleteFailures[Lower(THEMES + "\\One.bmp")] = 5;
+    w().deleteFailures[Lower(THEMES + "\\Art\\Two.bmp")] = 5;
     w().boxes.clear();
     w().answers = {SYS_IDOK, SYS_IDCANCEL};
     Uninstall();
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Error deleting file 'One.bmp'\nContinue?",
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Error deleting file 'Two.bmp'\nContinue?",
                                      "Theme was not completely uninstalled."}));
     EXPECT_EQ(w().boxes[2].style, SYS_MB_ICONWARNING);
-    EXPECT_TRUE(w().Exists(THEMES + "\\Two.bmp"));  // the walk stopped
-    EXPECT_FALSE(w().Exists(INSTALLED));            // the copy still goes
-    EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    EXPECT_FALSE(w().Exists(THEMES + "\\One.bmp"));
+    EXPECT_TRUE(w().Exists("C:\\WINDOWS\\Three.wav"));  // the walk stopped
+    // The copy, its entry and the record of what is still in place stay ...
+    EXPECT_EQ(Record(INSTALLED), (Texts{"Dir1=" + THEMES + "\\Art", "File2=" + THEMES + "\\Art\\Two.bmp",
+                                        "File3=C:\\WINDOWS\\Three.wav"}));
+    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    // ... so that once the cause is mended, the uninstall finishes.
+    w().deleteFailures.clear();
+    w().boxes.clear();
+    Uninstall();
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    EXPECT_EQ(TreeSnapshot(), tree);
+    EXPECT_EQ(RegistrySnapshot(), registry);
 }
 
 TEST_F(ThemeJobTest, UninstallOfAFolderStillHoldingFilesAsksAndLeavesIt) {
@@ -415,10 +429,13 @@ TEST_F(ThemeJobTest, UninstallRemovesOnlyRecordedPathsInsideTheJobsFolders) {
     w().AddFile(INSTALLED,
                 "[T]\r\n[Decorama]\r\nFile1=C:\\AUTOEXEC.BAT\r\nFile2=C:\\WINDOWS\\..\\AUTOEXEC.BAT\r\n"
                 "File3=D:\\Data\\x.doc\r\nFile4=C:\\WINDOWS\\Blue.bmp\r\nDir1=C:\\Data\r\n");
-    w().SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Theme");
+    AddUninstallEntry("Blue", INSTALLED);
     w().currentDirectory = "C:\\";
     Uninstall();
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"}));
+    // What it leaves is said; a record that names such paths cannot be finished later.
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme was not completely uninstalled."}));
+    EXPECT_FALSE(w().Exists(INSTALLED));
+    EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
     EXPECT_EQ(w().Read("C:\\AUTOEXEC.BAT"), "boot");
     EXPECT_EQ(w().Read("D:\\Data\\x.doc"), "user's");
     EXPECT_TRUE(w().IsDirectory("C:\\Data"));

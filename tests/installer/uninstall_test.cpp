@@ -1,5 +1,6 @@
 // The uninstall entry, the installer command and the uninstall command text.
 #include "support.h"
+#include <algorithm>
 
 using namespace support;
 using Texts = std::vector<std::string>;
@@ -29,8 +30,8 @@ TEST_F(RegisterUninstallTest, UninstallCommandFollowsTheShellVerb) {
         {"cut at the first blank-quote-%1", "a \"%1 b \"%1", "a /u \"C:\\Themes\\Blue.the\""},
     };
     for (const auto& c : cases) {
-        w().keys.erase(Lower(VERB_KEY + "\\command"));
-        if (c.verbCommand) w().SetValue(VERB_KEY + "\\command", "", c.verbCommand);
+        w().keys.erase(Lower(VERB_PATH + "\\command"));
+        if (c.verbCommand) w().SetValue(VERB_PATH + "\\command", "", c.verbCommand);
         char out[TEXT_CAPACITY];
         EXPECT_TRUE(ComposeUninstallString(out)) << c.name;
         EXPECT_STREQ(out, c.expected) << c.name;
@@ -38,14 +39,14 @@ TEST_F(RegisterUninstallTest, UninstallCommandFollowsTheShellVerb) {
 }
 
 TEST_F(RegisterUninstallTest, VerbCommandWithoutValueFallsBackToTheProgramPath) {
-    w().keys[Lower(VERB_KEY + "\\command")];
+    w().keys[Lower(VERB_PATH + "\\command")];
     char out[TEXT_CAPACITY];
     GetInstallerCommand(out);
     EXPECT_STREQ(out, "C:\\Tools\\decorama.exe");
 }
 
 TEST_F(RegisterUninstallTest, CommandThatWouldNotFitIsNotWritten) {
-    w().SetValue(VERB_KEY + "\\command", "", "\"C:\\" + std::string(400, 'p') + "\\decorama.exe\" \"%1\"");
+    w().SetValue(VERB_PATH + "\\command", "", "\"C:\\" + std::string(400, 'p') + "\\decorama.exe\" \"%1\"");
     strcpy(themeFileName, (std::string(200, 'n') + ".the").c_str());
     EXPECT_FALSE(RegisterUninstall(nullptr, Install));
     EXPECT_EQ(w().BoxTexts(), (Texts{"Error registering for Uninstall!"}));
@@ -82,6 +83,7 @@ TEST_F(RegisterUninstallTest, Failures) {
          {"Error registering for Uninstall!"}},
         {"old key cannot be deleted",
          [](sysdouble::World& w) {
+             AddUninstallEntry("Blue", "C:\\Themes\\Blue.the");
              w.SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Old");
              w.keysFailingDelete.insert(Lower(UNINSTALL_KEY + "Blue"));
          },
@@ -100,7 +102,7 @@ TEST_F(RegisterUninstallTest, Failures) {
 }
 
 TEST_F(RegisterUninstallTest, UninstallDeletesTheKeyOrSaysItCouldNot) {
-    w().SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Theme");
+    AddUninstallEntry("Blue", "C:\\Themes\\Blue.the");
     EXPECT_TRUE(RegisterUninstall(nullptr, Uninstall));
     EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
     EXPECT_EQ(w().BoxTexts(), Texts{});
@@ -108,12 +110,63 @@ TEST_F(RegisterUninstallTest, UninstallDeletesTheKeyOrSaysItCouldNot) {
     EXPECT_EQ(w().BoxTexts(), (Texts{"Error removing from Registry!"}));
 }
 
-TEST_F(RegisterUninstallTest, ThemesSharingADisplayNameShareOneEntry) {
-    sysdouble::Reset();
-    MakeTheme("[T]\r\n");
-    ASSERT_EQ(RunProgram({}), 1);
-    sysdouble::world().AddFile(SOURCE + "\\Blue.theme", "[T]\r\n");
-    ASSERT_EQ(RunProgram({"C:\\Downloads\\Blue\\Blue.theme"}), 1);
-    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "UninstallString"),
-              "C:\\Tools\\decorama.exe /u \"" + THEMES + "\\Blue.theme\"");
+struct OwnershipCase {
+    const char* name;
+    void (*prepare)(sysdouble::World&);
+    const char* entry;  // the key that the theme's entry takes; "" when none is free
+};
+
+// Another program's key is never changed, whatever its name: the theme's entry takes
+// the first free name, and the uninstall removes that entry and nothing else.
+TEST_F(RegisterUninstallTest, OnlyTheEntryThatNamesThisInstalledCopyIsReplacedOrRemoved) {
+    const OwnershipCase cases[] = {
+        {"another program's key of that name, with a subkey",
+         [](sysdouble::World& w) {
+             w.SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Software");
+             w.SetValue(UNINSTALL_KEY + "Blue", "UninstallString", "C:\\Blue\\unwise.exe");
+             w.SetValue(UNINSTALL_KEY + "Blue\\Parts", "Core", "1");
+         },
+         "Blue (2)"},
+        {"another theme file of that display name",
+         [](sysdouble::World&) { AddUninstallEntry("Blue", THEMES + "\\Blue.theme"); }, "Blue (2)"},
+        {"this copy's earlier entry, under a later name",
+         [](sysdouble::World& w) {
+             w.SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Blue Software");
+             AddUninstallEntry("Blue (3)", THEMES + "\\Blue.the");
+         },
+         "Blue (3)"},
+        {"every name taken",
+         [](sysdouble::World& w) {
+             for (int i = 1; i <= 9; ++i)
+                 w.SetValue(UNINSTALL_KEY + (i == 1 ? std::string("Blue") : "Blue (" + std::to_string(i) + ")"),
+                            "DisplayName", "Other");
+         },
+         ""},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\n");
+        c.prepare(w());
+        auto registry = RegistrySnapshot();
+        EXPECT_EQ(RunProgram({}), 1) << c.name;
+        std::string entry = c.entry;
+        if (entry.empty()) {
+            EXPECT_EQ(w().BoxTexts(), (Texts{"This will install the 'Blue' Theme.\nDo you wish to continue?",
+                                             "Error registering for Uninstall!"})) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            continue;
+        }
+        EXPECT_EQ(w().Value(UNINSTALL_KEY + entry, "UninstallString"),
+                  "C:\\Tools\\decorama.exe /u \"" + THEMES + "\\Blue.the\"") << c.name;
+        w().boxes.clear();
+        RunProgram({"/u", THEMES + "\\Blue.the"});
+        EXPECT_EQ(w().boxes.back().text, "Theme uninstalled successfully!") << c.name;
+        // What stays is the registry as it was, less this copy's earlier entry.
+        auto expected = registry;
+        std::string own = Lower(UNINSTALL_KEY + entry);
+        expected.erase(std::remove_if(expected.begin(), expected.end(),
+                                      [&](const std::string& k) { return k.rfind(own, 0) == 0; }),
+                       expected.end());
+        EXPECT_EQ(RegistrySnapshot(), expected) << c.name;
+    }
 }

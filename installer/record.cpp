@@ -1,0 +1,163 @@
+// The installation record: the "Decorama" section of the installed copy of the theme
+// file, where an installation lists every file it copied and every folder it made, and
+// which is all that an uninstall or a rollback trusts.
+#include "installer.h"
+#include "text.h"
+
+const char RECORD_SECTION[] = "Decorama";
+
+// A theme file may hold the section more than once; each removal takes the first.
+// More than this many is not a theme file worth installing.
+static const int MAX_SECTION_REMOVALS = 64;
+
+// True when the record file ends with the line key=value, as a new key at the end of
+// the last section leaves it. A look at the file's last bytes, without making the
+// profile functions read the whole file again for every key.
+static bool RecordEndsWith(const RecordFile& record, const char* key, const char* value) {
+    char line[RECORD_KEY_CAPACITY + TEXT_CAPACITY + 2];
+    TextCopy(line, key, sizeof line);
+    TextAppend(line, "=", sizeof line);
+    TextAppend(line, value, sizeof line);
+    if (!TextAppend(line, "\r\n", sizeof line)) return false;
+    uint32_t n = TextLength(line);
+    SysFile file = SysOpenExisting(record.path, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+    if (!file) return false;
+    char tail[sizeof line];
+    uint32_t size = SysGetFileSize(file), got = 0;
+    bool ends = size != SYS_INVALID_FILE_SIZE && size >= n && SysSeekFile(file, size - n) &&
+                SysReadFile(file, tail, n, &got) && got == n;
+    SysCloseFile(file);
+    for (uint32_t i = 0; ends && i < n; ++i) ends = tail[i] == line[i];
+    return ends;
+}
+
+// True when the record's key reads back as value. The cached copy is let go first,
+// so that the read sees the file: a profile write on a full disk may report success
+// and leave the file cut off. The profile functions drop blanks around a value.
+static bool RecordHolds(const RecordFile& record, const char* key, const char* value) {
+    if (RecordEndsWith(record, key, value)) return true;
+    SysWriteProfileString(0, 0, 0, record.path);
+    char stored[TEXT_CAPACITY];
+    SysGetProfileString(RECORD_SECTION, key, "", stored, TEXT_CAPACITY, record.path);
+    uint32_t n = TextLength(value);
+    while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) --n;
+    return TextLength(stored) == n && TextStartsWith(value, stored);
+}
+
+// The error to report for a record write that did not take: the system's own when
+// the call said it failed, otherwise 112 (the disk is full): a profile write that
+// reports success but does not reach the file is one that ran out of room (Wine's
+// rewrites the whole file and stops where the disk is full, saying nothing).
+static uint32_t RecordWriteError(bool callFailed) {
+    uint32_t error = callFailed ? SysGetLastError() : 0;
+    return error ? error : SYS_ERROR_DISK_FULL;
+}
+
+// What key=value takes in a section read: both texts, the "=" and the string's zero.
+static uint32_t StringLength(const char* key, const char* value) { return TextLength(key) + TextLength(value) + 2; }
+
+bool RecordHasRoom(const RecordFile& record, uint32_t length) {
+    return record.length <= RECORD_LIMIT && length <= RECORD_LIMIT - record.length;
+}
+
+uint32_t FileKeyRoom(const char* destination) {
+    // "File" and a number of up to ten digits.
+    return 4 + 10 + TextLength(destination) + 2;
+}
+
+bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, const char* value, uint32_t reserve,
+                    char* key, uint32_t* error) {
+    for (;;) {
+        TextCopy(key, prefix, RECORD_KEY_CAPACITY);
+        TextAppendNumber(key, *number, RECORD_KEY_CAPACITY);
+        if (!record.reuse) break;
+        char existing[TEXT_CAPACITY];
+        SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, record.path);
+        if (existing[0] == 0) break;
+        ++*number;
+    }
+    uint32_t length = StringLength(key, value);
+    if (!RecordHasRoom(record, length + reserve)) {
+        // The uninstall could not read the record back whole: nothing is written.
+        key[0] = 0;
+        *error = SYS_ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    bool written = SysWriteProfileString(RECORD_SECTION, key, value, record.path);
+    if (written && RecordHolds(record, key, value)) {
+        record.length += length;
+        ++record.keysWritten;
+        return true;
+    }
+    *error = RecordWriteError(!written);
+    return false;
+}
+
+void DropRecordKey(const RecordFile& record, const char* key) {
+    if (!key[0]) return;
+    SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+    // A cut inside the name leaves a key of its first letters ("Fil"), which no
+    // record uses. A cut inside the number ("File1" of "File12") is left alone: that
+    // name may be an earlier key, and the walk passes over a key without "=".
+    uint32_t letters = 0;
+    while (key[letters] && !(key[letters] >= '0' && key[letters] <= '9')) ++letters;
+    char part[RECORD_KEY_CAPACITY];
+    for (uint32_t n = 1; n <= letters; ++n) {
+        TextCopyCount(part, key, n, sizeof part);
+        SysWriteProfileString(RECORD_SECTION, part, 0, record.path);
+    }
+    SysWriteProfileString(0, 0, 0, record.path);
+}
+
+uint32_t DropRecordSections(RecordFile& record) {
+    record.length = 0;
+    for (int i = 0; i <= MAX_SECTION_REMOVALS; ++i) {
+        char probe[4];
+        if (SysGetProfileSection(RECORD_SECTION, probe, sizeof probe, record.path) == 0) return 0;
+        if (i == MAX_SECTION_REMOVALS) break;
+        bool written = SysWriteProfileString(RECORD_SECTION, 0, 0, record.path);
+        SysWriteProfileString(0, 0, 0, record.path);
+        if (!written) return RecordWriteError(true);
+    }
+    return SYS_ERROR_DISK_FULL;
+}
+
+uint32_t MeasureRecord(RecordFile& record) {
+    char* section = (char*)SysAllocBlock(SECTION_CAPACITY);
+    if (!section) return SYS_ERROR_NOT_ENOUGH_MEMORY;
+    uint32_t length = SysGetProfileSection(RECORD_SECTION, section, SECTION_CAPACITY, record.path);
+    SysFreeBlock(section);
+    // A record that does not fit a section read (an older one) takes nothing more.
+    record.length = length >= SECTION_CAPACITY - 2 ? RECORD_LIMIT + 1 : length;
+    return 0;
+}
+
+// Calls forget(key) for every string of [begin, end) that done says to drop.
+static void DropKeys(const RecordFile& record, const char* begin, const char* end, bool (*done)(const char*)) {
+    for (const char* at = begin; at < end; at += TextLength(at) + 1) {
+        if (!done(at)) continue;
+        char key[RECORD_KEY_CAPACITY];
+        uint32_t n = 0;
+        while (at[n] && at[n] != '=') ++n;
+        if (at[n] == '=' && TextCopyCount(key, at, n, sizeof key))
+            SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+    }
+    SysWriteProfileString(0, 0, 0, record.path);
+}
+
+static bool Always(const char*) { return true; }
+
+void ForgetRunKeys(const RecordFile& record, const char* sectionBegin, const char* runBegin, const char* end) {
+    if (runBegin >= end) return;
+    if (runBegin == sectionBegin) {
+        // The run made the section: it goes whole, header and all.
+        SysWriteProfileString(RECORD_SECTION, 0, 0, record.path);
+        SysWriteProfileString(0, 0, 0, record.path);
+        return;
+    }
+    DropKeys(record, runBegin, end, Always);
+}
+
+void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end) {
+    DropKeys(record, begin, end, IsEntryDone);
+}
