@@ -283,3 +283,91 @@ TEST_F(RecordFaultsTest, AnAbandonedReinstallOverARecordOfNothingLeavesTheCopyAs
     EXPECT_EQ(w().boxes.back().text, FAILED);
     EXPECT_EQ(TreeSnapshot(), tree);
 }
+
+// ---- A record longer than a section read takes back
+
+// Theme lines naming count files with names of about 200 letters: their keys fill
+// a record of some 30 KiB.
+static std::string LongNamesTheme(int count, std::vector<std::string>* names) {
+    std::string lines = "[T]\r\n";
+    for (int i = 0; i < count; ++i) {
+        names->push_back(std::string(200, 'a' + i % 26) + std::to_string(i) + ".bmp");
+        lines += "F" + std::to_string(i) + "=%ThemeDir%" + names->back() + "\r\n";
+    }
+    return lines;
+}
+
+TEST_F(RecordFaultsTest, AnEntryTheRecordCouldNotGiveBackWholeIsNotCopied) {
+    std::vector<std::string> names;
+    MakeTheme(LongNamesTheme(150, &names) + "L=%WinDir%Last\\Last.wav\r\n");
+    for (auto& name : names) w().AddFile(SOURCE + "\\" + name, "x");
+    w().AddFile(SOURCE + "\\Last.wav", "x");
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
+    RunProgram({});
+    // The first ones fit; each of the others, and the file in a new folder, is refused.
+    char section[SECTION_CAPACITY];
+    uint32_t read = SysGetProfileSection("Decorama", section, sizeof section, INSTALLED.c_str());
+    EXPECT_LT(read, (uint32_t)SECTION_CAPACITY - 2);
+    size_t kept = RecordedFiles().size();
+    EXPECT_GT(kept, 100u);
+    EXPECT_LT(kept, 150u);
+    Texts expected{CONFIRM};
+    for (size_t i = kept; i < names.size(); ++i) expected.push_back("Error 206 copying file '" + names[i] + "'\nContinue?");
+    expected.push_back(CopyError(206, "Last.wav"));
+    expected.push_back(SUCCESS);
+    EXPECT_EQ(w().BoxTexts(), expected);
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\Last"));
+    for (size_t i = kept; i < names.size(); ++i) EXPECT_FALSE(w().Exists(THEMES + "\\" + names[i])) << i;
+    UninstallLeaves(tree, registry, "150 long names");
+}
+
+TEST_F(RecordFaultsTest, AnUninstallNeverTakesACutStringForAPath) {
+    // A registered record of more than 32 KiB (an older installation's, or a planted
+    // one): the section read cuts a string in the middle of a name whose every
+    // beginning names a file of the user's.
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
+    std::string record = "[T]\r\n[Decorama]\r\n";
+    uint32_t length = 0;
+    int number = 1;
+    auto add = [&](const std::string& path) {
+        std::string key = "File" + std::to_string(number++);
+        record += key + "=" + path + "\r\n";
+        length += (uint32_t)(key.size() + path.size() + 2);
+    };
+    for (int i = 0; length < SECTION_CAPACITY - 400; ++i) {
+        std::string path = THEMES + "\\" + std::string(200, 'p') + std::to_string(i) + ".bmp";
+        w().AddFile(path, "installed");
+        add(path);
+    }
+    std::string user = "C:\\WINDOWS\\";
+    for (int i = 1; i <= 60; ++i) w().AddFile(user + std::string(i, 'A'), "the user's own");
+    // Pad so that the cut falls in the run of A's.
+    std::string pad = THEMES + "\\";
+    uint32_t padTo = SECTION_CAPACITY - 2 - 30 - (uint32_t)std::string("File00=C:\\WINDOWS\\").size();
+    pad += std::string(padTo - length - std::string("File000=").size() - pad.size() - 5, 'q') + ".bmp";
+    add(pad);
+    add(user + std::string(60, 'A') + ".BMP");
+    std::string after = THEMES + "\\After.bmp";
+    w().AddFile(after, "installed");
+    add(after);
+    w().AddFile(INSTALLED, record);
+    AddUninstallEntry("Blue", INSTALLED);
+
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme was not completely uninstalled."}));
+    for (int i = 1; i <= 60; ++i) EXPECT_EQ(w().Read(user + std::string(i, 'A')), "the user's own") << i;
+    // What lay beyond the cut stays recorded, with the copy and its entry ...
+    EXPECT_TRUE(w().Exists(after));
+    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    EXPECT_EQ(RecordedFiles().size(), 2u);
+    // ... and the next uninstall finishes the work.
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
+    for (int i = 1; i <= 60; ++i) EXPECT_EQ(w().Read(user + std::string(i, 'A')), "the user's own") << i;
+    for (auto& path : w().Tree(THEMES)) ADD_FAILURE() << "left behind: " << path;
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}

@@ -130,3 +130,30 @@ TEST(ScreenNames, BackupNamesAndScreenFiles) {
         {"MyLogo.sys", false}, {"logo", false}, {"", false}, {"logo.sy", false}};
     for (const auto& [name, screen] : names) EXPECT_EQ(IsScreenFileName(name), screen) << name;
 }
+
+// A screen that the uninstall cannot delete keeps the user's own in its backup: the
+// record and the uninstall entry keep the way back, whether the user goes on or not.
+TEST_F(ScreensTest, AScreenThatCannotBeDeletedKeepsTheWayBackToTheUsersOwn) {
+    for (int answer : {SYS_IDOK, SYS_IDCANCEL}) {
+        SetUp();
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({}), 1);
+        w().deleteFailures[Lower("c:\\Logo.sys")] = 5;
+        w().boxes.clear();
+        w().answers = {SYS_IDOK, answer};
+        RunProgram({"/u", INSTALLED});
+        EXPECT_EQ(w().BoxTexts(), (Texts{"This will uninstall the 'Blue' Theme.\nDo you want to continue?",
+                                         "Error deleting file 'Logo.sys'\nContinue?",
+                                         "Theme was not completely uninstalled."})) << answer;
+        EXPECT_EQ(w().Read("c:\\Logo.old"), "old boot") << answer;
+        EXPECT_EQ(Record(INSTALLED).front(), "File1=c:\\Logo.sys") << answer;
+        EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue")) << answer;
+        w().deleteFailures.clear();
+        w().boxes.clear();
+        RunProgram({"/u", INSTALLED});
+        EXPECT_EQ(w().boxes.back().text, "Theme uninstalled successfully!") << answer;
+        EXPECT_EQ(TreeSnapshot(), tree) << answer;
+        EXPECT_EQ(RegistrySnapshot(), registry) << answer;
+    }
+}

@@ -410,15 +410,94 @@ TEST_F(ThemeJobTest, UninstallWithoutARecordDeletesOnlyTheInstalledCopy) {
     EXPECT_FALSE(w().Exists(INSTALLED));
 }
 
-TEST_F(ThemeJobTest, ForgedRecordInTheThemeFileIsDropped) {
-    w().AddFile("C:\\WINDOWS\\WIN.INI", "precious");
-    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n[Decorama]\r\nFile9=C:\\WINDOWS\\WIN.INI\r\nDir9=C:\\WINDOWS\r\n",
-              {"One.bmp"});
-    ASSERT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(Record(INSTALLED), (Texts{"File1=" + THEMES + "\\One.bmp"}));
-    Uninstall();
-    EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious");
-    EXPECT_TRUE(w().IsDirectory("C:\\WINDOWS"));
+static const std::string FORGED_RECORD = "[Decorama]\r\nFile9=C:\\WINDOWS\\WIN.INI\r\nDir9=C:\\WINDOWS\r\n";
+
+TEST_F(ThemeJobTest, ForgedRecordsInTheThemeFileAreDropped) {
+    for (int sections : {1, 2, 3}) {
+        sysdouble::Reset();
+        w().AddFile("C:\\WINDOWS\\WIN.INI", "precious");
+        std::string theme = "[T]\r\nA=%ThemeDir%One.bmp\r\n";
+        for (int i = 0; i < sections; ++i) theme += FORGED_RECORD + "[Other]\r\nX=1\r\n";
+        MakeTheme(theme, {"One.bmp"});
+        ASSERT_EQ(RunProgram({}), 1);
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << sections;
+        EXPECT_EQ(Record(INSTALLED), (Texts{"File1=" + THEMES + "\\One.bmp"})) << sections;
+        EXPECT_EQ(w().Read(INSTALLED).find("WIN.INI"), std::string::npos) << sections;
+        Uninstall();
+        EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious") << sections;
+        EXPECT_TRUE(w().IsDirectory("C:\\WINDOWS")) << sections;
+    }
+}
+
+struct InPlaceCase {
+    const char* name;
+    void (*prepare)(sysdouble::World&);  // what stands under the installed copy's name
+    bool fromThemesFolder;               // the theme is installed from the Themes folder
+    int answer;                          // to a copy-error question
+    bool installs;                       // otherwise the theme file's copy is refused
+};
+
+// A "Decorama" section is a record only when this installer wrote it for an
+// installation that is still registered; any other file under the installed copy's
+// name is someone else's and nothing of it changes.
+TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItsInstallationIsRegistered) {
+    const InPlaceCase cases[] = {
+        {"a downloaded theme unpacked into the Themes folder, with a forged record",
+         [](sysdouble::World& w) {
+             w.AddFile(INSTALLED, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n" + FORGED_RECORD);
+             w.AddFile(THEMES + "\\One.bmp", "one");
+         },
+         true, SYS_IDOK, true},
+        {"reinstalled from the Themes folder after its installation",
+         [](sysdouble::World& w) {
+             RunProgram({});
+             w.boxes.clear();
+         },
+         true, SYS_IDOK, true},
+        {"a file of the user's under that name, OK",
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Mine]\r\nKeep=1\r\n"); }, false, SYS_IDOK, false},
+        {"a file of the user's under that name, Cancel",
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Mine]\r\nKeep=1\r\n"); }, false, SYS_IDCANCEL, false},
+        {"a planted file with a forged record",
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[T]\r\n" + FORGED_RECORD); }, false, SYS_IDOK, false},
+        {"an installed copy whose uninstall entry is gone",
+         [](sysdouble::World& w) {
+             RunProgram({});
+             w.keys.erase(Lower(UNINSTALL_KEY + "Blue"));
+             w.boxes.clear();
+         },
+         false, SYS_IDOK, false},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        w().AddFile("C:\\WINDOWS\\WIN.INI", "precious");
+        w().AddFile("C:\\WINDOWS\\DECORAMA.TMP", "the user's own");
+        MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
+        c.prepare(w());
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().answers = {SYS_IDOK, c.answer};
+        if (c.fromThemesFolder) w().currentDirectory = THEMES;
+        RunProgram({c.fromThemesFolder ? INSTALLED : SOURCE + "\\Blue.the"});
+        if (!c.installs) {
+            EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 80 copying file 'Blue.the'\nContinue?",
+                                             "Theme failed to install!"})) << c.name;
+            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            continue;
+        }
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
+        for (auto& entry : Record(INSTALLED)) EXPECT_NE(entry.find(THEMES), std::string::npos) << c.name << entry;
+        // The theme was read from a scratch copy that no one else's file is taken for.
+        EXPECT_EQ(w().Read("C:\\WINDOWS\\DECORAMA.TMP"), "the user's own") << c.name;
+        EXPECT_EQ(w().Tree(w().tempDirectory), Texts{}) << c.name;
+        w().boxes.clear();
+        Uninstall();
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"})) << c.name;
+        EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious") << c.name;
+        EXPECT_FALSE(w().Exists(THEMES + "\\Art")) << c.name;
+        EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
+    }
 }
 
 TEST_F(ThemeJobTest, UninstallRemovesOnlyRecordedPathsInsideTheJobsFolders) {
@@ -465,6 +544,68 @@ TEST_F(ThemeJobTest, PathsThatLeaveTheirFolderOrDoNotFitAreRefused) {
         EXPECT_FALSE(w().Exists("C:\\AUTOEXEC.BAT")) << c.line;
         EXPECT_FALSE(w().Exists("C:\\x.bmp")) << c.line;
         EXPECT_FALSE(w().Exists("C:\\Program Files\\x.bmp")) << c.line;
+    }
+}
+
+struct UnknownFolderCase {
+    const char* name;
+    const char* fonts;  // the Fonts value; null: none
+};
+
+TEST_F(ThemeJobTest, AFileWhoseFolderIsUnknownIsNotCopied) {
+    const UnknownFolderCase cases[] = {{"no Fonts value", nullptr}, {"an empty one", ""}, {"a relative one", "Fonts"}};
+    const std::string shellFolders = "hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        if (c.fonts) w().SetValue(shellFolders, "Fonts", c.fonts);
+        else w().keys[Lower(shellFolders)].values.clear();
+        MakeTheme("[T]\r\n[DecoramaSpecial]\r\nF=%FontDir%\\windows\\x.ttf\r\nG=%FontDir%y.ttf\r\n", {"x.ttf", "y.ttf"});
+        auto tree = TreeSnapshot();
+        EXPECT_EQ(RunProgram({}), 1) << c.name;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 3 copying file 'x.ttf'\nContinue?",
+                                         "Error 3 copying file 'y.ttf'\nContinue?", SUCCESS})) << c.name;
+        EXPECT_EQ(Record(INSTALLED), Texts{}) << c.name;
+        w().nodes.erase(Lower(INSTALLED));
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+    }
+}
+
+struct SpellingCase {
+    const char* name;
+    const char* path;  // Plus! Themes' folder as its App Paths key gives it
+};
+
+// Installed from the Themes folder itself, the theme file is the record, however the
+// registry spells the folder.
+TEST_F(ThemeJobTest, TheThemesFolderIsKnownHoweverItIsSpelled) {
+    const SpellingCase cases[] = {
+        {"slashes", "C:/Program Files/Plus!/Themes"},
+        {"letter case", "c:\\PROGRAM FILES\\plus!\\themes"},
+        {"short names", "C:\\PROGRA~1\\PLUS!\\THEMES"},
+        {"a dot at the end", "C:\\Program Files\\Plus!\\Themes\\."},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        w().shortNames[Lower("C:\\Program Files")] = "PROGRA~1";
+        w().SetValue(APP_PATHS_KEY, "Path", c.path);
+        w().AddFile(INSTALLED, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n");
+        w().AddFile(THEMES + "\\One.bmp", "one");
+        w().currentDirectory = THEMES;
+        auto tree = TreeSnapshot();
+        EXPECT_EQ(RunProgram({INSTALLED}), 1) << c.name;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
+        EXPECT_EQ(w().Read(THEMES + "\\Art\\One.bmp"), "one") << c.name;
+        ASSERT_EQ(Record(INSTALLED).size(), 2u) << c.name;
+        std::string command = w().Value(UNINSTALL_KEY + "Blue", "UninstallString");
+        std::string copy = command.substr(command.find("/u \"") + 4);
+        copy.pop_back();
+        w().boxes.clear();
+        RunProgram({"/u", copy});
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"})) << c.name;
+        EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
+        tree.erase(std::remove(tree.begin(), tree.end(), Lower(INSTALLED) + "=[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n"),
+                   tree.end());
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
     }
 }
 
