@@ -129,16 +129,31 @@ class RecordTest(InstallerCase):
         for p in [THEMES + "Ro.the", THEMES + "Ro.bmp", WINDIR + "Ro.wav"]:
             self.assertFalse(self.prefix.exists(p), p)
 
-    def test_themes_with_one_display_name_share_one_entry(self):
+    def test_themes_with_one_display_name_keep_an_entry_each(self):
         self.write_theme(SRC, "Blue.the", ["Wallpaper=%ThemeDir%One.bmp"], ["One.bmp"])
         self.assertExit(self.run_installer(answers=(OK, OK), win_cwd=SRC), 1)
         src2 = "C:\\Downloads\\Other"
         self.write_theme(src2, "Blue.theme", ["Wallpaper=%ThemeDir%Two.bmp"], ["Two.bmp"])
         run = self.run_installer(args="Blue.theme", answers=(OK, OK), win_cwd=src2)
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
-        # the later installation replaces the entry
+        # the entry of the first one names its own installed copy: it stays, and the
+        # later installation takes the next name
         self.assertEqual(self.uninstall_entry("Blue"),
+                         {"DisplayName": "Blue Theme", "UninstallString": EXE + ' /u "' + THEMES + 'Blue.the"'})
+        self.assertEqual(self.uninstall_entry("Blue (2)"),
                          {"DisplayName": "Blue Theme", "UninstallString": EXE + ' /u "' + THEMES + 'Blue.theme"'})
+        for name, gone in [("Blue.the", "Blue"), ("Blue.theme", "Blue (2)")]:
+            run = self.run_installer(args='/u "' + THEMES + name + '"', answers=(OK, OK))
+            self.assertMessages(run, [confirm_uninstall("Blue"), UNINSTALLED])
+            self.assertIsNone(self.uninstall_entry(gone))
+
+    def test_the_platform_table_holds_under_wine(self):
+        # The registry, profile and file behaviours that the unit tests' double mimics.
+        exe = self.prefix.install_program("e2e-platform-table.exe")
+        r = self.prefix.wine([exe], timeout=60)
+        out = r.stdout.decode("latin-1")
+        self.assertEqual(r.returncode, 0, out)
+        self.assertGreaterEqual(out.count("ok "), 10, out)
 
     def test_uninstall_of_a_theme_file_that_is_not_there(self):
         self.write_theme(SRC, "Blue.the", ["Wallpaper=%ThemeDir%One.bmp"], ["One.bmp"])

@@ -324,6 +324,7 @@ bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer) {
 struct FileHandle {
     Node* node;  // stays valid: an open file cannot be deleted or moved
     size_t position = 0;
+    bool sharesWrite = false;
 };
 
 static bool Matches(const char* pattern, const char* name) {
@@ -361,14 +362,15 @@ bool SysFindClose(SysFind find) {
     return true;
 }
 
-SysFile SysOpenExisting(const char* path, uint32_t, bool) {
+SysFile SysOpenExisting(const char* path, uint32_t shareMode, bool) {
     std::string full = world().FullPath(path);
     Node* node = Find(full);
     if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), nullptr;
     if (node->directory) return Fail(SYS_ERROR_ACCESS_DENIED), nullptr;
     ++world().openFiles;
     ++node->openCount;
-    return new FileHandle{node, 0};
+    if (!(shareMode & SYS_SHARE_WRITE)) ++node->openDenyingWrite;
+    return new FileHandle{node, 0, (shareMode & SYS_SHARE_WRITE) != 0};
 }
 
 bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got) {
@@ -395,6 +397,7 @@ uint32_t SysGetFileSize(SysFile file) { return (uint32_t)((FileHandle*)file)->no
 
 bool SysCloseFile(SysFile file) {
     --((FileHandle*)file)->node->openCount;
+    if (!((FileHandle*)file)->sharesWrite) --((FileHandle*)file)->node->openDenyingWrite;
     delete (FileHandle*)file;
     --world().openFiles;
     return true;
@@ -587,10 +590,14 @@ uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capaci
         }
     }
     if (capacity < 2) return 0;
-    if (run.size() + 1 > capacity) {
-        // Cut to fit, still ended by two zeros, as the real call does.
-        run.resize(capacity - 2);
-        run += '\0';
+    if (run.size() + 2 > capacity) {
+        // Without room for the run and two zeros more, the read cuts it to capacity - 2
+        // characters, ends it with two zeros and returns capacity - 2, as Wine's does
+        // (even when the cut took only the last string's zero).
+        memcpy(buffer, run.data(), capacity - 2);
+        buffer[capacity - 2] = 0;
+        buffer[capacity - 1] = 0;
+        return capacity - 2;
     }
     memcpy(buffer, run.data(), run.size());
     buffer[run.size()] = 0;
@@ -631,6 +638,7 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
     }
     Node* node = Find(full);
     if (node && (node->directory || node->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (node && node->openDenyingWrite) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     if (!node && !ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     std::string content;
     ProfileContent(full, &content);

@@ -19,6 +19,7 @@ struct Node {
     bool readOnly = false;
     uint64_t order = 0;   // creation order: the order a directory search returns
     int openCount = 0;    // open handles: an open file cannot be deleted or moved
+    int openDenyingWrite = 0;  // of those, opened without sharing writes: no profile write then
 };
 
 struct RegistryKey {

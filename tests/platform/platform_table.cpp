@@ -1,0 +1,281 @@
+// The rows of the platform table. Each works in C:\ZPT and under HKCU\Software\ZPT,
+// which it empties first.
+#include "platform_table.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "sys.h"
+
+static const char DIR[] = "C:\\ZPT";
+static const char KEY[] = "Software\\ZPT";
+
+#define CHECK(condition)                                                     \
+    do {                                                                     \
+        if (!(condition)) {                                                  \
+            snprintf(detail, 256, "line %d: %s", __LINE__, #condition);      \
+            return false;                                                    \
+        }                                                                    \
+    } while (0)
+
+#define CHECK_EQ(got, want)                                                            \
+    do {                                                                               \
+        long long g_ = (long long)(got), w_ = (long long)(want);                       \
+        if (g_ != w_) {                                                                \
+            snprintf(detail, 256, "line %d: %s is %lld, not %lld", __LINE__, #got, g_, w_); \
+            return false;                                                              \
+        }                                                                              \
+    } while (0)
+
+static void Path(char* out, const char* name) { snprintf(out, 260, "%s\\%s", DIR, name); }
+
+// An empty C:\ZPT (files and one level of folders) and no HKCU\Software\ZPT.
+static void Clean() {
+    static const char* names[] = {"a", "b", "c.ini", "d", "sub\\f", "sub", "Long Folder Name"};
+    char path[260];
+    for (const char* name : names) {
+        Path(path, name);
+        SysSetNormalAttributes(path);
+        if (!SysDeleteFile(path)) SysRemoveDirectory(path);
+    }
+    SysCreateDirectory(DIR);
+    SysRegDeleteRootKey(SYS_HKEY_CURRENT_USER, KEY);
+}
+
+static bool CreateKey(const char* subkey, uint32_t* disposition = 0) {
+    char path[260];
+    snprintf(path, sizeof path, "%s%s%s", KEY, *subkey ? "\\" : "", subkey);
+    SysKey key = 0;
+    uint32_t how = 0;
+    if (SysRegCreateRootKey(SYS_HKEY_CURRENT_USER, path, &key, &how) != 0) return false;
+    if (disposition) *disposition = how;
+    SysRegCloseKey(key);
+    return true;
+}
+
+static bool KeyExists(const char* subkey) {
+    char path[260];
+    snprintf(path, sizeof path, "%s%s%s", KEY, *subkey ? "\\" : "", subkey);
+    SysKey key = 0;
+    if (SysRegOpenKey(SYS_HKEY_CURRENT_USER, path, &key) != 0) return false;
+    SysRegCloseKey(key);
+    return true;
+}
+
+static bool SubkeysGoWithTheirKey(char* detail) {
+    Clean();
+    CHECK(CreateKey("A\\B\\C"));
+    CHECK(CreateKey("Other"));
+    char path[260];
+    snprintf(path, sizeof path, "%s\\A", KEY);
+    CHECK_EQ(SysRegDeleteRootKey(SYS_HKEY_CURRENT_USER, path), 0);
+    CHECK(!KeyExists("A\\B\\C"));
+    CHECK(!KeyExists("A"));
+    CHECK(KeyExists("Other"));
+    return true;
+}
+
+static bool AKeyNameEndingInABackslashIsTheKeyItself(char* detail) {
+    Clean();
+    CHECK(CreateKey("T"));
+    uint32_t disposition = 0;
+    CHECK(CreateKey("T\\", &disposition));
+    CHECK_EQ(disposition, SYS_REG_OPENED_EXISTING_KEY);
+    CHECK(CreateKey("New", &disposition));
+    CHECK_EQ(disposition, SYS_REG_CREATED_NEW_KEY);
+    SysKey key = 0;
+    char path[260];
+    snprintf(path, sizeof path, "%s\\Missing", KEY);
+    CHECK_EQ(SysRegOpenKey(SYS_HKEY_CURRENT_USER, path, &key), SYS_ERROR_FILE_NOT_FOUND);
+    return true;
+}
+
+static bool StringsAreStoredWithTheirZero(char* detail) {
+    Clean();
+    SysKey key = 0;
+    uint32_t how = 0;
+    CHECK_EQ(SysRegCreateRootKey(SYS_HKEY_CURRENT_USER, KEY, &key, &how), 0);
+    CHECK_EQ(SysRegSetString(key, "Name", "Blue Theme"), 0);
+    char data[32];
+    uint32_t size = 4;
+    CHECK_EQ(SysRegQueryValue(key, "Name", data, &size), SYS_ERROR_MORE_DATA);
+    CHECK_EQ(size, 11);
+    size = sizeof data;
+    CHECK_EQ(SysRegQueryValue(key, "Name", data, &size), 0);
+    CHECK_EQ(size, 11);
+    CHECK(strcmp(data, "Blue Theme") == 0);
+    CHECK_EQ(SysRegQueryValue(key, "Missing", data, &size), SYS_ERROR_FILE_NOT_FOUND);
+    SysRegCloseKey(key);
+    return true;
+}
+
+// The "key=value" strings of a section read, joined with "|".
+static uint32_t ReadSection(const char* file, const char* section, char* out, uint32_t capacity) {
+    char buffer[512];
+    uint32_t n = SysGetProfileSection(section, buffer, capacity, file);
+    out[0] = 0;
+    for (uint32_t i = 0; i < n && buffer[i]; i += (uint32_t)strlen(buffer + i) + 1) {
+        if (out[0]) strcat(out, "|");
+        strcat(out, buffer + i);
+    }
+    return n;
+}
+
+static bool NewKeysGoToTheEndOfTheirSection(char* detail) {
+    Clean();
+    char file[260], got[512];
+    Path(file, "c.ini");
+    CHECK(PlatformWriteFile(file, "[Decorama]\r\nFile1=x\r\n\r\n[Other]\r\nA=1\r\n"));
+    CHECK(SysWriteProfileString("Decorama", "Dir1", "y", file));
+    CHECK(SysWriteProfileString("decorama", "file1", "z", file));  // an existing key, any case
+    SysWriteProfileString(0, 0, 0, file);
+    ReadSection(file, "Decorama", got, sizeof got);
+    CHECK(strcmp(got, "file1=z|Dir1=y") == 0 || strcmp(got, "File1=z|Dir1=y") == 0);
+    CHECK(SysWriteProfileString("Decorama", "FILE1", 0, file));
+    SysWriteProfileString(0, 0, 0, file);
+    ReadSection(file, "Decorama", got, sizeof got);
+    CHECK(strcmp(got, "Dir1=y") == 0);
+    ReadSection(file, "Other", got, sizeof got);
+    CHECK(strcmp(got, "A=1") == 0);
+    return true;
+}
+
+static bool ACutSectionReadSaysSo(char* detail) {
+    Clean();
+    char file[260], buffer[64];
+    Path(file, "c.ini");
+    CHECK(PlatformWriteFile(file, "[S]\r\nK1=0123456789\r\nK2=0123456789\r\nK3=0123456789\r\n"));
+    // 42 characters: with room for two zeros more they come back whole; with one less,
+    // the read says that it had to cut (capacity - 2), and ends in two zeros.
+    CHECK_EQ(SysGetProfileSection("S", buffer, 45, file), 42);
+    CHECK_EQ(SysGetProfileSection("S", buffer, 44, file), 42);
+    CHECK_EQ(SysGetProfileSection("S", buffer, 43, file), 41);
+    CHECK_EQ(buffer[41], 0);
+    CHECK_EQ(buffer[42], 0);
+    CHECK_EQ(SysGetProfileSection("S", buffer, 30, file), 28);
+    CHECK_EQ(buffer[28], 0);
+    CHECK_EQ(buffer[29], 0);
+    return true;
+}
+
+static bool ASectionRemovalTakesTheFirstOfItsName(char* detail) {
+    Clean();
+    char file[260], got[512];
+    Path(file, "c.ini");
+    CHECK(PlatformWriteFile(file, "[Decorama]\r\nFile1=one\r\n[T]\r\nX=1\r\n[Decorama]\r\nFile2=two\r\n"));
+    ReadSection(file, "Decorama", got, sizeof got);
+    CHECK(strcmp(got, "File1=one") == 0);
+    CHECK(SysWriteProfileString("Decorama", 0, 0, file));
+    SysWriteProfileString(0, 0, 0, file);
+    ReadSection(file, "Decorama", got, sizeof got);
+    CHECK(strcmp(got, "File2=two") == 0);
+    CHECK(SysWriteProfileString("Decorama", 0, 0, file));
+    SysWriteProfileString(0, 0, 0, file);
+    CHECK_EQ(ReadSection(file, "Decorama", got, sizeof got), 0);
+    ReadSection(file, "T", got, sizeof got);
+    CHECK(strcmp(got, "X=1") == 0);
+    return true;
+}
+
+static bool ValuesLoseTheBlanksAroundThem(char* detail) {
+    Clean();
+    char file[260], value[64];
+    Path(file, "c.ini");
+    CHECK(PlatformWriteFile(file, "[S]\r\n  Key  =  C:\\a b  \r\n"));
+    CHECK_EQ(SysGetProfileString("S", "key", "", value, sizeof value, file), 6);
+    CHECK(strcmp(value, "C:\\a b") == 0);
+    return true;
+}
+
+static bool AProfileWriteWaitsForNoOneHoldingTheFile(char* detail) {
+    Clean();
+    char file[260];
+    Path(file, "c.ini");
+    CHECK(PlatformWriteFile(file, "[S]\r\nA=1\r\n"));
+    SysFile open = SysOpenExisting(file, SYS_SHARE_READ, true);
+    CHECK(open != 0);
+    bool written = SysWriteProfileString("S", "B", "2", file);
+    SysWriteProfileString(0, 0, 0, file);
+    SysCloseFile(open);
+    CHECK(!written);
+    char value[8];
+    SysGetProfileString("S", "B", "", value, sizeof value, file);
+    CHECK(value[0] == 0);
+    return true;
+}
+
+static bool FileErrorsAreTheOnesTheInstallerTellsApart(char* detail) {
+    Clean();
+    char a[260], b[260], missing[260], deep[260], sub[260], f[260];
+    Path(a, "a");
+    Path(b, "b");
+    Path(missing, "missing");
+    Path(deep, "nowhere\\x");
+    Path(sub, "sub");
+    Path(f, "sub\\f");
+    CHECK(PlatformWriteFile(a, "a"));
+    CHECK(PlatformWriteFile(b, "b"));
+    CHECK(!SysCopyFile(a, b, true));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_FILE_EXISTS);
+    CHECK(!SysMoveFile(a, b));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_ALREADY_EXISTS);
+    CHECK(!SysDeleteFile(missing));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_FILE_NOT_FOUND);
+    CHECK(!SysDeleteFile(deep));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_PATH_NOT_FOUND);
+    CHECK(SysCreateDirectory(sub));
+    CHECK(!SysCreateDirectory(sub));
+    CHECK(PlatformWriteFile(f, "f"));
+    CHECK(!SysRemoveDirectory(sub));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_DIR_NOT_EMPTY);
+    return true;
+}
+
+static bool SpellingsOfOnePathResolveAlike(char* detail) {
+    Clean();
+    char folder[260], full[260], plain[260], other[260];
+    Path(folder, "Long Folder Name");
+    CHECK(SysCreateDirectory(folder));
+    CHECK(SysGetShortPathName(folder, plain, sizeof plain) > 0);
+    CHECK(SysGetFullPathName("c:/zpt/LONG FOLDER NAME/", sizeof full, full) > 0);
+    CHECK(SysGetShortPathName(full, other, sizeof other) > 0);
+    size_t n = strlen(other);
+    if (n > 3 && other[n - 1] == '\\') other[n - 1] = 0;
+    for (char* p = plain; *p; ++p) *p = (char)(*p >= 'a' && *p <= 'z' ? *p - 32 : *p);
+    for (char* p = other; *p; ++p) *p = (char)(*p >= 'a' && *p <= 'z' ? *p - 32 : *p);
+    CHECK(strcmp(plain, other) == 0);
+    // The short spelling names the same folder.
+    CHECK(SysGetFileAttributes(plain) != SYS_INVALID_FILE_ATTRIBUTES);
+    CHECK_EQ(SysGetShortPathName("C:\\ZPT\\missing", other, sizeof other), 0);
+    return true;
+}
+
+static bool TemporaryFilesTakeNamesNoOneHolds(char* detail) {
+    Clean();
+    char first[260], second[260];
+    CHECK(SysGetTempFileName(DIR, "DEC", first));
+    CHECK(SysGetTempFileName(DIR, "DEC", second));
+    bool distinct = strcmp(first, second) != 0;
+    bool exist = SysGetFileAttributes(first) != SYS_INVALID_FILE_ATTRIBUTES &&
+                 SysGetFileAttributes(second) != SYS_INVALID_FILE_ATTRIBUTES;
+    SysDeleteFile(first);
+    SysDeleteFile(second);
+    CHECK(distinct);
+    CHECK(exist);
+    return true;
+}
+
+const PlatformRow PLATFORM_ROWS[] = {
+    {"a registry key is deleted with its subkeys", SubkeysGoWithTheirKey},
+    {"a key name ending in a backslash is the key itself", AKeyNameEndingInABackslashIsTheKeyItself},
+    {"strings are stored with their zero", StringsAreStoredWithTheirZero},
+    {"new profile keys go to the end of their section", NewKeysGoToTheEndOfTheirSection},
+    {"a cut section read returns capacity - 2", ACutSectionReadSaysSo},
+    {"a section removal takes the first of its name", ASectionRemovalTakesTheFirstOfItsName},
+    {"profile values lose the blanks around them", ValuesLoseTheBlanksAroundThem},
+    {"a profile write fails while the file is held open", AProfileWriteWaitsForNoOneHoldingTheFile},
+    {"file errors: 80, 183, 2, 3, 145", FileErrorsAreTheOnesTheInstallerTellsApart},
+    {"spellings of one path resolve alike", SpellingsOfOnePathResolveAlike},
+    {"temporary files take names no one holds", TemporaryFilesTakeNamesNoOneHolds},
+};
+const int PLATFORM_ROW_COUNT = sizeof PLATFORM_ROWS / sizeof PLATFORM_ROWS[0];
