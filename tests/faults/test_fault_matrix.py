@@ -13,8 +13,8 @@ import time
 import unittest
 
 from fault_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, NOT_COMPLETELY, OK, REGISTRY_REMOVE_ERROR, THEMES,
-                        UNINSTALLED, WINDIR, FaultCase, confirm_install, confirm_uninstall, copy_error,
-                        delete_error, harness, screen_question, write_table)
+                        UNINSTALL_KEY, UNINSTALLED, WINDIR, FaultCase, confirm_install, confirm_uninstall, copy_error,
+                        delete_error, harness, screen_question, theme_text, write_table)
 
 SRC = "C:\\Downloads\\Five"
 
@@ -215,14 +215,20 @@ class InstallerFaults(FaultCase):
         self.compare(before, allow_left=[self.rel(THEMES + "Two.bmp")])
 
     def test_04_2_read_only_file_cancel(self):
-        self.row("4. Uninstall, a recorded file read-only, Cancel")
+        self.row("4. Uninstall, a recorded file read-only, Cancel, then again once it is writable")
         before = self.read_only_installed()
         run = self.uninstall("Ro.the", [OK, CANCEL, OK])
         self.assertMessages(run, [confirm_uninstall("Ro"), delete_error("file", "Two.bmp"), NOT_COMPLETELY],
                             code=0)
-        # Cancel stops the deletions: the rest stays; the record and the entry go
-        self.compare(before, allow_left=[self.rel(p) for p in [
-            THEMES + "Two.bmp", WINDIR + "Three.wav", THEMES + "Sub", THEMES + "Sub\\Four.ico"]])
+        # Cancel stops the deletions: the rest stays, and so do the record of it and
+        # the entry, so that the uninstall can be run again
+        self.soft(self.assertEqual, sorted(k for k, v in self.record(THEMES + "Ro.the")), ["Dir1", "File2", "File3", "File4"],
+                  "the record lists what is still in place")
+        self.soft(self.assertTrue, self.uninstall_entry_exists("Ro"), "the entry stays")
+        os.chmod(self.prefix.unix(THEMES + "Two.bmp"), 0o644)
+        run = self.uninstall("Ro.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Ro"), UNINSTALLED], code=0)
+        self.compare(before)
 
     # ------------------------------------------------------------ 5
     def test_05_files_deleted_by_hand(self):
@@ -376,6 +382,195 @@ class InstallerFaults(FaultCase):
                                   delete_error("dir", "Art"), UNINSTALLED], code=0)
         self.compare(before, allow_left=[self.rel(p) for p in [
             THEMES + "Art", THEMES + "Art\\Deep", THEMES + "Art\\Deep\\mine.txt"]])
+
+
+    # ------------------------------------------------------------ 11
+    def test_11_1_forged_record_in_a_theme_unpacked_into_the_themes_folder(self):
+        self.row("11. Forged record in a theme unpacked into the Themes folder, installed from there")
+        folder = harness.THEMES_DIR_WIN
+        self.prefix.write_file("C:\\Logo.sys", OLD_LOGO)
+        self.prefix.write_file(WINDIR + "DECORAMA.TMP", "the user's own scratch file")
+        self.write_theme(folder, "Unpacked.the", [
+            "Wallpaper=%ThemeDir%Unpacked.bmp", "Sound=%WinDir%UnpackedDing.wav",
+            "[Decorama]", "File1=" + WINDIR + "win.ini", "File2=" + WINDIR + "system.ini", "File3=C:\\Logo.sys",
+            "File4=" + WINDIR + "system32\\kernel32.dll", "Dir1=" + WINDIR + "system32"],
+            ["Unpacked.bmp", "UnpackedDing.wav"])
+        before = self.state()
+        # as the "Install Theme" verb starts it: the theme file's path as the argument
+        run = self.run_installer('"%sUnpacked.the"' % THEMES, answers=[OK, OK], win_cwd=folder)
+        self.assertMessages(run, [confirm_install("Unpacked"), INSTALLED], code=1)
+        self.soft(self.assertEqual, self.record(THEMES + "Unpacked.the"), [("File2", WINDIR + "UnpackedDing.wav")],
+                  "the record lists what this installation did, and nothing else")
+        run = self.uninstall("Unpacked.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Unpacked"), UNINSTALLED], code=0)
+        # the installed copy is the theme file itself: the uninstall takes it
+        self.compare(before, allow_lost=[self.rel(THEMES + "Unpacked.the")])
+
+    def test_11_2_another_file_under_the_installed_copys_name(self):
+        self.row("11. A file of the user's, or a folder, under the installed copy's name: OK and Cancel")
+        self.write_theme(SRC, "Mine.the", ["Wallpaper=%ThemeDir%Mine.bmp"], ["Mine.bmp"])
+        self.prefix.write_file(THEMES + "Mine.the", theme_text(
+            ["[Mine]", "Kept=1", "[Decorama]", "File1=" + WINDIR + "win.ini"]))
+        self.prefix.write_file(THEMES + "Desk.the\\inside.txt", "a folder of the user's")
+        self.write_theme(SRC, "Desk.the", ["Wallpaper=%ThemeDir%Mine.bmp"])
+        before = self.state()
+        for theme, answer, extra in [("Mine", OK, []), ("Mine", CANCEL, []),
+                                     ("Desk", OK, [("Unable to open theme file!", ["OK"], "warning")])]:
+            run = self.run_installer('"%s\\%s.the"' % (SRC, theme), answers=[OK, answer, OK, OK], win_cwd=SRC)
+            self.assertMessages(run, [confirm_install(theme), copy_error(80, theme + ".the")] + extra + [FAILED],
+                                code=1)
+            self.soft(self.assertFalse, self.uninstall_entry_exists(theme), "no uninstall entry for %s" % theme)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 12
+    def long_names_theme(self, folder, count):
+        names = [chr(ord("a") + i % 26) * 200 + "%d.bmp" % i for i in range(count)]
+        self.write_theme(folder, "Long.the", ["F%d=%%ThemeDir%%%s" % (i, n) for i, n in enumerate(names)],
+                         {n: "x" for n in names})
+        return names
+
+    def test_12_1_a_record_that_would_outgrow_a_section_read(self):
+        self.row("12. A theme whose record would outgrow what an uninstall reads back")
+        folder = "C:\\Downloads\\Long"
+        names = self.long_names_theme(folder, 150)
+        before = self.state()
+        run = self.run_installer(answers=[OK] * 40, win_cwd=folder)
+        texts = [m[1] for m in run.messages()]
+        refused = [t for t in texts if t.startswith("Error 206 copying file '")]
+        self.soft(self.assertTrue, 0 < len(refused) < 50, "entries refused for want of room: %d" % len(refused))
+        self.soft(self.assertEqual, texts[-1], INSTALLED[0], "messages: %r" % texts[:3])
+        recorded = [v for k, v in self.record(THEMES + "Long.the") if k.startswith("File")]
+        self.soft(self.assertEqual, len(recorded) + len(refused), len(names), "recorded and refused")
+        self.soft(self.assertLess, sum(len(k) + len(v) + 2 for k, v in self.record(THEMES + "Long.the")), 32765,
+                  "the record fits a section read")
+        run = self.uninstall("Long.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Long"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    def test_12_2_a_record_longer_than_a_section_read(self):
+        self.row("12. An over-long record (an older one, or planted): the cut string is never a path")
+        # every beginning of the name that the section read cuts is a file of the user's
+        user = [WINDIR + "A" * n for n in range(1, 61)]
+        for path in user:
+            self.prefix.write_file(path, "the user's own")
+        before = self.state()
+        lines, length, installed = ["[Long]", "[Decorama]"], 0, []
+
+        def add(path):
+            nonlocal length
+            key = "File%d" % (len(lines) - 1)
+            lines.append("%s=%s" % (key, path))
+            length += len(key) + len(path) + 2
+        while length < 32767 - 400:
+            installed.append(THEMES + "p" * 200 + "%d.bmp" % len(installed))
+            add(installed[-1])
+        pad_to = 32767 - 2 - 30 - len("File00=" + WINDIR)
+        add(THEMES + "q" * (pad_to - length - len("File000=") - len(THEMES) - 5) + ".bmp")
+        add(WINDIR + "A" * 60 + ".BMP")
+        installed.append(THEMES + "After.bmp")
+        add(installed[-1])
+        for path in installed:
+            self.prefix.write_file(path, "installed")
+        self.prefix.write_file(THEMES + "Long.the", theme_text(lines))
+        key = "HKLM\\" + UNINSTALL_KEY + "\\Long"
+        self.prefix.reg_add(key, "DisplayName", "Long Theme")
+        self.prefix.reg_add(key, "UninstallString", '%s /u "%sLong.the"' % (EXE, THEMES))
+        run = self.uninstall("Long.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Long"), NOT_COMPLETELY], code=0)
+        self.soft(self.assertTrue, self.uninstall_entry_exists("Long"), "the entry stays for what is left")
+        run = self.uninstall("Long.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Long"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 13
+    def test_13_1_a_theme_named_like_another_programs_entry(self):
+        self.row("13. A theme named like another program's uninstall entry; a theme named \".the\"")
+        other = "HKLM\\" + UNINSTALL_KEY + "\\Other"
+        self.prefix.reg_add(other, "DisplayName", "Other Program")
+        self.prefix.reg_add(other, "UninstallString", "C:\\Other\\unwise.exe")
+        self.prefix.reg_add(other + "\\Parts", "Core", "1")
+        self.write_theme(SRC, "Other.the", ["Wallpaper=%ThemeDir%Other.bmp"], ["Other.bmp"])
+        self.write_theme(SRC, ".the", ["Wallpaper=%ThemeDir%Dot.bmp"], ["Dot.bmp"])
+        before = self.state()
+        run = self.run_installer('"%s\\Other.the"' % SRC, answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Other"), INSTALLED], code=1)
+        self.soft(self.assertTrue, self.uninstall_entry_exists("Other (2)"), "the theme's own entry")
+        run = self.uninstall("Other.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Other"), UNINSTALLED], code=0)
+        # a theme without a display name would be registered as the whole Uninstall key
+        run = self.run_installer('"%s\\.the"' % SRC, answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [("No theme found!", ["OK"], "warning")], code=0)
+        run = self.uninstall(".the", [OK, OK])
+        self.assertMessages(run, [("Unable to open theme file!", ["OK"], "warning")], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 14
+    def test_14_1_plus_themes_without_a_usable_path(self):
+        self.row("14. Plus! Themes registered without a usable \"Path\"")
+        self.five_theme()
+        app = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE"
+        for value in [None, "", ";", "Themes"]:
+            if value is None:
+                self.prefix.reg_delete(app, "Path")
+            else:
+                self.prefix.reg_add(app, "Path", value)
+            before = self.state()
+            run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+            self.assertMessages(run, [("You do not seem to have Plus! Themes installed.", ["OK"], "warning")], code=0)
+            self.compare(before)
+
+    def test_14_2_the_themes_folder_spelt_another_way(self):
+        self.row("14. The Themes folder spelt with its short name, slashes and another case")
+        exe = self.prefix.install_program("e2e-platform-table.exe")
+        r = self.prefix.wine([exe, "/short", harness.THEMES_DIR_WIN], timeout=60)
+        short = r.stdout.decode("latin-1").strip()
+        self.assertTrue(short and short.lower() != harness.THEMES_DIR_WIN.lower(), short)
+        self.prefix.reg_add("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "Path",
+                            short.lower().replace("\\", "/") + ";")
+        folder = harness.THEMES_DIR_WIN
+        self.write_theme(folder, "Spelt.the", ["Wallpaper=%ThemeDir%Art\\Spelt.bmp", "Sound=%WinDir%Spelt.wav"],
+                         ["Spelt.bmp", "Spelt.wav"])
+        before = self.state()
+        run = self.run_installer('"%sSpelt.the"' % THEMES, answers=[OK, OK], win_cwd=folder)
+        self.assertMessages(run, [confirm_install("Spelt"), INSTALLED], code=1)
+        self.soft(self.assertEqual, [k for k, v in self.record(THEMES + "Spelt.the")], ["Dir1", "File1", "File2"],
+                  "the record lists the folder and both files")
+        command = self.prefix.registry().value("HKLM\\" + UNINSTALL_KEY + "\\Spelt", "UninstallString") or ""
+        copy = command.partition('/u "')[2].rstrip('"')
+        run = self.run_installer('/u "%s"' % copy, answers=[OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Spelt"), UNINSTALLED], code=0)
+        self.compare(before, allow_lost=[self.rel(THEMES + "Spelt.the")])
+
+    def test_14_3_a_folder_token_without_its_folder(self):
+        self.row("14. %FontDir% without a Fonts folder in the registry")
+        self.prefix.reg_delete("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts")
+        self.write_theme(SRC, "NoFonts.the", ["[DecoramaSpecial]", "Font=%FontDir%\\windows\\NoFonts.ttf"],
+                         ["NoFonts.ttf"])
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("NoFonts"), copy_error(3, "NoFonts.ttf"), INSTALLED], code=1)
+        run = self.uninstall("NoFonts.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("NoFonts"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    # ------------------------------------------------------------ 15
+    def test_15_cancel_at_a_screen_that_cannot_be_deleted(self):
+        self.row("15. Uninstall cancelled at the start-up screen: the user's screen keeps its way back")
+        self.five_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        os.chmod(self.prefix.unix("C:\\Logo.sys"), 0o444)
+        run = self.uninstall("Five.the", [OK, CANCEL, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), delete_error("file", "Logo.sys"), NOT_COMPLETELY],
+                            code=0)
+        self.soft(self.assertTrue, self.uninstall_entry_exists("Five"), "the entry stays")
+        self.soft(self.assertEqual, self.prefix.read_file("C:\\Logo.old"), OLD_LOGO.encode(), "the user's screen")
+        # the cause mended, the uninstall runs again and finishes
+        os.chmod(self.prefix.unix("C:\\Logo.sys"), 0o644)
+        run = self.uninstall("Five.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        self.compare(before)
 
 
 # ---------------------------------------------------------------- the saver

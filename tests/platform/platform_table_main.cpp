@@ -1,5 +1,7 @@
 // Runs the platform table on Windows; the end-to-end tests run it under Wine set to
 // Windows 95. Prints one line per row and exits with the number of rows that failed.
+// With "/short PATH" it prints the short spelling of PATH instead (for tests that
+// spell a folder the way Windows 95's registry often does).
 #include <windows.h>
 #include <stdio.h>
 
@@ -14,7 +16,13 @@ bool PlatformWriteFile(const char* path, const char* data) {
     return ok && written == (DWORD)lstrlenA(data);
 }
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 3 && lstrcmpA(argv[1], "/short") == 0) {
+        char path[MAX_PATH];
+        if (!GetShortPathNameA(argv[2], path, sizeof path)) return 1;
+        printf("%s\n", path);
+        return 0;
+    }
     int failed = 0;
     for (int i = 0; i < PLATFORM_ROW_COUNT; ++i) {
         char detail[256] = "";
