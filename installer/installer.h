@@ -35,6 +35,8 @@ bool PathLeavesFolder(const char* relative);
 // True when path lies inside dir (dir non-empty and ending in a separator, compared
 // without regard to case) and does not climb back out of it.
 bool PathIsInside(const char* path, const char* dir);
+// True when text holds a character below 32 (a tab, a lone carriage return …).
+bool HasControlCharacter(const char* text);
 // True for a path that names its drive and starts at its root ("C:\…"), or a network
 // path ("\\server\share…"): one that means the same wherever the program runs.
 bool IsFullPath(const char* path);

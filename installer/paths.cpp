@@ -78,3 +78,9 @@ bool IsFullPath(const char* path) {
     if (letter >= 'a' && letter <= 'z' && path[1] == ':' && IsSeparator(path[2])) return true;
     return IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] && !IsSeparator(path[2]);
 }
+
+bool HasControlCharacter(const char* text) {
+    for (; *text; ++text)
+        if ((unsigned char)*text < 0x20) return true;
+    return false;
+}

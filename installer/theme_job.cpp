@@ -302,6 +302,11 @@ static bool ResolveThemeLine(Job& job, int kind, const char* position, uint32_t*
             // Nowhere known to put it (a folder missing from the registry).
             *refusedError = SYS_ERROR_PATH_NOT_FOUND;
             job.destination[0] = 0;
+        } else if (HasControlCharacter(job.source)) {
+            // No file name holds one, and the record could not give it back: the
+            // profile functions end lines and trim values at such characters.
+            *refusedError = SYS_ERROR_INVALID_NAME;
+            job.destination[0] = 0;
         } else if (PathLeavesFolder(job.source)) {
             // Would land outside its folder (a ".." or a drive): refused like a
             // copy that is not allowed.

@@ -42,22 +42,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadAllLines(capacity);
     ReadAllLines(TEXT_CAPACITY);
 
-    strcpy(windowsDir, "C:\\WINDOWS");
-    strcpy(themesDir, "C:\\Program Files\\Plus!\\Themes");
-    strcpy(fontsDir, "C:\\WINDOWS\\FONTS");
-    strcpy(themeFileName, "Fuzz.the");
-    strcpy(themeName, "Fuzz");
-    strcpy(installerPath, "C:\\decorama.exe");
-    RunThemeJob(nullptr, Install);
+    // Whatever the theme says, installing it (once or twice) and uninstalling it
+    // leaves drive C and the registry as they were.
+    auto tree = w.nodes;
+    auto keys = w.keys;
+    auto install = [&] {
+        ResetInstallerState();
+        strcpy(windowsDir, "C:\\WINDOWS");
+        strcpy(themesDir, "C:\\Program Files\\Plus!\\Themes");
+        strcpy(fontsDir, "C:\\WINDOWS\\FONTS");
+        strcpy(themeFileName, "Fuzz.the");
+        strcpy(themeName, "Fuzz");
+        strcpy(installerPath, "C:\\decorama.exe");
+        w.currentDirectory = "C:\\Theme";
+        InstallTheme(nullptr);
+    };
+    install();
     // Half the inputs install twice: the second run writes over the first one's record.
-    if (size && (data[size - 1] & 1)) RunThemeJob(nullptr, Install);
+    if (size && (data[size - 1] & 1)) install();
 
-    // Uninstall what was recorded.
     std::string installed = "C:\\Program Files\\Plus!\\Themes\\Fuzz.the";
     if (w.Exists(installed)) {
-        w.currentDirectory = "C:\\Program Files\\Plus!\\Themes";
-        RunThemeJob(nullptr, Uninstall);
+        ResetInstallerState();
+        strcpy(installerPath, "C:\\decorama.exe");
+        UninstallTheme(nullptr, installed.c_str());
     }
+    for (auto& [path, node] : tree) {
+        auto now = w.nodes.find(path);
+        if (now == w.nodes.end() || now->second.data != node.data || now->second.directory != node.directory)
+            __builtin_trap();  // something that was there is gone or changed
+    }
+    if (w.nodes.size() != tree.size()) __builtin_trap();  // something was left behind
+    if (w.keys.size() != keys.size()) __builtin_trap();
     if (w.openFiles || w.openFinds || w.openKeys) __builtin_trap();
     return 0;
 }

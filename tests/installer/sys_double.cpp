@@ -24,6 +24,13 @@ std::string Lower(const std::string& text) {
 
 static const uint32_t SYS_ERROR_SHARING_VIOLATION = 32;  // the file is open
 
+// No file or folder name holds a character below 32.
+static bool InvalidName(const std::string& full) {
+    for (char c : full)
+        if ((unsigned char)c < 0x20) return true;
+    return false;
+}
+
 static uint32_t Fail(uint32_t error) {
     world().lastError = error;
     return error;
@@ -412,6 +419,7 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
     Node* src = Find(from);
     if (!src) return Fail(MissingError(from)), false;
     if (src->directory) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (InvalidName(to)) return Fail(SYS_ERROR_INVALID_NAME), false;
     if (!ParentIsDirectory(to)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     Node* dst = Find(to);
     if (dst && failIfExists) return Fail(SYS_ERROR_FILE_EXISTS), false;
@@ -452,6 +460,7 @@ bool SysMoveFile(const char* source, const char* destination) {
     if (!src) return Fail(MissingError(from)), false;
     if (src->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     if (Find(to)) return Fail(SYS_ERROR_ALREADY_EXISTS), false;
+    if (InvalidName(to)) return Fail(SYS_ERROR_INVALID_NAME), false;
     if (!ParentIsDirectory(to)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     // Move the node and, for a folder, everything below it.
     std::string fromKey = Lower(from), toKey = Lower(to);
@@ -489,6 +498,7 @@ bool SysCreateDirectory(const char* path) {
     World& w = world();
     std::string full = w.FullPath(path);
     if (!*path || Find(full)) return Fail(SYS_ERROR_ALREADY_EXISTS), false;
+    if (InvalidName(full)) return Fail(SYS_ERROR_INVALID_NAME), false;
     if (!ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     w.AddDirectory(full);
     return true;

@@ -533,6 +533,8 @@ TEST_F(ThemeJobTest, PathsThatLeaveTheirFolderOrDoNotFitAreRefused) {
         {"A=%WinDir%SYSTEM\\..\\..\\x.bmp", "Error 5 copying file 'x.bmp'\nContinue?"},
         {"A=%ThemeDir%Art/../../../x.bmp", "Error 5 copying file 'Art/../../../x.bmp'\nContinue?"},
         {"A=%ThemeDir%C:\\x.bmp", "Error 5 copying file 'x.bmp'\nContinue?"},
+        // A lone carriage return inside the name: the record could not give it back.
+        {"A=%ThemeDir%Art\rDeep\\x.bmp", "Error 123 copying file 'x.bmp'\nContinue?"},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();

@@ -228,6 +228,12 @@ static bool FileErrorsAreTheOnesTheInstallerTellsApart(char* detail) {
     CHECK(PlatformWriteFile(f, "f"));
     CHECK(!SysRemoveDirectory(sub));
     CHECK_EQ(SysGetLastError(), SYS_ERROR_DIR_NOT_EMPTY);
+    // No name holds a character below 32.
+    Path(deep, "d\rx");
+    CHECK(!SysCreateDirectory(deep));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_INVALID_NAME);
+    CHECK(!SysCopyFile(a, deep, true));
+    CHECK_EQ(SysGetLastError(), SYS_ERROR_INVALID_NAME);
     return true;
 }
 
@@ -274,7 +280,7 @@ const PlatformRow PLATFORM_ROWS[] = {
     {"a section removal takes the first of its name", ASectionRemovalTakesTheFirstOfItsName},
     {"profile values lose the blanks around them", ValuesLoseTheBlanksAroundThem},
     {"a profile write fails while the file is held open", AProfileWriteWaitsForNoOneHoldingTheFile},
-    {"file errors: 80, 183, 2, 3, 145", FileErrorsAreTheOnesTheInstallerTellsApart},
+    {"file errors: 80, 183, 2, 3, 145, 123", FileErrorsAreTheOnesTheInstallerTellsApart},
     {"spellings of one path resolve alike", SpellingsOfOnePathResolveAlike},
     {"temporary files take names no one holds", TemporaryFilesTakeNamesNoOneHolds},
 };
