@@ -418,10 +418,17 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
         if (job.mode == Uninstall) job.outcome.incomplete = true;
     }
     if (job.mode == Rollback) {
-        // New keys go to the end of the section: the run's are the last ones.
+        // New keys go to the end of the section: the run's are the last ones. What a
+        // full disk left of a key it cut (a string without "=") is no key of the run.
         char* runBegin = job.cursor->end;
-        for (uint32_t k = 0; k < installation->keysWritten && runBegin > job.cursor->begin; ++k)
+        for (uint32_t k = 0; k < installation->keysWritten && runBegin > job.cursor->begin;) {
             runBegin = LastStringBefore(job.cursor->begin, runBegin);
+            for (const char* p = runBegin; *p; ++p)
+                if (*p == '=') {
+                    ++k;
+                    break;
+                }
+        }
         job.cursor->begin = job.cursor->at = runBegin;
     }
 }

@@ -1,6 +1,7 @@
 """decorama.exe end to end: installing a theme, the record, the uninstall entry, uninstalling,
 missing components, copy errors with rollback, and reinstalling."""
 
+import os
 import unittest
 
 import harness
@@ -242,13 +243,20 @@ class InstallTest(InstallerCase):
         self.assertFalse(self.prefix.exists(THEMES + "Blue.the"))
         self.assertIsNone(self.uninstall_entry("Blue"))
 
-    def test_uninstall_cancelled_after_an_error_still_drops_copy_and_entry(self):
+    def test_uninstall_cancelled_after_an_error_can_be_run_again(self):
         self.assertExit(self.install_blue(), 1)
         self.prefix.write_file(THEMES + "Art\\Deep\\mine.txt", "the user's own file")
         run = self.run_installer(args='/u "' + THEMES + 'Blue.the"', answers=(OK, CANCEL, OK))
         self.assertExit(run, 0)
         self.assertMessages(run, [confirm_uninstall("Blue"), delete_error("dir", "Deep"), NOT_COMPLETELY])
         self.assertTrue(self.prefix.exists(THEMES + "Art\\Deep"))
+        # the copy keeps the record of the two folders still there, and the entry stays
+        self.assertEqual([v for k, v in self.record(THEMES + "Blue.the")], [THEMES + "Art", THEMES + "Art\\Deep"])
+        self.assertIsNotNone(self.uninstall_entry("Blue"))
+        os.unlink(self.prefix.unix(THEMES + "Art\\Deep\\mine.txt"))
+        run = self.run_installer(args='/u "' + THEMES + 'Blue.the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Blue"), UNINSTALLED])
+        self.assertFalse(self.prefix.exists(THEMES + "Art"))
         self.assertFalse(self.prefix.exists(THEMES + "Blue.the"))
         self.assertIsNone(self.uninstall_entry("Blue"))
 
