@@ -87,12 +87,27 @@ enum EntryKind {
     StartupScreenEntry = 4, ShutdownWaitScreenEntry = 5, ShutdownSafeScreenEntry = 6
 };
 
-// Reads the next line of file into buffer (at most capacity - 1 bytes; a longer line
-// continues in the next call). A line ends after a line feed (CR LF or a lone LF);
-// trailing CR and LF are removed except the first character, so a blank line comes
-// back as "\r" or "\n". A last line without line end is returned too. Returns
-// buffer, or 0 at the end of the file.
-char* ReadThemeLine(char* buffer, uint32_t capacity, SysFile file);
+// A theme file open for reading, read a block at a time: one system read a byte
+// would cost more than the rest of a job for a large theme.
+enum : uint32_t { THEME_BLOCK_SIZE = 512 };
+struct ThemeReader {
+    SysFile file;
+    uint32_t next;    // the next byte of block to hand out
+    uint32_t length;  // bytes in block
+    bool ended;       // a read failed or found the end of the file
+    char block[THEME_BLOCK_SIZE];
+};
+// Starts reading file from where it stands; the reader does not own the file.
+void StartThemeReader(ThemeReader* reader, SysFile file);
+// Moves back to the start of the file.
+void RewindThemeReader(ThemeReader* reader);
+
+// Reads the next line of the theme file into buffer (at most capacity - 1 bytes; a
+// longer line continues in the next call). A line ends after a line feed (CR LF or a
+// lone LF); trailing CR and LF are removed except the first character, so a blank
+// line comes back as "\r" or "\n". A last line without line end is returned too.
+// Returns buffer, or 0 at the end of the file.
+char* ReadThemeLine(char* buffer, uint32_t capacity, ThemeReader* reader);
 
 // Position in a record section ("key=value" strings, each ended by a zero).
 struct SectionCursor {
@@ -117,7 +132,7 @@ bool IsEntryDone(const char* entry);
 // first). Values that would not fit out (520 bytes), and strings without "=" (a key
 // cut off by a full disk), are passed over. Returns out, or 0 when the entries are
 // exhausted.
-char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entryKind);
+char* NextThemeEntry(ThemeReader* reader, char* out, SectionCursor* cursor, char* entryKind);
 
 // The kind of a theme line and where its file name starts. special says whether the
 // line lies in the "[DecoramaSpecial]" section.

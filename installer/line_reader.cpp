@@ -1,7 +1,34 @@
-// Reading a theme file line by line, one byte per read.
+// Reading a theme file line by line.
 #include "installer.h"
 
-char* ReadThemeLine(char* buffer, uint32_t capacity, SysFile file) {
+void StartThemeReader(ThemeReader* reader, SysFile file) {
+    reader->file = file;
+    reader->next = reader->length = 0;
+    reader->ended = false;
+}
+
+void RewindThemeReader(ThemeReader* reader) {
+    SysRewindFile(reader->file);
+    StartThemeReader(reader, reader->file);
+}
+
+// The next byte of the file, or false at its end (or when a read fails).
+static bool NextByte(ThemeReader* reader, char* c) {
+    if (reader->next == reader->length) {
+        if (reader->ended) return false;
+        uint32_t got = 0;
+        if (!SysReadFile(reader->file, reader->block, THEME_BLOCK_SIZE, &got) || got == 0) {
+            reader->ended = true;
+            return false;
+        }
+        reader->next = 0;
+        reader->length = got;
+    }
+    *c = reader->block[reader->next++];
+    return true;
+}
+
+char* ReadThemeLine(char* buffer, uint32_t capacity, ThemeReader* reader) {
     // Without room for one byte and the terminator the file could never move on.
     if (capacity < 2) {
         if (capacity) buffer[0] = 0;
@@ -11,8 +38,7 @@ char* ReadThemeLine(char* buffer, uint32_t capacity, SysFile file) {
     bool ended = false;  // the read failed or the file is at its end
     while (stored + 1 < capacity) {
         char c;
-        uint32_t got = 0;
-        if (!SysReadFile(file, &c, 1, &got) || got == 0) {
+        if (!NextByte(reader, &c)) {
             ended = true;
             break;
         }

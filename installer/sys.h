@@ -94,7 +94,7 @@ uint32_t SysGetFileSize(SysFile file);
 bool SysCloseFile(SysFile file);
 // GetFileAttributesA: the attributes of the file or folder at path, or
 // SYS_INVALID_FILE_ATTRIBUTES when there is none (or it cannot be looked at).
-enum : uint32_t { SYS_INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu };
+enum : uint32_t { SYS_INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu, SYS_FILE_ATTRIBUTE_READONLY = 0x01 };
 uint32_t SysGetFileAttributes(const char* path);
 // CopyFileA.
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists);
@@ -162,6 +162,11 @@ void SysSetProgressRange(SysWindow dialog, int id, uint16_t low, uint16_t high);
 void SysSetProgressStep(SysWindow dialog, int id, int step);
 // SendDlgItemMessageA(dialog, id, PBM_STEPIT, 0, 0).
 void SysStepProgress(SysWindow dialog, int id);
+// SendDlgItemMessageA(dialog, id, WM_SETREDRAW, on, 0); turned on, the control is
+// also repainted at once (RedrawWindow with RDW_INVALIDATE | RDW_UPDATENOW).
+void SysSetItemRedraw(SysWindow dialog, int id, bool on);
+// GetTickCount: milliseconds since the system started.
+uint32_t SysGetTickCount();
 // SetCapture.
 void SysSetCapture(SysWindow window);
 // SetCursor(LoadCursorA(0, IDC_WAIT)).

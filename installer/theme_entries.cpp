@@ -74,8 +74,8 @@ static bool TakeValue(const char* entry, char* out) {
     return false;
 }
 
-char* NextThemeEntry(SysFile file, char* out, SectionCursor* cursor, char* entryKind) {
-    if (!cursor) return ReadThemeLine(out, TEXT_CAPACITY, file);
+char* NextThemeEntry(ThemeReader* reader, char* out, SectionCursor* cursor, char* entryKind) {
+    if (!cursor) return ReadThemeLine(out, TEXT_CAPACITY, reader);
     out[0] = 0;
     if (*entryKind == 'F') {
         // Files, in the order the keys stand; what is not ours is passed over.

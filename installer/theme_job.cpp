@@ -17,6 +17,12 @@ enum : uint32_t {
 
 enum : int { PROGRESS_BAR_ID = 101, BANNER_ID = 102 };
 
+// Every step makes the bar paint itself at once, which on some systems costs more
+// than the copy the step stands for. So the bar is held still between paints, and
+// shown at most every PROGRESS_PAINT_INTERVAL milliseconds and whenever the job stops
+// to ask; its position still moves one step per entry.
+enum : uint32_t { PROGRESS_PAINT_INTERVAL = 50 };
+
 struct Job {
     SysWindow owner;
     JobMode mode;
@@ -36,11 +42,33 @@ struct Job {
     bool warnOnce;
     bool fromThemesFolder;  // install: the theme file is read from the Themes folder itself
     SysWindow progress;
+    bool progressHeld;      // the bar does not paint its steps
+    uint32_t lastPaint;     // when it last did (tick count)
     JobOutcome outcome;
 };
 
+// Paints the bar as far as it has come, and lets it paint its steps again.
+static void ShowProgress(Job& job) {
+    if (!job.progress || !job.progressHeld) return;
+    SysSetItemRedraw(job.progress, PROGRESS_BAR_ID, true);
+    job.progressHeld = false;
+    job.lastPaint = SysGetTickCount();
+}
+
+// One step of the bar, painted only when the last paint is old enough.
+static void StepProgress(Job& job) {
+    if (!job.progress) return;
+    if (!job.progressHeld) {
+        SysSetItemRedraw(job.progress, PROGRESS_BAR_ID, false);
+        job.progressHeld = true;
+    }
+    SysStepProgress(job.progress, PROGRESS_BAR_ID);
+    if (SysGetTickCount() - job.lastPaint >= PROGRESS_PAINT_INTERVAL) ShowProgress(job);
+}
+
 // Shows an error question; Cancel (or a box that could not be shown) aborts the job.
 static void AskToContinue(Job& job, const char* text) {
+    ShowProgress(job);
     if (SysMessageBox(job.owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK)
         job.outcome.aborted = true;
 }
@@ -150,12 +178,21 @@ static bool CreateDestinationFolders(Job& job, uint32_t directoryLength, uint32_
     return true;
 }
 
+// A copy keeps the source's read-only mark (themes often come from CD-ROM): the
+// record could not be written into it and the uninstall could not delete it.
+static void ClearReadOnly(const char* path) {
+    uint32_t attributes = SysGetFileAttributes(path);
+    if (attributes != SYS_INVALID_FILE_ATTRIBUTES && (attributes & SYS_FILE_ATTRIBUTE_READONLY))
+        SysSetNormalAttributes(path);
+}
+
 // Reports a copy that failed with error: the missing-component dialog (once per
 // job) for a missing source, otherwise the question whether to go on.
 static void ReportCopyError(Job& job, uint32_t error) {
     if (error == SYS_ERROR_FILE_NOT_FOUND) {
         if (job.warnOnce) {
             job.warnOnce = false;
+            ShowProgress(job);
             SysShowMissingComponentDialog(job.owner, job.source);
         }
         return;
@@ -180,9 +217,7 @@ static void InstallThemeFile(Job& job) {
     bool existed = SysGetFileAttributes(job.destination) != SYS_INVALID_FILE_ATTRIBUTES;
     uint32_t error;
     if (SysCopyFile(job.source, job.destination, true)) {
-        // A copy keeps the source's read-only mark (themes often come from CD-ROM):
-        // the record could not be written into it and the uninstall could not delete it.
-        SysSetNormalAttributes(job.destination);
+        ClearReadOnly(job.destination);
         error = DropRecordSections(job.record);
         if (!error) return;
         SysDeleteFile(job.destination);
@@ -211,6 +246,22 @@ static void InstallThemeFile(Job& job) {
     }
     ReportCopyError(job, error);
     job.outcome.aborted = true;
+}
+
+// After a copy that failed with error: true when what stands at the destination was
+// there before. A copy that may not replace a file refuses one that is there before
+// it writes anything (80), and a copy that cannot open its source never reaches the
+// destination; anything else there now is what this copy left of itself (a full
+// disk). Asking afterwards spares every copy that succeeds a look for a name that is
+// not there, which on some systems reads the whole folder.
+static bool DestinationWasThere(Job& job, uint32_t error) {
+    if (error == SYS_ERROR_FILE_EXISTS || error == SYS_ERROR_ALREADY_EXISTS) return true;
+    // A missing source, or a missing folder: nothing was written.
+    if (error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND) return true;
+    SysFile source = SysOpenExisting(job.source, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+    if (!source) return true;
+    SysCloseFile(source);
+    return false;
 }
 
 // Copies one entry into place and records it. refusedError, when not 0, is the
@@ -243,12 +294,8 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         MakeInstallBackupName(job.destination, backup);
         movedAside = SysMoveFile(job.destination, backup);
     }
-    // Only what was there before the copy can be in place: a copy that fails part-way
-    // (a full disk) may leave a cut-off file of its own at the destination.
-    bool existed = SysGetFileAttributes(job.destination) != SYS_INVALID_FILE_ATTRIBUTES;
-
     if (SysCopyFile(job.source, job.destination, true)) {
-        SysSetNormalAttributes(job.destination);
+        ClearReadOnly(job.destination);
         char key[RECORD_KEY_CAPACITY];
         uint32_t number = job.position - 1;
         if (WriteRecordKey(job.record, "File", &number, job.destination, 0, key, &error)) return;
@@ -261,8 +308,7 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     }
 
     error = SysGetLastError();
-    if (error == SYS_ERROR_FILE_EXISTS || error == SYS_ERROR_ALREADY_EXISTS) existed = true;
-    if (existed) {
+    if (DestinationWasThere(job, error)) {
         SysFile present = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
         if (present) {
             // Already in place: done, and not recorded, so an uninstall leaves it.
@@ -290,6 +336,7 @@ static bool ResolveThemeLine(Job& job, int kind, const char* position, uint32_t*
     const char* directory = KindDirectory(kind);
     bool folderKnown = IsKnownFolder(directory);
     if (IsScreenKind(kind) && folderKnown) {
+        ShowProgress(job);
         if (!AskScreenQuestion(job.owner, kind)) return false;
         GetScreenDestination(kind, job.destination);
         *directoryLength = TextLength(job.destination);
@@ -351,7 +398,7 @@ static void HandleEntry(Job& job) {
             ++job.countedTotal;
             return;
         }
-        if (job.progress) SysStepProgress(job.progress, PROGRESS_BAR_ID);
+        StepProgress(job);
         if (!ResolveThemeLine(job, kind, position, &directoryLength, &refusedError)) return;
     }
 
@@ -362,7 +409,7 @@ static void HandleEntry(Job& job) {
         RemoveEntry(job);
 }
 
-static void RunPasses(Job& job, SysFile file) {
+static void RunPasses(Job& job, ThemeReader* reader) {
     for (;;) {
         job.position = 0;
         job.entryKind = 'F';
@@ -375,11 +422,11 @@ static void RunPasses(Job& job, SysFile file) {
         bool more = true;
         while (more && !job.outcome.aborted) {
             HandleEntry(job);
-            more = NextThemeEntry(file, job.line, job.cursor, &job.entryKind) != 0;
+            more = NextThemeEntry(reader, job.line, job.cursor, &job.entryKind) != 0;
         }
         if (!job.counting) return;
         job.counting = false;
-        SysRewindFile(file);
+        RewindThemeReader(reader);
         uint32_t total = job.countedTotal > 0xFFFF ? 0xFFFF : job.countedTotal;
         SysSetProgressRange(job.progress, PROGRESS_BAR_ID, 0, (uint16_t)total);
         SysSetProgressStep(job.progress, PROGRESS_BAR_ID, 1);
@@ -497,6 +544,8 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
         return job.outcome;
     }
     job.outcome.ran = true;
+    ThemeReader reader;
+    StartThemeReader(&reader, file);
 
     if (mode == Install) {
         job.progress = SysCreateProgressDialog(0);
@@ -506,13 +555,13 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
             SysSetCapture(job.progress);
             SysSetWaitCursor();
         }
-        RunPasses(job, file);
+        RunPasses(job, &reader);
     } else if (job.cursor) {
         // Only what a record lists is removed. Without a record, the theme's lines
         // may name files that were in place before (system files among them), and
         // nothing tells them apart from what an installation copied.
         job.line[0] = 0;
-        RunPasses(job, file);
+        RunPasses(job, &reader);
     }
 
     SysCloseFile(file);

@@ -161,6 +161,11 @@ void SysSetProgressStep(SysWindow dialog, int id, int step) {
 }
 
 void SysStepProgress(SysWindow dialog, int id) { SendDlgItemMessageA((HWND)dialog, id, PBM_STEPIT, 0, 0); }
+void SysSetItemRedraw(SysWindow dialog, int id, bool on) {
+    SendDlgItemMessageA((HWND)dialog, id, WM_SETREDRAW, on, 0);
+    if (on) RedrawWindow(GetDlgItem((HWND)dialog, id), 0, 0, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+uint32_t SysGetTickCount() { return GetTickCount(); }
 void SysSetCapture(SysWindow window) { SetCapture((HWND)window); }
 void SysSetWaitCursor() { SetCursor(LoadCursorA(0, (LPCSTR)IDC_WAIT)); }
 bool SysDestroyWindow(SysWindow window) { return DestroyWindow((HWND)window) != 0; }

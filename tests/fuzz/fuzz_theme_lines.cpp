@@ -14,7 +14,9 @@ static void ReadAllLines(uint32_t capacity) {
     std::string buffer(capacity + 8, '#');
     bool special = false;
     int lines = 0;
-    while (ReadThemeLine(&buffer[0], capacity, file)) {
+    ThemeReader reader;
+    StartThemeReader(&reader, file);
+    while (ReadThemeLine(&buffer[0], capacity, &reader)) {
         size_t n = strnlen(buffer.data(), capacity + 8);
         if (n >= capacity) __builtin_trap();                       // terminated inside the buffer
         for (size_t i = capacity; i < capacity + 8; ++i)

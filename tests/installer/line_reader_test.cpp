@@ -13,7 +13,9 @@ protected:
         EXPECT_NE(file, nullptr);
         std::vector<std::string> lines;
         std::vector<char> buffer(capacity + 4, '#');
-        while (ReadThemeLine(buffer.data(), capacity, file)) {
+        ThemeReader reader;
+        StartThemeReader(&reader, file);
+        while (ReadThemeLine(buffer.data(), capacity, &reader)) {
             lines.push_back(buffer.data());
             for (uint32_t i = capacity; i < capacity + 4; ++i) EXPECT_EQ(buffer[i], '#');
             if (lines.size() > 100) break;
@@ -37,6 +39,11 @@ TEST_F(ReadThemeLineTest, LineEnds) {
         {"", {}},
         {"\r\n", {"\r"}},
         {"a=1\r\r\n", {"a=1"}},
+        // Lines across the reader's blocks: a CR LF split between two of them.
+        {std::string(510, 'x') + "\r\n" + std::string(509, 'y') + "\r\nz",
+         {std::string(510, 'x'), std::string(509, 'y'), "z"}},
+        {std::string(511, 'x') + "\r\n" + std::string(600, 'y'), {std::string(511, 'x'), std::string(519, 'y'),
+                                                                   std::string(81, 'y')}},
     };
     for (const auto& [content, lines] : cases) {
         w().nodes.clear();
@@ -59,11 +66,13 @@ TEST_F(ReadThemeLineTest, LongLinesContinueInTheNextCall) {
 TEST_F(ReadThemeLineTest, BufferWithoutRoomForAByteEndsTheFile) {
     w().AddFile("C:\\t.the", "abc\r\n");
     SysFile file = SysOpenExisting("C:\\t.the", SYS_SHARE_READ, true);
+    ThemeReader reader;
+    StartThemeReader(&reader, file);
     char buffer[2] = {'#', '#'};
-    EXPECT_EQ(ReadThemeLine(buffer, 1, file), nullptr);
+    EXPECT_EQ(ReadThemeLine(buffer, 1, &reader), nullptr);
     EXPECT_EQ(buffer[0], 0);
     EXPECT_EQ(buffer[1], '#');
-    EXPECT_EQ(ReadThemeLine(buffer, 2, file), buffer);  // two bytes: one character at a time
+    EXPECT_EQ(ReadThemeLine(buffer, 2, &reader), buffer);  // two bytes: one character at a time
     EXPECT_STREQ(buffer, "a");
     SysCloseFile(file);
 }
@@ -71,9 +80,11 @@ TEST_F(ReadThemeLineTest, BufferWithoutRoomForAByteEndsTheFile) {
 TEST_F(ReadThemeLineTest, EndOfFileGivesNoneAndAnEmptyBuffer) {
     w().AddFile("C:\\t.the", "a\r\n");
     SysFile file = SysOpenExisting("C:\\t.the", SYS_SHARE_READ, true);
+    ThemeReader reader;
+    StartThemeReader(&reader, file);
     char buffer[520];
-    EXPECT_EQ(ReadThemeLine(buffer, sizeof buffer, file), buffer);
-    EXPECT_EQ(ReadThemeLine(buffer, sizeof buffer, file), nullptr);
-    EXPECT_EQ(ReadThemeLine(buffer, sizeof buffer, file), nullptr);
+    EXPECT_EQ(ReadThemeLine(buffer, sizeof buffer, &reader), buffer);
+    EXPECT_EQ(ReadThemeLine(buffer, sizeof buffer, &reader), nullptr);
+    EXPECT_EQ(ReadThemeLine(buffer, sizeof buffer, &reader), nullptr);
     SysCloseFile(file);
 }

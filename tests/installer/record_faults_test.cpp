@@ -91,16 +91,33 @@ TEST_F(RecordFaultsTest, ACopyThatFillsTheVolumeIsReportedAndLeavesNoPartBehind)
     }
 }
 
+struct InPlaceCase {
+    const char* name;
+    void (*prepare)(sysdouble::World&);
+};
+
 TEST_F(RecordFaultsTest, AFileThatWasThereBeforeStillCountsAsInPlace) {
-    // The volume is full; the copy fails because the file exists, not for want of room.
-    MakeTheme("[T]\r\nA=%ThemeDir%Here.bmp\r\n", {"Here.bmp"});
-    w().AddFile(THEMES + "\\Here.bmp", "the user's own");
-    w().volumeFolder = THEMES;
-    w().volumeCapacity = 4096;
-    RunProgram({});
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
-    EXPECT_EQ(w().Read(THEMES + "\\Here.bmp"), "the user's own");
-    EXPECT_EQ(RecordedFiles(), Texts{});
+    // The copy fails for want of room, or because its source is missing or a folder:
+    // whatever the error, the user's file at the destination stays, taken as in place.
+    const InPlaceCase cases[] = {
+        {"the volume is full", [](sysdouble::World& w) {
+             w.AddFile(SOURCE + "\\Here.bmp", "the theme's");
+             w.volumeFolder = THEMES;
+             w.volumeCapacity = 4096;
+         }},
+        {"the source is missing", [](sysdouble::World&) {}},
+        {"the source is a folder", [](sysdouble::World& w) { w.AddDirectory(SOURCE + "\\Here.bmp"); }},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\nA=%ThemeDir%Here.bmp\r\n");
+        w().AddFile(THEMES + "\\Here.bmp", "the user's own");
+        c.prepare(w());
+        RunProgram({});
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
+        EXPECT_EQ(w().Read(THEMES + "\\Here.bmp"), "the user's own") << c.name;
+        EXPECT_EQ(RecordedFiles(), Texts{}) << c.name;
+    }
 }
 
 TEST_F(RecordFaultsTest, AScreenCopyThatFillsTheVolumePutsTheOldScreenBack) {

@@ -795,8 +795,15 @@ int32_t SysRegCloseKey(SysKey key) {
 
 // ---------------------------------------------------------------- user interface
 
+// The bar as the user sees it: behind its position while held.
+static void NoteQuestion() {
+    World& w = world();
+    if (w.progressCreated && !w.progressDestroyed && w.stepsShown != w.steps) ++w.askedWhileBarBehind;
+}
+
 int SysMessageBox(SysWindow, const char* text, const char* caption, uint32_t style) {
     World& w = world();
+    NoteQuestion();
     w.boxes.push_back({text, caption, style});
     w.events.push_back(std::string("box:") + text);
     if (w.answers.empty()) return SYS_IDOK;
@@ -830,9 +837,20 @@ void SysSetProgressStep(SysWindow, int id, int step) {
 
 void SysStepProgress(SysWindow, int id) {
     if (id != 101) return;
-    ++world().steps;
-    world().events.push_back("step");
+    World& w = world();
+    ++w.steps;
+    if (!w.barHeld) w.stepsShown = w.steps;
+    w.events.push_back("step");
 }
+
+void SysSetItemRedraw(SysWindow, int id, bool on) {
+    World& w = world();
+    if (id != 101) return;
+    w.barHeld = !on;
+    if (on) w.stepsShown = w.steps;
+}
+
+uint32_t SysGetTickCount() { return world().ticks += world().tickStep; }
 
 void SysSetCapture(SysWindow) { world().captured = true; }
 void SysSetWaitCursor() { world().waitCursor = true; }
@@ -843,6 +861,7 @@ bool SysDestroyWindow(SysWindow window) {
 }
 
 intptr_t SysShowMissingComponentDialog(SysWindow, const char* fileName) {
+    NoteQuestion();
     world().missingComponents.push_back(fileName);
     world().events.push_back(std::string("missing:") + fileName);
     return 1;

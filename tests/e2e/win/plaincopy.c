@@ -1,6 +1,10 @@
 /* e2e-plaincopy: copies every file named in a list file (one source,destination pair
  * per line) with CopyFileA, failing if the destination exists. The installer
- * benchmark times it beside the installer to give the cost of the bare copies. */
+ * benchmark times it beside the installer to give the cost of the bare copies.
+ * With a record file as a second argument it is the reference installation: after
+ * each copy it writes one key, "File" and the line's number, with the destination as
+ * its value, into the section "Decorama" of that file, as an installation records
+ * what it copied. */
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -8,10 +12,11 @@
 int main(int argc, char **argv)
 {
     FILE *list;
-    char line[1100];
-    int copied = 0, failed = 0;
+    char line[1100], key[32];
+    int copied = 0, failed = 0, number = 0;
+    const char *record = argc > 2 ? argv[2] : NULL;
     if (argc < 2) {
-        fprintf(stderr, "usage: e2e-plaincopy <list file>\n");
+        fprintf(stderr, "usage: e2e-plaincopy <list file> [record file]\n");
         return 2;
     }
     list = fopen(argv[1], "r");
@@ -26,8 +31,16 @@ int main(int argc, char **argv)
         while (n && (line[n - 1] == '\n' || line[n - 1] == '\r')) line[--n] = 0;
         if (!comma) continue;
         *comma = 0;
-        if (CopyFileA(line, comma + 1, TRUE)) ++copied;
-        else ++failed;
+        ++number;
+        if (!CopyFileA(line, comma + 1, TRUE)) {
+            ++failed;
+            continue;
+        }
+        ++copied;
+        if (record) {
+            sprintf(key, "File%d", number);
+            if (!WritePrivateProfileStringA("Decorama", key, comma + 1, record)) ++failed;
+        }
     }
     fclose(list);
     printf("copied %d failed %d ms %lu\n", copied, failed, (unsigned long)(GetTickCount() - t0));
