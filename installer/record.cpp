@@ -23,9 +23,8 @@ static bool RecordEndsWith(const RecordFile& record, const char* key, const char
     SysFile file = SysOpenExisting(record.path, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
     if (!file) return false;
     char tail[sizeof line];
-    uint32_t size = SysGetFileSize(file), got = 0;
-    bool ends = size != SYS_INVALID_FILE_SIZE && size >= n && SysSeekFile(file, size - n) &&
-                SysReadFile(file, tail, n, &got) && got == n;
+    uint32_t got = 0;
+    bool ends = SysSeekFromEnd(file, n) && SysReadFile(file, tail, n, &got) && got == n;
     SysCloseFile(file);
     for (uint32_t i = 0; ends && i < n; ++i) ends = tail[i] == line[i];
     return ends;

@@ -85,11 +85,8 @@ SysFile SysOpenExisting(const char* path, uint32_t shareMode, bool sequential);
 bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got);
 // SetFilePointer(file, 0, 0, FILE_BEGIN).
 bool SysRewindFile(SysFile file);
-// SetFilePointer(file, offset, 0, FILE_BEGIN).
-bool SysSeekFile(SysFile file, uint32_t offset);
-// GetFileSize(file, 0): SYS_INVALID_FILE_SIZE on failure.
-enum : uint32_t { SYS_INVALID_FILE_SIZE = 0xFFFFFFFFu };
-uint32_t SysGetFileSize(SysFile file);
+// SetFilePointer(file, -back, 0, FILE_END): false when the file is shorter than back.
+bool SysSeekFromEnd(SysFile file, uint32_t back);
 // CloseHandle.
 bool SysCloseFile(SysFile file);
 // GetFileAttributesA: the attributes of the file or folder at path, or

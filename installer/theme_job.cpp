@@ -21,7 +21,7 @@ enum : int { PROGRESS_BAR_ID = 101, BANNER_ID = 102 };
 // than the copy the step stands for. So the bar is held still between paints, and
 // shown at most every PROGRESS_PAINT_INTERVAL milliseconds and whenever the job stops
 // to ask; its position still moves one step per entry.
-enum : uint32_t { PROGRESS_PAINT_INTERVAL = 50 };
+enum : uint32_t { PROGRESS_PAINT_INTERVAL = 100 };
 
 struct Job {
     SysWindow owner;

@@ -61,10 +61,9 @@ bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got) {
 }
 
 bool SysRewindFile(SysFile file) { return SetFilePointer((HANDLE)file, 0, 0, FILE_BEGIN) != INVALID_SET_FILE_POINTER; }
-bool SysSeekFile(SysFile file, uint32_t offset) {
-    return SetFilePointer((HANDLE)file, (LONG)offset, 0, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+bool SysSeekFromEnd(SysFile file, uint32_t back) {
+    return SetFilePointer((HANDLE)file, -(LONG)back, 0, FILE_END) != INVALID_SET_FILE_POINTER;
 }
-uint32_t SysGetFileSize(SysFile file) { return GetFileSize((HANDLE)file, 0); }
 bool SysCloseFile(SysFile file) { return CloseHandle((HANDLE)file) != 0; }
 uint32_t SysGetFileAttributes(const char* path) { return GetFileAttributesA(path); }
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {

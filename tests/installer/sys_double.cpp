@@ -395,12 +395,12 @@ bool SysRewindFile(SysFile file) {
     return true;
 }
 
-bool SysSeekFile(SysFile file, uint32_t offset) {
-    ((FileHandle*)file)->position = offset;
+bool SysSeekFromEnd(SysFile file, uint32_t back) {
+    FileHandle* handle = (FileHandle*)file;
+    if (back > handle->node->data.size()) return Fail(131), false;  // a seek before the start
+    handle->position = handle->node->data.size() - back;
     return true;
 }
-
-uint32_t SysGetFileSize(SysFile file) { return (uint32_t)((FileHandle*)file)->node->data.size(); }
 
 bool SysCloseFile(SysFile file) {
     --((FileHandle*)file)->node->openCount;

@@ -228,6 +228,16 @@ static bool FileErrorsAreTheOnesTheInstallerTellsApart(char* detail) {
     CHECK(PlatformWriteFile(f, "f"));
     CHECK(!SysRemoveDirectory(sub));
     CHECK_EQ(SysGetLastError(), SYS_ERROR_DIR_NOT_EMPTY);
+    // A seek from the end reaches back no further than the start.
+    SysFile file = SysOpenExisting(a, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+    CHECK(file != 0);
+    char c = 0;
+    uint32_t got = 0;
+    bool tooFar = SysSeekFromEnd(file, 2);
+    bool last = SysSeekFromEnd(file, 1) && SysReadFile(file, &c, 1, &got);
+    SysCloseFile(file);
+    CHECK(!tooFar);
+    CHECK(last && got == 1 && c == 'a');
     // No name holds a character below 32.
     Path(deep, "d\rx");
     CHECK(!SysCreateDirectory(deep));
