@@ -1,7 +1,9 @@
 # Flags for programs that run on the first Windows 95 release: no C run-time DLL,
 # no exceptions or RTTI, our own start-up (runtime/), subsystem version 4.0.
-set(WIN_CXX_FLAGS -Os -ffreestanding -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -fno-threadsafe-statics -fno-stack-protector -ffunction-sections -fdata-sections
+# No -fdata-sections: with it this compiler puts zero-filled statics into .data$
+# sections, stored in the file, instead of .bss, which costs nothing on disk.
+set(WIN_CXX_FLAGS ${WIN_ARCH_FLAGS} -Os -fomit-frame-pointer -ffreestanding -fno-exceptions -fno-rtti
+    -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffunction-sections
     -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 add_compile_options("$<$<COMPILE_LANGUAGE:CXX,C>:${WIN_CXX_FLAGS}>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300)
@@ -14,6 +16,6 @@ function(win_program target outname)
     RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
   target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,-e,${WIN_ENTRY_SYMBOL}
     -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0
-    -Wl,--gc-sections -s)
+    -Wl,--gc-sections -s ${WIN_ARCH_LINK_FLAGS})
   target_link_libraries(${target} PRIVATE w95rt ${P_LIBS} kernel32 user32 gdi32 advapi32 comctl32 gcc)
 endfunction()
