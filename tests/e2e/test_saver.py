@@ -77,7 +77,8 @@ class SaverModeTest(SaverCase):
         self.assertIsNotNone(s.wait_exit(10))
 
     def test_other_command_lines_end_at_once_without_a_window(self):
-        for args in ["", "/p 1234", "/a", "/C:1234", "/S 1", "/x"]:
+        # (after the program's name and one blank; " /S" and "\t/S" are not the switch)
+        for args in ["", "/p 1234", "/a", "/C:1234", "/S 1", "/x", " /S", "\t/S", " /C"]:
             with self.subTest(args=args):
                 run = self.prefix.drive("C:\\windows\\ZelvoSav.scr" + (" " + args if args else ""), timeout=20)
                 self.assertFalse(run.timed_out, "the saver did not end: %r" % run)
