@@ -185,6 +185,24 @@ class SetupDialogTest(SaverCase):
         self.assertIsNotNone(s.wait_exit(15), "the space bar on OK did not end the program")
         self.assertEqual(self.stored_speed(), "2")
 
+    def test_enter_presses_ok_while_ok_holds_the_focus(self):
+        # from the start, as at every return of the focus to OK; on the scroll bar Enter
+        # does nothing, as the dialog has no default button of its own
+        self.write_ini("10")
+        s, w = self.open_dialog()
+        self.display.xdotool("key", "Return")
+        self.assertIsNotNone(s.wait_exit(15), "Enter did not press OK when the dialog opened")
+        s, w = self.open_dialog()
+        for key in ["Tab", "Right", "Return"]:
+            self.display.xdotool("key", key)
+            time.sleep(0.15)
+        self.assertTrue(self.still_running(s, 1.0), "Enter on the scroll bar ended the program")
+        for key in ["shift+Tab", "Return"]:
+            self.display.xdotool("key", key)
+            time.sleep(0.15)
+        self.assertIsNotNone(s.wait_exit(15), "Enter on OK did not end the program")
+        self.assertEqual(self.stored_speed(), "11")
+
     def test_closing_without_ok_writes_nothing(self):
         self.write_ini("42")
         s, w = self.open_dialog()
