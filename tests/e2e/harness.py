@@ -7,7 +7,7 @@ Python standard library only. What it gives the tests:
 - one template prefix per flavour, booted once under build/e2e/ (guarded by a file
   lock, so tests running side by side do not boot it twice), set to Windows 95, with
   Plus! Themes registered (App Paths THEMES.EXE, "Path" ending in a semicolon), the
-  Fonts shell folder and the bitmap "MS Sans Serif" in it;
+  Fonts shell folder and in it the bitmap "MS Sans Serif" and Marlett;
 - `Prefix`: a fresh copy of the template per test case, its own wineserver (ended on
   close), program runs with time-outs, the Win32 driver (e2e-driver.exe), the registry
   (written with `reg`, read by parsing user.reg/system.reg after the server has
@@ -48,11 +48,12 @@ FONTS_DIR_WIN = "C:\\windows\\Fonts"
 INSTALLER_DIR_WIN = "C:\\Decorama"
 
 # Bump when the template's make-up changes, so an old template is rebuilt.
-TEMPLATE_VERSION = "5"
+TEMPLATE_VERSION = "6"
 
-# The bitmap face "MS Sans Serif" of Windows 95 (Debian's fonts-wine). A new prefix
-# has none, and Wine then draws it with a wider face that cuts dialog captions.
-MS_SANS_SERIF_FON = "/usr/share/wine/fonts/sserife.fon"
+# Fonts of Windows 95 that a new prefix lacks (Debian's fonts-wine): the bitmap face
+# "MS Sans Serif", without which Wine draws dialogs in a wider face that cuts their
+# captions, and Marlett, the glyphs of the title bar's buttons.
+WIN95_FONTS = ["/usr/share/wine/fonts/sserife.fon", "/usr/share/wine/fonts/marlett.ttf"]
 # Where fontconfig finds the system's fonts: Wine records them in a new prefix's
 # registry, so a template made before a font was added or removed is made again.
 SYSTEM_FONT_DIRS = ["/usr/share/fonts", "/usr/local/share/fonts", os.path.expanduser("~/.fonts"),
@@ -527,9 +528,10 @@ def template_prefix():
             if r.returncode != 0:
                 raise RuntimeError("wineboot failed: %s" % r.stderr.decode(errors="replace")[-2000:])
             _run([fl.wineserver, "-w"], env, 120)
-            # the font before the next start of Wine, which takes it in
+            # the fonts before the next start of Wine, which takes them in
             os.makedirs(unix_path(tmp, FONTS_DIR_WIN), exist_ok=True)
-            shutil.copy(MS_SANS_SERIF_FON, unix_path(tmp, FONTS_DIR_WIN + "\\sserife.fon"))
+            for font in WIN95_FONTS:
+                shutil.copy(font, unix_path(tmp, FONTS_DIR_WIN))
             regfile = os.path.join(tmp, "drive_c", "e2e-template.reg")
             with open(regfile, "w", newline="") as f:
                 f.write(_template_reg())
