@@ -16,3 +16,5 @@ set(WIN_ARCH_FLAGS -march=i386 -Wa,-march=i386+387)
 # Windows 95 loads a program at its preferred base and never relocates it, so the
 # relocations that the linker adds by default only make the file larger.
 set(WIN_ARCH_LINK_FLAGS -Wl,--disable-reloc-section)
+# The shipped programs are optimised for size across all their files at link time.
+set(WIN_LTO ON)

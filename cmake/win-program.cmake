@@ -13,8 +13,8 @@ function(win_program target outname)
   cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} WIN32 ${P_SOURCES})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME "${outname}" SUFFIX ""
-    RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
-  target_link_options(${target} PRIVATE -nostdlib -nostartfiles -Wl,-e,${WIN_ENTRY_SYMBOL}
+    RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}" INTERPROCEDURAL_OPTIMIZATION ${WIN_LTO})
+  target_link_options(${target} PRIVATE ${WIN_ARCH_FLAGS} -Os -nostdlib -nostartfiles -Wl,-e,${WIN_ENTRY_SYMBOL}
     -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0
     -Wl,--gc-sections -s ${WIN_ARCH_LINK_FLAGS})
   target_link_libraries(${target} PRIVATE w95rt ${P_LIBS} kernel32 user32 gdi32 advapi32 comctl32 gcc)
