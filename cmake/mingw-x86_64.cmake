@@ -10,3 +10,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(WIN_ENTRY_SYMBOL WinMainCRTStartup)
+# No link-time optimisation: this linker crashes on such objects (binutils 2.40).
+set(WIN_LTO OFF)

@@ -2,9 +2,11 @@
 #pragma once
 #include "text.h"
 
-// Reads a decimal number: blanks or tabs around it, an optional sign, digits with
-// an optional fraction ("10", " 007 ", "-3", "10.5", ".5"). False when the text
-// is anything else (empty, letters, a NUL character, several numbers).
+// Reads a number as the platform's conversions do: blanks or tabs around it, then
+// either an optional sign, digits with an optional fraction and an optional exponent
+// ("10", " 007 ", "-3", "10.5", ".5", "1e2", "2.5D-1"), or "&H" and hexadecimal or
+// "&O" and octal digits ("&H20", "&O17"). False when the text is anything else
+// (empty, letters, a NUL character, several numbers).
 bool ParseNumber(const Text& t, double* out);
 
 // Nearest whole number, a half going to the even neighbour (10.5 -> 10, 11.5 -> 12).

@@ -5,5 +5,5 @@
 // Its result is the process exit code.
 int ProgramMain();
 
-// The command line after the program's name and the blanks that follow it.
+// The command line after the program's name and the one blank that follows it.
 const char* CommandTail();

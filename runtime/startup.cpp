@@ -22,7 +22,9 @@ const char* CommandTail() {
     } else {
         while (*p && *p != ' ' && *p != '\t') ++p;
     }
-    while (*p == ' ' || *p == '\t') ++p;
+    // Only the one blank that separates the name from the rest: "/S" after two
+    // blanks or a tab is " /S" or "\t/S", which is not the switch.
+    if (*p == ' ') ++p;
     return p;
 }
 

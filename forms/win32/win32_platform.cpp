@@ -413,6 +413,18 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             Sync(w);
         }
         return 0;
+    case DM_GETDEFID: {
+        // Asked by the dialog manager when Enter is pressed: a push button that holds
+        // the focus is the default button; otherwise the form's own, if it has one.
+        HWND focus = GetFocus();
+        int def = -1;
+        for (int i = 0; i < f.ControlCount(); ++i) {
+            if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
+            if (w->child[i] == focus) return MAKELRESULT(kFirstChildId + i, DC_HASDEFID);
+            if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
+        }
+        return def < 0 ? 0 : MAKELRESULT(kFirstChildId + def, DC_HASDEFID);
+    }
     case WM_CLOSE:
         f.Unload();
         return 0;
@@ -506,6 +518,10 @@ void Win32Platform::ShowForm(Form& f) {
         for (int i = 0; i < f.ControlCount() && !first; ++i)
             if (w->child[i] && f.ControlAt(i)->TabIndex() == tab && f.ControlAt(i)->Visible()) first = w->child[i];
     SetFocus(first ? first : w->hwnd);
+    // A push button that holds the focus is the default button (DM_GETDEFID), and
+    // looks it, as when Tab moves to it.
+    if (first && (SendMessageA(first, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+        SendMessageA(first, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 void Win32Platform::UnloadForm(Form& f) {

@@ -6,8 +6,8 @@ Python standard library only. What it gives the tests:
   runs, else /usr/lib/wine/wine64 with a 64-bit prefix and the build/win64 programs;
 - one template prefix per flavour, booted once under build/e2e/ (guarded by a file
   lock, so tests running side by side do not boot it twice), set to Windows 95, with
-  Plus! Themes registered (App Paths THEMES.EXE, "Path" ending in a semicolon) and the
-  Fonts shell folder;
+  Plus! Themes registered (App Paths THEMES.EXE, "Path" ending in a semicolon), the
+  Fonts shell folder and in it the bitmap "MS Sans Serif" and Marlett;
 - `Prefix`: a fresh copy of the template per test case, its own wineserver (ended on
   close), program runs with time-outs, the Win32 driver (e2e-driver.exe), the registry
   (written with `reg`, read by parsing user.reg/system.reg after the server has
@@ -48,7 +48,16 @@ FONTS_DIR_WIN = "C:\\windows\\Fonts"
 INSTALLER_DIR_WIN = "C:\\Decorama"
 
 # Bump when the template's make-up changes, so an old template is rebuilt.
-TEMPLATE_VERSION = "4"
+TEMPLATE_VERSION = "6"
+
+# Fonts of Windows 95 that a new prefix lacks (Debian's fonts-wine): the bitmap face
+# "MS Sans Serif", without which Wine draws dialogs in a wider face that cuts their
+# captions, and Marlett, the glyphs of the title bar's buttons.
+WIN95_FONTS = ["/usr/share/wine/fonts/sserife.fon", "/usr/share/wine/fonts/marlett.ttf"]
+# Where fontconfig finds the system's fonts: Wine records them in a new prefix's
+# registry, so a template made before a font was added or removed is made again.
+SYSTEM_FONT_DIRS = ["/usr/share/fonts", "/usr/local/share/fonts", os.path.expanduser("~/.fonts"),
+                    os.path.expanduser("~/.local/share/fonts")]
 
 
 def log(msg):
@@ -481,6 +490,18 @@ def _read(path):
         return f.read().strip()
 
 
+def _template_stamp():
+    """The template's version and the set of system fonts it was made with."""
+    h = hashlib.sha1()
+    for top in SYSTEM_FONT_DIRS:
+        for dirpath, dirnames, filenames in os.walk(top):
+            dirnames.sort()
+            for fn in sorted(filenames):
+                full = os.path.join(dirpath, fn)
+                h.update(("%s %d\n" % (full, os.path.getsize(full) if os.path.isfile(full) else -1)).encode())
+    return TEMPLATE_VERSION + " fonts " + h.hexdigest()[:16]
+
+
 def template_prefix():
     """Path of the booted template prefix of this flavour (booted once, under a lock)."""
     fl = flavour()
@@ -488,10 +509,11 @@ def template_prefix():
     path = os.path.join(E2E_DIR, "template-" + fl.name)
     marker = os.path.join(path, ".e2e-ready")
     lock_path = path + ".lock"
+    stamp = _template_stamp()
     with open(lock_path, "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
-            if os.path.exists(marker) and _read(marker) == TEMPLATE_VERSION:
+            if os.path.exists(marker) and _read(marker) == stamp:
                 return path
             log("booting the template prefix %s" % path)
             t0 = time.time()
@@ -506,6 +528,10 @@ def template_prefix():
             if r.returncode != 0:
                 raise RuntimeError("wineboot failed: %s" % r.stderr.decode(errors="replace")[-2000:])
             _run([fl.wineserver, "-w"], env, 120)
+            # the fonts before the next start of Wine, which takes them in
+            os.makedirs(unix_path(tmp, FONTS_DIR_WIN), exist_ok=True)
+            for font in WIN95_FONTS:
+                shutil.copy(font, unix_path(tmp, FONTS_DIR_WIN))
             regfile = os.path.join(tmp, "drive_c", "e2e-template.reg")
             with open(regfile, "w", newline="") as f:
                 f.write(_template_reg())
@@ -523,7 +549,7 @@ def template_prefix():
                 raise RuntimeError("template prefix: Version not set to win95")
             os.rename(tmp, path)
             with open(marker, "w") as f:
-                f.write(TEMPLATE_VERSION + "\n")
+                f.write(stamp + "\n")
             log("template ready in %.1f s" % (time.time() - t0))
             return path
         finally:

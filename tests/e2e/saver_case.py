@@ -100,6 +100,24 @@ class SaverCase(unittest.TestCase):
     def sprite_box(self, img):
         return img.non_black_bbox()
 
+    def start_showing_sprite(self, args="/S", within=1.5, attempts=4):
+        """Starts the saver until a start shows the figure; returns (session, window, box).
+        A start may place the figure wholly above the screen (its Top lies between -h and
+        H - h - 1, and the figure fills only rows 25 to 74 of its picture, so one start in
+        about thirty shows nothing), where it stays for a whole pass: 3 s at Speed 10,
+        44 s at 150. Such a start is ended and the saver started again."""
+        for attempt in range(attempts):
+            s = self.start(args)
+            w = self.wait_window(s)
+            deadline = time.time() + within
+            while time.time() < deadline:
+                box = self.sprite_box(self.shot("start"))
+                if box is not None:
+                    return s, w, box
+            self.display.xdotool("key", "a")
+            self.assertIsNotNone(s.wait_exit(10), "a key did not end the saver")
+        self.fail("none of %d starts showed the sprite within %g s" % (attempts, within))
+
     def still_running(self, session, wait=1.0):
         e = session.wait_for(lambda e: e["event"] in ("exit", "timeout"), wait)
         return e is None

@@ -88,7 +88,31 @@ class SetupDialogTest(SaverCase):
                     region = (left + x + 2, top + y + 2, left + x + cw - 2, top + y + ch - 2)
                     area = (cw - 4) * (ch - 4)
                     self.assertGreater(img.count(BROWN, region), area * 0.6, "About label at %r" % ((x, y),))
+                self.assertCaptionsWhole(img, left, top)
                 self.press_ok(s, w)
+
+    # Captions drawn by the dialog: place and size in client pixels, background, whether
+    # the label has a (2-pixel) border, and how many lines of text it shows.
+    CAPTIONS = [("About 0", (4, 232, 313, 45), BROWN, True, 3), ("About 1", (4, 280, 313, 19), BROWN, True, 1),
+                ("Fast:", (16, 352, 49, 17), TAN, False, 1), ("Slow:", (256, 352, 49, 17), TAN, False, 1)]
+
+    def assertCaptionsWhole(self, img, left, top):
+        """No caption is cut: each shows all its lines, and each line ends clear of the
+        label's right edge (a face wider than MS Sans Serif runs into it)."""
+        for name, (x, y, cw, ch), back, border, lines in self.CAPTIONS:
+            b = 2 if border else 0
+            x0, x1 = left + x + b, left + x + cw - b
+            ink = []      # [first row, last row, rightmost ink column] of each line
+            for row in range(top + y + b, top + y + ch - b):
+                xs = [px for px in range(x0, x1) if img.pixel(px, row) != back]
+                if xs and ink and ink[-1][1] == row - 1:
+                    ink[-1][1:] = [row, max(ink[-1][2], xs[-1])]
+                elif xs:
+                    ink.append([row, row, xs[-1]])
+            self.assertEqual(len(ink), lines, "%s: lines of text %r" % (name, ink))
+            for first, last, right in ink:
+                self.assertLess(right, x1 - 2, "%s: the line at row %d is cut (%d px of %d)"
+                                % (name, first - top, right - x0 + 1, x1 - x0))
 
     def test_clipboard_holds_the_web_address(self):
         self.prefix.driver("setclip", "something the user copied")
@@ -184,6 +208,24 @@ class SetupDialogTest(SaverCase):
         self.display.xdotool("key", "space")
         self.assertIsNotNone(s.wait_exit(15), "the space bar on OK did not end the program")
         self.assertEqual(self.stored_speed(), "2")
+
+    def test_enter_presses_ok_while_ok_holds_the_focus(self):
+        # from the start, as at every return of the focus to OK; on the scroll bar Enter
+        # does nothing, as the dialog has no default button of its own
+        self.write_ini("10")
+        s, w = self.open_dialog()
+        self.display.xdotool("key", "Return")
+        self.assertIsNotNone(s.wait_exit(15), "Enter did not press OK when the dialog opened")
+        s, w = self.open_dialog()
+        for key in ["Tab", "Right", "Return"]:
+            self.display.xdotool("key", key)
+            time.sleep(0.15)
+        self.assertTrue(self.still_running(s, 1.0), "Enter on the scroll bar ended the program")
+        for key in ["shift+Tab", "Return"]:
+            self.display.xdotool("key", key)
+            time.sleep(0.15)
+        self.assertIsNotNone(s.wait_exit(15), "Enter on OK did not end the program")
+        self.assertEqual(self.stored_speed(), "11")
 
     def test_closing_without_ok_writes_nothing(self):
         self.write_ini("42")

@@ -18,7 +18,17 @@ TEST(TextConversion, NumbersAndNonNumbers) {
         {"abc", false, 0, false, 0},         {"", false, 0, false, 0},
         {"  ", false, 0, false, 0},          {"1 2", false, 0, false, 0},
         {"10abc", false, 0, false, 0},       {".", false, 0, false, 0},
-        {"-", false, 0, false, 0},           {"1e3", false, 0, false, 0},
+        {"-", false, 0, false, 0},           {"1e3", true, 1000, true, 1000},
+        {"1E+2", true, 100, true, 100},      {"2.5d1", true, 25, true, 25},
+        {"125e-1", true, 12, true, 12},      {"1e", false, 0, false, 0},
+        {"1e99999", false, 0, false, 0},     {"1e-99999", true, 0, true, 0},
+        {"&H20", true, 32, true, 32},        {" &hFFFF ", true, -1, true, -1},
+        {"&H10000", true, 65536, false, 0},  {"&HFFFFFFFF", true, -1, true, -1},
+        {"&O17", true, 15, true, 15},        {"&H", false, 0, false, 0},
+        {"&O8", false, 0, false, 0},         {"&H100000000", false, 0, false, 0},
+        {"-&H20", false, 0, false, 0},       {"&X20", false, 0, false, 0},
+        {"12345678901234567890123", false, 0, false, 0},
+        {"0.00000000000000000000000000000000000000001e41", true, 1, true, 1},
     };
     for (const Row& r : rows) {
         long l = -999;
@@ -33,7 +43,8 @@ TEST(TextConversion, NumbersAndNonNumbers) {
 }
 
 TEST(TextConversion, RoundingAndFloor) {
-    const double halves[][2] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3}};
+    const double halves[][2] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3},
+                                {1e19, 1e19}, {-1e300, -1e300}, {4503599627370497.0, 4503599627370497.0}};
     for (auto& h : halves) EXPECT_EQ(RoundHalfEven(h[0]), h[1]) << h[0];
     const float floors[][2] = {{1.5f, 1}, {-1.5f, -2}, {-0.25f, -1}, {3.0f, 3}, {-1500.0f, -1500}, {0.0f, 0}};
     for (auto& f : floors) EXPECT_EQ(FloorSingle(f[0]), f[1]) << f[0];
