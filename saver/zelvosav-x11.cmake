@@ -11,6 +11,7 @@ add_executable(zelvosav_x11 ${SAVER_CORE} main_x11.cpp hack_options.cpp ${SAVER_
 set_target_properties(zelvosav_x11 PROPERTIES OUTPUT_NAME zelvosav RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_include_directories(zelvosav_x11 PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zelvosav_x11 PRIVATE forms_x11)
+target_compile_options(zelvosav_x11 PRIVATE -O2)
 
 # Where distributions keep XScreenSaver's hacks and their settings descriptions.
 install(TARGETS zelvosav_x11 DESTINATION libexec/xscreensaver)

@@ -47,6 +47,9 @@ void OnSignal(int) {
     (void)n;
 }
 
+// The longest that X events may wait for the next tick to be taken.
+const long long kEventLatencyMs = 200;
+
 long long NowMs() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -475,16 +478,16 @@ int X11Platform::Run(Form& startup) {
         long long next = -1;
         for (const TimerState& s : timers_)
             if (s.enabled && s.interval > 0 && (next < 0 || s.due < next)) next = s.due;
-        int timeout = -1;
-        if (next >= 0) {
-            long long wait = next - NowMs();
-            timeout = wait < 0 ? 0 : (int)wait;
-        }
+        long long wait = next < 0 ? -1 : std::max(0LL, next - NowMs());
         XFlush(x_->dpy);
-        if (XPending(x_->dpy)) continue;
-        pollfd fds[2] = {{fd, POLLIN, 0}, {signalPipe_[0], POLLIN, 0}};
-        if (poll(fds, 2, timeout) < 0 && errno != EINTR) break;
-        if (fds[1].revents & POLLIN) End();
+        // While ticks come often, the events that came meanwhile (exposures, a new
+        // size, the server's word that it has read the back buffer) are taken at the
+        // next tick: one wake-up a tick. Otherwise the program waits for them too.
+        bool watchX = wait < 0 || wait > kEventLatencyMs;
+        if (watchX && XEventsQueued(x_->dpy, QueuedAlready)) continue;
+        pollfd fds[2] = {{signalPipe_[0], POLLIN, 0}, {fd, POLLIN, 0}};
+        if (poll(fds, watchX ? 2 : 1, (int)wait) < 0 && errno != EINTR) break;
+        if (fds[0].revents & POLLIN) End();
     }
     return 1;
 }

@@ -1,12 +1,14 @@
-"""zelvosav under the real daemon: Debian's xscreensaver on Xvfb, with a configuration
-that lists only zelvosav. Activating the daemon runs it on the daemon's own window,
-where the figure runs on black; deactivating it stops zelvosav."""
+"""zelvosav under the real daemon: installed as `make install` does, then run by Debian's
+xscreensaver on Xvfb, with a configuration that lists only zelvosav. Activating the
+daemon runs it on the daemon's own window, where the figure runs on black;
+deactivating it stops zelvosav."""
 
 import os
 import shutil
 import subprocess
 import tempfile
 import time
+import xml.etree.ElementTree as ET
 
 from hack_case import ZELVOSAV, HackCase
 
@@ -58,12 +60,17 @@ class UnderTheDaemonTest(HackCase):
         home = tempfile.mkdtemp(prefix="zelvosav-home-")
         if not os.environ.get("ZELVO_KEEP"):
             self.addCleanup(shutil.rmtree, home, True)
-        exe = os.path.join(home, "zelvosav")
-        shutil.copy(ZELVOSAV, exe)
+        prefix = os.path.join(home, "usr")
+        subprocess.run(["cmake", "--install", os.path.dirname(ZELVOSAV), "--prefix", prefix, "--strip"],
+                       check=True, capture_output=True)
+        exe = os.path.join(prefix, "libexec", "xscreensaver", "zelvosav")
+        slider = ET.parse(os.path.join(prefix, "share", "xscreensaver", "config", "zelvosav.xml")).find("number")
+        self.assertEqual((slider.get("arg"), slider.get("low"), slider.get("high"), slider.get("default")),
+                         ("--speed %", "1", "150", "10"))
         with open(os.path.join(home, ".xscreensaver"), "w") as f:
             f.write(CONFIG % exe)
         if AS_USER:
-            for path in (home, exe, os.path.join(home, ".xscreensaver")):
+            for path in (home, os.path.join(home, ".xscreensaver")):
                 os.chown(path, 65534, 65534)
         self.env = dict(os.environ, HOME=home, DISPLAY=self.display.name)
         log = open(os.path.join(home, "log"), "wb")
