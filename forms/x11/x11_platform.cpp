@@ -281,17 +281,17 @@ void X11Platform::FreeBackBuffer() {
     back_ = nullptr;
 }
 
+// Picks the server's word that it has read the shared back buffer out of the queue.
+static Bool IsCompletion(Display*, XEvent* e, XPointer type) { return e->type == *(int*)type; }
+
 void X11Platform::WaitForBuffer() {
+    // Only that word is taken here; every other event waits in the queue for the
+    // main loop, so no handler runs while the buffer is being drawn or replaced.
     long long giveUp = NowMs() + 2000;
     int fd = ConnectionNumber(x_->dpy);
-    while (back_ && back_->busy) {
-        if (g_windowGone) End();
-        if (XPending(x_->dpy)) {
-            XEvent e;
-            XNextEvent(x_->dpy, &e);
-            HandleEvent(e);
-            continue;
-        }
+    XEvent e;
+    while (back_ && back_->busy && !XCheckIfEvent(x_->dpy, &e, IsCompletion, (XPointer)&shmCompletion_)) {
+        if (g_windowGone) End();   // no word comes for a window that is gone
         if (NowMs() > giveUp) break;
         pollfd fds[2] = {{fd, POLLIN, 0}, {signalPipe_[0], POLLIN, 0}};
         poll(fds, 2, 100);

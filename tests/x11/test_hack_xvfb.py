@@ -75,15 +75,21 @@ class HackInAWindowTest(HackCase):
         win.alive = False
         self.assertEqual(proc.wait(5), 0)
 
-    def test_a_window_of_its_own_and_bad_command_lines(self):
-        proc = self.start("-window")
-        deadline = time.time() + 10
-        found = b""
-        while time.time() < deadline and not found:
-            found = self.display.xdotool("search", "--name", "^Zelvo$").stdout.strip()
-        self.assertTrue(found, "no window named Zelvo")
-        self.display.xdotool("windowclose", found.split()[0].decode())
-        self.assertEqual(proc.wait(5), 0)
+    def test_a_window_of_its_own_ends_when_closed_or_on_q_or_escape(self):
+        for action in (["windowclose", "{id}"], ["key", "--window", "{id}", "q"],
+                       ["key", "--window", "{id}", "Escape"]):
+            with self.subTest(action=action):
+                proc = self.start("-window")
+                deadline = time.time() + 10
+                found = b""
+                while time.time() < deadline and not found:
+                    found = self.display.xdotool("search", "--name", "^Zelvo$").stdout.strip()
+                self.assertTrue(found, "no window named Zelvo")
+                time.sleep(0.3)
+                self.display.xdotool(*[a.format(id=found.split()[0].decode()) for a in action])
+                self.assertEqual(proc.wait(5), 0)
+
+    def test_bad_command_lines_end_with_status_1(self):
         for args in (["-speed"], ["-window-id", "zz"], ["-fps"], ["-window-id", "0x7fffff0"]):
             with self.subTest(args=args):
                 run = subprocess.run([ZELVOSAV] + args, capture_output=True, timeout=10,
