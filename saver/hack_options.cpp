@@ -43,47 +43,38 @@ void SetSpeed(const char* text, HackOptions* o) {
 HackOptions ParseHackOptions(int argc, const char* const* argv, const char* xscreensaverWindow) {
     HackOptions o;
     TextToLong(Text(kSpeedDefault), &o.speed);
-    bool root = false, own = false, byId = false;
-    for (int i = 0; i < argc; ++i) {
+    bool asked = false;   // a window option was given; the last one counts
+    for (int i = 0; i < argc && o.error.empty(); ++i) {
         const char* name = OptionName(argv[i]);
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        std::string option = name ? name : "";
+        bool takesValue = option == "window-id" || option == "speed";
+        if (takesValue && i + 1 == argc) {
+            o.error = "-" + option + " needs a value";
+            break;
+        }
+        const char* value = takesValue ? argv[++i] : nullptr;
         if (!name) {
             o.error = std::string("unexpected argument \"") + argv[i] + "\"";
-        } else if (!std::strcmp(name, "root")) {
-            root = true, own = byId = false;
-        } else if (!std::strcmp(name, "window")) {
-            own = true, root = byId = false;
-        } else if (!std::strcmp(name, "no-shm")) {
+        } else if (option == "root" || option == "window") {
+            o.target = option == "root" ? HackTarget::Root : HackTarget::OwnWindow;
+            asked = true;
+        } else if (option == "window-id") {
+            if (ParseWindowId(value, &o.windowId)) o.target = HackTarget::WindowId, asked = true;
+            else o.error = std::string("-window-id ") + value + " is not a window id";
+        } else if (option == "speed") {
+            SetSpeed(value, &o);
+        } else if (option == "no-shm") {
             o.useShm = false;
-        } else if (!std::strcmp(name, "help") || !std::strcmp(name, "h")) {
+        } else if (option == "help" || option == "h") {
             o.help = true;
-        } else if (!std::strcmp(name, "window-id") || !std::strcmp(name, "speed")) {
-            if (!value) {
-                o.error = std::string("-") + name + " needs a value";
-            } else if (name[0] == 's') {
-                SetSpeed(value, &o);
-            } else if (ParseWindowId(value, &o.windowId)) {
-                byId = true, root = own = false;
-            } else {
-                o.error = std::string("-window-id ") + value + " is not a window id";
-            }
-            ++i;
         } else {
             o.error = std::string("unknown option \"") + argv[i] + "\"";
         }
-        if (!o.error.empty()) return o;
     }
     // The daemon's window serves -root and a start without a window option.
-    unsigned long daemonWindow = 0;
-    if (xscreensaverWindow && (root || (!own && !byId)) && !ParseWindowId(xscreensaverWindow, &daemonWindow))
-        o.warning = std::string("XSCREENSAVER_WINDOW=") + xscreensaverWindow + " is not a window id";
-    if (byId) {
-        o.target = HackTarget::WindowId;
-    } else if (daemonWindow && !own) {
-        o.target = HackTarget::WindowId;
-        o.windowId = daemonWindow;
-    } else {
-        o.target = root ? HackTarget::Root : HackTarget::OwnWindow;
+    if (xscreensaverWindow && (!asked || o.target == HackTarget::Root)) {
+        if (ParseWindowId(xscreensaverWindow, &o.windowId)) o.target = HackTarget::WindowId;
+        else o.warning = std::string("XSCREENSAVER_WINDOW=") + xscreensaverWindow + " is not a window id";
     }
     return o;
 }

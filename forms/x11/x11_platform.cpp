@@ -76,8 +76,8 @@ Window VirtualRoot(Display* dpy) {
     return found;
 }
 
-struct OwnedPicture {
-    Picture picture;
+// A picture with its pixels, in the window's pixel format.
+struct OwnedPicture : Picture {
     PixelPicture pixels;
     std::vector<uint32_t> values;
 };
@@ -108,11 +108,20 @@ X11Platform::X11Platform() { SetPlatform(this); }
 
 X11Platform::~X11Platform() {
     delete x_;
-    for (auto& p : pictures_) delete (OwnedPicture*)p.second->native;
+    for (auto& p : pictures_) delete static_cast<OwnedPicture*>(p.second);
     SetPlatform(nullptr);
 }
 
 bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const char* title) {
+    // SIGTERM and SIGINT only wake the main loop, which then ends the program.
+    if (pipe(signalPipe_) == 0) {
+        for (int fd : signalPipe_) fcntl(fd, F_SETFL, O_NONBLOCK), fcntl(fd, F_SETFD, FD_CLOEXEC);
+        g_signalWrite = signalPipe_[1];
+        struct sigaction sa = {};
+        sa.sa_handler = OnSignal;
+        sigaction(SIGTERM, &sa, nullptr);
+        sigaction(SIGINT, &sa, nullptr);
+    }
     x_ = new Connection();
     x_->dpy = XOpenDisplay(nullptr);
     if (!x_->dpy) {
@@ -126,8 +135,8 @@ bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const
         XSetWindowAttributes a;
         a.background_pixel = BlackPixel(x_->dpy, screen);
         a.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask;
-        x_->window = XCreateWindow(x_->dpy, RootWindow(x_->dpy, screen), 0, 0, 640, 480, 0, CopyFromParent, InputOutput,
-                                CopyFromParent, CWBackPixel | CWEventMask, &a);
+        x_->window = XCreateWindow(x_->dpy, RootWindow(x_->dpy, screen), 0, 0, 640, 480, 0, CopyFromParent,
+                                   InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
         XStoreName(x_->dpy, x_->window, title);
         XClassHint hint = {(char*)"zelvosav", (char*)"Zelvosav"};
         XSetClassHint(x_->dpy, x_->window, &hint);
@@ -158,14 +167,6 @@ bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const
     Bool pixmaps;
     useShm_ = useShm && XShmQueryVersion(x_->dpy, &major, &minor, &pixmaps);
 
-    if (pipe(signalPipe_) == 0) {
-        for (int fd : signalPipe_) fcntl(fd, F_SETFL, O_NONBLOCK), fcntl(fd, F_SETFD, FD_CLOEXEC);
-        g_signalWrite = signalPipe_[1];
-        struct sigaction sa = {};
-        sa.sa_handler = OnSignal;
-        sigaction(SIGTERM, &sa, nullptr);
-        sigaction(SIGINT, &sa, nullptr);
-    }
     return true;
 }
 
@@ -202,16 +203,15 @@ Picture* X11Platform::LoadPicture(int resourceId) {
         if (embedded_[i].id != resourceId) continue;
         OwnedPicture* p = new OwnedPicture();
         std::vector<long> colours;
-        p->picture = {0, 0, nullptr};
-        if (DecodeGifColours(embedded_[i].data, embedded_[i].size, &p->picture.widthPx, &p->picture.heightPx,
-                             &colours)) {
+        *static_cast<Picture*>(p) = {0, 0, nullptr};
+        if (DecodeGifColours(embedded_[i].data, embedded_[i].size, &p->widthPx, &p->heightPx, &colours)) {
             p->values.resize(colours.size());
             for (size_t k = 0; k < colours.size(); ++k) p->values[k] = (uint32_t)PixelOf(colours[k]);
             p->pixels.pixels = p->values.data();
-            p->picture.native = &p->pixels;
+            p->native = &p->pixels;
         }
-        pictures_[resourceId] = &p->picture;
-        return &p->picture;
+        pictures_[resourceId] = p;
+        return p;
     }
     return nullptr;
 }

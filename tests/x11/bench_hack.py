@@ -54,7 +54,8 @@ def main():
     for label, args in (("zelvosav", [ZELVOSAV, "-speed", "10"]), ("reference", [REFERENCE, "10"])):
         used, elapsed, parts = measure(display, args)
         results[label] = used
-        print("  %-10s %6.2f CPU s in %.1f s (program %.2f, X server %.2f)" % (label, used, elapsed, parts[0], parts[1]))
+        print("  %-10s %6.2f CPU s in %.1f s (program %.2f, X server %.2f)"
+              % (label, used, elapsed, parts[0], parts[1]))
     display.stop()
     ratio = results["zelvosav"] / results["reference"] if results["reference"] > 0 else float("inf")
     print("zelvosav / reference CPU ratio: %.2f (target <= 1.25)" % ratio)
