@@ -257,14 +257,24 @@ bool X11Platform::MakeBackBuffer() {
     if (!back_->image) {
         XImage* im = XCreateImage(x_->dpy, x_->visual, (unsigned)depth_, ZPixmap, 0, nullptr, (unsigned)w, (unsigned)h,
                                   32, 0);
-        if (!im) return false;
-        im->data = (char*)calloc((size_t)im->bytes_per_line, (size_t)h);
+        if (im) im->data = (char*)calloc((size_t)im->bytes_per_line, (size_t)h);
+        if (!im || !im->data) {
+            if (im) XDestroyImage(im);
+            delete back_;
+            back_ = nullptr;
+            return false;
+        }
         back_->image = im;
     }
     const uint32_t probe = 1;
     int hostOrder = *(const unsigned char*)&probe ? LSBFirst : MSBFirst;
     back_->direct = back_->image->bits_per_pixel == 32 && back_->image->byte_order == hostOrder;
     return true;
+}
+
+void X11Platform::NoBackBuffer() {
+    fprintf(stderr, "zelvosav: no memory for a back buffer of %d x %d pixels\n", width_, height_);
+    _exit(1);
 }
 
 void X11Platform::FreeBackBuffer() {
@@ -337,7 +347,7 @@ void X11Platform::Resize(int width, int height) {
     height_ = height;
     if (form_) FitFormToWindow(*form_, width, height);
     if (shown_) {
-        MakeBackBuffer();
+        if (!MakeBackBuffer()) NoBackBuffer();
         tracker_.Reset(*form_);
         Paint(PixelRect{0, 0, width_, height_});
     }
@@ -355,10 +365,7 @@ void X11Platform::ShowForm(Form& f) {
     if (&f != form_ || shown_ || !f.Loaded()) return;
     shown_ = true;
     if (ownWindow_) XMapWindow(x_->dpy, x_->window);
-    if (!MakeBackBuffer()) {
-        fprintf(stderr, "zelvosav: cannot make a back buffer of %d x %d pixels\n", width_, height_);
-        End();
-    }
+    if (!MakeBackBuffer()) NoBackBuffer();
     tracker_.Reset(f);
     Paint(PixelRect{0, 0, width_, height_});
     Reconcile();

@@ -70,6 +70,7 @@ private:
     void WaitForBuffer();             // until the server has read the shared buffer
     bool MakeBackBuffer();
     void FreeBackBuffer();
+    [[noreturn]] void NoBackBuffer();   // says so and ends the program with status 1
     unsigned long PixelOf(long colour);   // 0x00BBGGRR to the window's pixel value
 
     Connection* x_ = nullptr;

@@ -78,7 +78,9 @@ class UnderTheDaemonTest(HackCase):
         daemon = subprocess.Popen(AS_USER + ["xscreensaver", "-no-splash", "-verbose"], env=self.env, stdout=log,
                                   stderr=subprocess.STDOUT, start_new_session=True)
         self.addCleanup(lambda: daemon.poll() is None and (daemon.terminate(), daemon.wait(10)))
-        self.assertTrue(self.wait_for(lambda: self.command("-time").returncode == 0, 20), "the daemon did not start")
+        started = self.wait_for(lambda: self.command("-time").returncode == 0, 20)
+        with open(os.path.join(home, "log"), errors="replace") as f:
+            self.assertTrue(started, "the daemon did not start:\n" + f.read()[-3000:])
 
         self.assertEqual(self.command("-activate").returncode, 0)
         hacks = self.wait_for(lambda: hack_pids(exe), 15)
