@@ -14,7 +14,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from hack_case import ZELVOSAV, TestWindow, harness  # noqa: E402
+from hack_case import ZELVOSAV, Connection, TestWindow, harness  # noqa: E402
 
 SECONDS = float(os.environ.get("ZELVO_BENCH_SECONDS", "20"))
 REFERENCE = os.path.join(os.path.dirname(ZELVOSAV), "tests", "x11", "bench_refblit_x11")
@@ -27,8 +27,8 @@ def cpu_of(pid):
     return (int(fields[11]) + int(fields[12])) / TICKS
 
 
-def measure(display, args):
-    win = TestWindow(display, 0, 0, display.width, display.height)
+def measure(display, connection, args):
+    win = TestWindow(connection, 0, 0, display.width, display.height)
     proc = subprocess.Popen(args + ["-window-id", str(win.id)], env=dict(os.environ, DISPLAY=display.name))
     time.sleep(2)                      # let it start and settle
     pids = [proc.pid, display.proc.pid]
@@ -49,10 +49,11 @@ def measure(display, args):
 
 def main():
     display = harness.Display()
+    connection = Connection(display)
     print("== zelvosav at -speed 10, %g s, in a %dx%d window on Xvfb" % (SECONDS, display.width, display.height))
     results = {}
     for label, args in (("zelvosav", [ZELVOSAV, "-speed", "10"]), ("reference", [REFERENCE, "10"])):
-        used, elapsed, parts = measure(display, args)
+        used, elapsed, parts = measure(display, connection, args)
         results[label] = used
         print("  %-10s %6.2f CPU s in %.1f s (program %.2f, X server %.2f)"
               % (label, used, elapsed, parts[0], parts[1]))

@@ -17,27 +17,41 @@ ZELVOSAV = os.environ.get("ZELVOSAV") or os.path.join(HERE, "..", "..", "build",
 WHITE, BLUE = (255, 255, 255), (0, 0, 128)
 
 
-class TestWindow:
-    """A plain X window, dark blue until something draws on it, kept while the test runs."""
+def _xlib():
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+    x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+        [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+    for name in ("XMapWindow", "XSync", "XDestroyWindow"):
+        getattr(x11, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    return x11
 
-    def __init__(self, display, x, y, width, height):
-        x11 = ctypes.CDLL("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
-        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
-            [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-        for name in ("XMapWindow", "XSync", "XDestroyWindow"):
-            getattr(x11, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11 = x11
-        self.dpy = x11.XOpenDisplay(display.name.encode())
+
+class Connection:
+    """The test's own connection to the display, kept open while the tests run: an X
+    server left without clients resets, and refuses the clients that come meanwhile."""
+
+    def __init__(self, display):
+        self.x11 = _xlib()
+        self.dpy = self.x11.XOpenDisplay(display.name.encode())
+        if not self.dpy:
+            raise RuntimeError("cannot connect to %s" % display.name)
+
+
+class TestWindow:
+    """A plain X window, dark blue until something draws on it."""
+
+    def __init__(self, connection, x, y, width, height):
+        self.x11, self.dpy = connection.x11, connection.dpy
         self.box = (x, y, x + width, y + height)
-        self.id = x11.XCreateSimpleWindow(self.dpy, x11.XDefaultRootWindow(self.dpy), x, y, width, height, 0,
-                                          0, 0x000080)
-        x11.XMapWindow(self.dpy, self.id)
-        x11.XSync(self.dpy, 0)
+        self.id = self.x11.XCreateSimpleWindow(self.dpy, self.x11.XDefaultRootWindow(self.dpy), x, y, width, height,
+                                               0, 0, 0x000080)
+        self.x11.XMapWindow(self.dpy, self.id)
+        self.x11.XSync(self.dpy, 0)
         self.alive = True
 
     def destroy(self):
@@ -73,6 +87,7 @@ class HackCase(unittest.TestCase):
         if not os.path.exists(ZELVOSAV):
             raise unittest.SkipTest("%s not built (cmake --build --preset native)" % ZELVOSAV)
         cls.display = harness.Display()
+        cls.connection = Connection(cls.display)
 
     @classmethod
     def tearDownClass(cls):
@@ -81,7 +96,7 @@ class HackCase(unittest.TestCase):
 
     def window(self, x, y, width, height):
         """A test window, destroyed when the test is over."""
-        win = TestWindow(self.display, x, y, width, height)
+        win = TestWindow(self.connection, x, y, width, height)
         self.addCleanup(win.destroy)
         return win
 

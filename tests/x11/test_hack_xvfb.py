@@ -38,9 +38,10 @@ class HackInAWindowTest(HackCase):
                 if seen:
                     self.assertGreater(len(boxes - {None}), 1, "the figure was not seen moving: %r" % boxes)
                 elapsed, status = self.stop(proc)
-                self.assertEqual(status, 0, proc.stderr.read().decode())
+                errors = proc.stderr.read().decode()
+                self.assertEqual(status, 0, errors)
                 self.assertLess(elapsed, 1.0)
-                self.assertEqual(proc.stderr.read(), b"", "no X errors, no warnings")
+                self.assertEqual(errors, "", "no X errors, no warnings")
                 win.destroy()
 
     def test_speed_sets_the_rate(self):
@@ -69,8 +70,13 @@ class HackInAWindowTest(HackCase):
         self.display.xdotool("windowsize", win.id, 160, 120)
         win.box = (0, 0, 160, 120)
         time.sleep(0.3)
-        seen = [box for _, box, shot in self.samples(win.box, 2.0) if self.assertFigureOnly(shot, box, win) or box]
-        self.assertTrue(seen, "the figure did not run in the smaller window")
+        # Crossing the whole old width, the figure would be in the small window in few
+        # shots; crossing the new one, in about half of them.
+        shots = self.samples(win.box, 2.0)
+        for _, box, shot in shots:
+            self.assertFigureOnly(shot, box, win)
+        seen = sum(1 for _, box, _ in shots if box)
+        self.assertGreater(seen, len(shots) // 4, "the figure did not run in the smaller window")
         self.display.xdotool("windowclose", win.id)
         win.alive = False
         self.assertEqual(proc.wait(5), 0)
