@@ -1,6 +1,6 @@
 # Front door of the project. `make check` is what CI runs.
 SHELL := /bin/bash
-.PHONY: all bootstrap build check demo bench fuzz dist clean
+.PHONY: all bootstrap build check demo bench fuzz dist install clean
 
 all: build
 
@@ -28,6 +28,13 @@ fuzz: build
 
 dist: build
 	scripts/dist
+
+# zelvosav, the saver as an XScreenSaver hack, where distributions keep hacks:
+# $(PREFIX)/libexec/xscreensaver/zelvosav and share/xscreensaver/config/zelvosav.xml.
+PREFIX ?= /usr/local
+install: bootstrap
+	cmake --preset native >/dev/null && cmake --build --preset native --target zelvosav_x11
+	cmake --install build/native --prefix "$(PREFIX)" --strip
 
 clean:
 	rm -rf build

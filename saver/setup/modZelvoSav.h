@@ -23,3 +23,6 @@ Text BuildSettingsPath(TextBox& txtTemp);
 extern const char* const kSettingsSection;
 extern const char* const kSpeedKey;
 extern const char* const kSpeedDefault;
+// The range of speeds the setup dialog offers, in milliseconds per tick.
+const short kSpeedLowest = 1;
+const short kSpeedHighest = 150;

@@ -1,6 +1,7 @@
 // The setup dialog's property table.
 #include "frmZelvoSetup.h"
 #include "../resources.h"
+#include "modZelvoSav.h"
 
 static const long kTan = RGB3(224, 192, 160);
 static const long kBrown = RGB3(205, 154, 103);
@@ -42,8 +43,8 @@ frmZelvoSetup::frmZelvoSetup()
 
     hsbSpeed.SetContainer(&fraSpeed);
     hsbSpeed.Move(960, 240, 2595, 255);
-    hsbSpeed.Min = 1;
-    hsbSpeed.Max = 150;
+    hsbSpeed.Min = kSpeedLowest;
+    hsbSpeed.Max = kSpeedHighest;
     hsbSpeed.SmallChange = 1;
     hsbSpeed.LargeChange = 1;
     hsbSpeed.SetValue(10);

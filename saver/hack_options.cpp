@@ -1,0 +1,89 @@
+#include "hack_options.h"
+#include <cstdlib>
+#include <cstring>
+#include "convert.h"
+#include "setup/modZelvoSav.h"
+
+namespace {
+
+// "-speed" and "--speed" are the same option.
+const char* OptionName(const char* arg) {
+    if (arg[0] != '-') return nullptr;
+    return arg[1] == '-' ? arg + 2 : arg + 1;
+}
+
+// A window id as X tools print it: decimal, or hexadecimal after "0x".
+bool ParseWindowId(const char* text, unsigned long* out) {
+    if (!text || !*text || *text == '-' || *text == '+') return false;
+    char* end = nullptr;
+    unsigned long v = std::strtoul(text, &end, 0);
+    if (*end || v == 0) return false;
+    *out = v;
+    return true;
+}
+
+// The speed as the saver reads its setting; outside the slider's range it is brought
+// to the nearest end of it, and what is no number gives the default.
+void SetSpeed(const char* text, HackOptions* o) {
+    long v;
+    if (!TextToLong(Text(text), &v)) {
+        TextToLong(Text(kSpeedDefault), &v);
+        o->warning = std::string("-speed ") + text + " is not a number: using " + kSpeedDefault;
+    } else if (v < kSpeedLowest || v > kSpeedHighest) {
+        long to = v < kSpeedLowest ? kSpeedLowest : kSpeedHighest;
+        o->warning = std::string("-speed ") + text + " is outside " + NumberText(kSpeedLowest).Chars() + " to " +
+                     NumberText(kSpeedHighest).Chars() + ": using " + NumberText(to).Chars();
+        v = to;
+    }
+    o->speed = v;
+}
+
+}  // namespace
+
+HackOptions ParseHackOptions(int argc, const char* const* argv, const char* xscreensaverWindow) {
+    HackOptions o;
+    TextToLong(Text(kSpeedDefault), &o.speed);
+    bool asked = false;   // a window option was given; the last one counts
+    for (int i = 0; i < argc && o.error.empty(); ++i) {
+        const char* name = OptionName(argv[i]);
+        std::string option = name ? name : "";
+        bool takesValue = option == "window-id" || option == "speed";
+        if (takesValue && i + 1 == argc) {
+            o.error = "-" + option + " needs a value";
+            break;
+        }
+        const char* value = takesValue ? argv[++i] : nullptr;
+        if (!name) {
+            o.error = std::string("unexpected argument \"") + argv[i] + "\"";
+        } else if (option == "root" || option == "window") {
+            o.target = option == "root" ? HackTarget::Root : HackTarget::OwnWindow;
+            asked = true;
+        } else if (option == "window-id") {
+            if (ParseWindowId(value, &o.windowId)) o.target = HackTarget::WindowId, asked = true;
+            else o.error = std::string("-window-id ") + value + " is not a window id";
+        } else if (option == "speed") {
+            SetSpeed(value, &o);
+        } else if (option == "no-shm") {
+            o.useShm = false;
+        } else if (option == "help" || option == "h") {
+            o.help = true;
+        } else {
+            o.error = std::string("unknown option \"") + argv[i] + "\"";
+        }
+    }
+    // The daemon's window serves -root and a start without a window option.
+    if (xscreensaverWindow && (!asked || o.target == HackTarget::Root)) {
+        if (ParseWindowId(xscreensaverWindow, &o.windowId)) o.target = HackTarget::WindowId;
+        else o.warning = std::string("XSCREENSAVER_WINDOW=") + xscreensaverWindow + " is not a window id";
+    }
+    return o;
+}
+
+const char* HackUsage() {
+    return "usage: zelvosav [-root | -window | -window-id ID] [-speed MS] [-no-shm]\n"
+           "  -root          draw on the root window (or the window XScreenSaver made)\n"
+           "  -window        draw in a window of its own (the default outside XScreenSaver)\n"
+           "  -window-id ID  draw in the window ID (decimal or 0x hexadecimal)\n"
+           "  -speed MS      milliseconds per step of the figure, 1 (fast) to 150 (slow); 10\n"
+           "  -no-shm        do not use shared memory to draw (MIT-SHM)\n";
+}

@@ -1,0 +1,35 @@
+// zelvosav: the saver as an XScreenSaver hack. The same saver window, tick, restart
+// rule and pictures as ZelvoSav.scr, on the X11 platform: the hack's window is the
+// saver's screen, -speed is its Speed setting, and it runs in saver mode.
+#include <stdio.h>
+#include <stdlib.h>
+#include "convert.h"
+#include "frmZelvoSaver.h"
+#include "hack_options.h"
+#include "saver_pictures.h"
+#include "setup/modZelvoSav.h"
+#include "x11_platform.h"
+
+int main(int argc, char** argv) {
+    HackOptions o = ParseHackOptions(argc - 1, argv + 1, getenv("XSCREENSAVER_WINDOW"));
+    if (!o.error.empty()) {
+        fprintf(stderr, "zelvosav: %s\n%s", o.error.c_str(), HackUsage());
+        return 1;
+    }
+    if (o.help) {
+        fputs(HackUsage(), stdout);
+        return 0;
+    }
+    if (!o.warning.empty()) fprintf(stderr, "zelvosav: %s\n", o.warning.c_str());
+
+    static X11Platform platform;
+    X11Platform::Target target = o.target == HackTarget::Root        ? X11Platform::Target::Root
+                                 : o.target == HackTarget::WindowId ? X11Platform::Target::WindowId
+                                                                    : X11Platform::Target::OwnWindow;
+    if (!platform.Open(target, o.windowId, o.useShm, "Zelvo")) return 1;
+    platform.SetPictures(kSaverPictures, kSaverPictureCount);
+    platform.SetSetting(kSettingsSection, kSpeedKey, NumberText(o.speed).Chars());
+    platform.SetCommandLine("/S");
+    static frmZelvoSaver saver;   // after Open: its property table loads the pictures
+    return platform.Run(saver);
+}

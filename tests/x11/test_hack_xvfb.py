@@ -1,0 +1,104 @@
+"""zelvosav on Xvfb in a window the test makes: black but for one moving figure, drawn
+only inside that window, at the rate -speed asks; SIGTERM ends it at once."""
+
+import subprocess
+import time
+
+from hack_case import ZELVOSAV, HackCase, harness, white_outside
+
+FIGURE = 100  # pixels: the picture; the figure in it is smaller
+
+
+class HackInAWindowTest(HackCase):
+
+    def assertFigureOnly(self, shot, box, win):
+        """Black inside the window but for one figure; the screen outside untouched."""
+        if box:
+            self.assertLessEqual(box[2] - box[0], FIGURE, "more than the figure is drawn: %r" % (box,))
+            self.assertLessEqual(box[3] - box[1], FIGURE, "more than the figure is drawn: %r" % (box,))
+        self.assertTrue(white_outside(shot, win.box), "something was drawn outside the window")
+
+    def test_black_with_one_moving_figure_then_sigterm(self):
+        # In a window lower than the figure most of it runs above the window's top edge,
+        # as its lower edge always stays above the window's lower edge: seldom seen.
+        rows = [((0, 0, 1024, 768), [], True), ((100, 100, 160, 120), [], True),
+                ((300, 200, 160, 120), ["-no-shm"], True), ((500, 400, 40, 30), [], False)]
+        for (x, y, w, h), extra, seen in rows:
+            with self.subTest(window=(w, h), args=extra):
+                win = self.window(x, y, w, h)
+                proc = self.start("-window-id", hex(win.id), *extra)
+                time.sleep(0.5)
+                boxes = set()
+                for _ in range(3):   # a start wholly above the window shows nothing for a while
+                    for _, box, shot in self.samples(win.box, 1.5):
+                        self.assertFigureOnly(shot, box, win)
+                        boxes.add(box)
+                    if len(boxes - {None}) > 1 or not seen:
+                        break
+                if seen:
+                    self.assertGreater(len(boxes - {None}), 1, "the figure was not seen moving: %r" % boxes)
+                elapsed, status = self.stop(proc)
+                errors = proc.stderr.read().decode()
+                self.assertEqual(status, 0, errors)
+                self.assertLess(elapsed, 1.0)
+                self.assertEqual(errors, "", "no X errors, no warnings")
+                win.destroy()
+
+    def test_speed_sets_the_rate(self):
+        # 4 pixels a tick: 10 ms a tick is 15 times as fast as 150 ms
+        win = self.window(0, 0, 1024, 768)
+        rates = {}
+        for speed, seconds in (("10", 2.0), ("150", 4.0)):
+            for _ in range(3):
+                proc = self.start("-window-id", str(win.id), "-speed", speed)
+                time.sleep(0.3)
+                rates[speed] = self.rate(win.box, seconds)
+                self.stop(proc)
+                if rates[speed]:
+                    break
+            self.assertTrue(rates[speed], "the figure was not seen moving at -speed %s" % speed)
+        ratio = rates["10"] / rates["150"]
+        harness.log("pixels per second at -speed 10: %.0f, at -speed 150: %.1f, ratio %.1f (15 asked)"
+                    % (rates["10"], rates["150"], ratio))
+        self.assertGreater(ratio, 7.5, rates)
+        self.assertLess(ratio, 22.5, rates)
+
+    def test_follows_its_window_when_it_shrinks_and_ends_when_it_is_destroyed(self):
+        win = self.window(0, 0, 1024, 768)
+        proc = self.start("-window-id", hex(win.id), "-speed", "5")
+        time.sleep(0.5)
+        self.display.xdotool("windowsize", win.id, 160, 120)
+        win.box = (0, 0, 160, 120)
+        time.sleep(0.3)
+        # Crossing the whole old width, the figure would be in the small window in few
+        # shots; crossing the new one, in about half of them.
+        shots = self.samples(win.box, 2.0)
+        for _, box, shot in shots:
+            self.assertFigureOnly(shot, box, win)
+        seen = sum(1 for _, box, _ in shots if box)
+        self.assertGreater(seen, len(shots) // 4, "the figure did not run in the smaller window")
+        self.display.xdotool("windowclose", win.id)
+        win.alive = False
+        self.assertEqual(proc.wait(5), 0)
+
+    def test_a_window_of_its_own_ends_when_closed_or_on_q_or_escape(self):
+        for action in (["windowclose", "{id}"], ["key", "--window", "{id}", "q"],
+                       ["key", "--window", "{id}", "Escape"]):
+            with self.subTest(action=action):
+                proc = self.start("-window")
+                deadline = time.time() + 10
+                found = b""
+                while time.time() < deadline and not found:
+                    found = self.display.xdotool("search", "--name", "^Zelvo$").stdout.strip()
+                self.assertTrue(found, "no window named Zelvo")
+                time.sleep(0.3)
+                self.display.xdotool(*[a.format(id=found.split()[0].decode()) for a in action])
+                self.assertEqual(proc.wait(5), 0)
+
+    def test_bad_command_lines_end_with_status_1(self):
+        for args in (["-speed"], ["-window-id", "zz"], ["-fps"], ["-window-id", "0x7fffff0"]):
+            with self.subTest(args=args):
+                run = subprocess.run([ZELVOSAV] + args, capture_output=True, timeout=10,
+                                     env={"DISPLAY": self.display.name})
+                self.assertEqual(run.returncode, 1)
+                self.assertIn(b"zelvosav: ", run.stderr)
