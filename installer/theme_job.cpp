@@ -98,18 +98,14 @@ static const char* KindDirectory(int kind) {
 // current directory happens to be, where nothing would find them again.
 static bool IsKnownFolder(const char* folder) { return IsFullPath(folder); }
 
-// True when a recorded path may be removed: it lies in one of this job's folders or
-// is one of the screen files. A record names only such paths; anything else was not
-// written by an installation and is left alone.
-static bool MayRemoveRecordedPath(const char* path) {
-    char current[TEXT_CAPACITY];
-    const char* themes = themesDir;
-    if (!themes[0]) {
-        uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, current);
-        current[n < TEXT_CAPACITY ? n : 0] = 0;
-        AppendPathPart(current, 0, TEXT_CAPACITY);
-        themes = current;
-    }
+// True when a recorded path may be removed: it lies in one of this job's folders (for
+// an uninstall named without a folder, the Themes folder is the one that holds the
+// record) or is one of the screen files. A record names only such paths; anything
+// else was not written by an installation and is left alone.
+static bool MayRemoveRecordedPath(const Job& job, const char* path) {
+    char themes[TEXT_CAPACITY];
+    if (themesDir[0]) TextCopy(themes, themesDir, TEXT_CAPACITY);
+    else TextCopyCount(themes, job.record.path, (uint32_t)(FindBaseName(job.record.path) - job.record.path), TEXT_CAPACITY);
     if (!IsFullPath(path)) return false;
     const char* folders[] = {themes, windowsDir, fontsDir};
     for (const char* folder : folders)
@@ -121,7 +117,7 @@ static bool MayRemoveRecordedPath(const char* path) {
 // marked done in the section, so that an uninstall that stops early can leave a
 // record of exactly what is still in place.
 static void RemoveEntry(Job& job) {
-    if (!MayRemoveRecordedPath(job.destination)) {
+    if (!MayRemoveRecordedPath(job, job.destination)) {
         // Not this installer's to remove, now or ever: it leaves the record.
         job.outcome.leftOutside = true;
         MarkEntryDone(job.cursor);
@@ -486,13 +482,10 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
 // not be made (scratch is then empty).
 static void MakeScratchCopy(char* scratch) {
     char folder[TEXT_CAPACITY];
-    scratch[0] = 0;
     uint32_t n = SysGetTempPath(TEXT_CAPACITY, folder);
     if (n == 0 || n >= TEXT_CAPACITY || !SysGetTempFileName(folder, "DEC", scratch)) {
-        if (!windowsDir[0] || !SysGetTempFileName(windowsDir, "DEC", scratch)) {
-            scratch[0] = 0;
-            return;
-        }
+        scratch[0] = 0;
+        return;
     }
     if (!SysCopyFile(themeFileName, scratch, false)) {
         SysDeleteFile(scratch);

@@ -8,25 +8,22 @@ void UninstallTheme(SysWindow owner, const char* path) {
     bool fits = TextCopy(directory, path, sizeof directory);
     char* base = FindBaseName(directory);
     fits = fits && TextLength(base) < PATH_CAPACITY && (uint32_t)(base - directory) < PATH_CAPACITY;
-    char name[PATH_CAPACITY];
     if (fits) {
-        TextCopy(name, base, sizeof name);
-        CutAtLastDot(name);
+        TextCopy(themeFileName, base, PATH_CAPACITY);
+        TextCopy(themeName, base, PATH_CAPACITY);
+        CutAtLastDot(themeName);
     }
-    if (!fits || !name[0]) {
+    if (!fits || !themeName[0]) {
         // A path this long cannot name an installed theme (cutting it would name
         // another), and a name without a display name is no theme's.
         SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         return;
     }
-    TextCopy(themeName, base, PATH_CAPACITY);
     *base = 0;
     TextCopy(themesDir, directory, PATH_CAPACITY);
     SysSetCurrentDirectory(themesDir);
     SysGetWindowsDirectory(windowsDir, PATH_CAPACITY);
     ReadFontsFolder();
-    TextCopy(themeFileName, themeName, PATH_CAPACITY);
-    CutAtLastDot(themeName);
 
     char text[TEXT_CAPACITY];
     TextCopy(text, "This will uninstall the '", sizeof text);

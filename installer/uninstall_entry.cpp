@@ -81,31 +81,28 @@ static bool CommandNamesCopy(SysKey key, const char* copy) {
     return path && SameFile(path, copy);
 }
 
-// The candidate whose key is the entry of copy (name in out), or 0.
-static int FindOwnEntry(const char* copy, char* out) {
-    if (!themeName[0]) return 0;
+// Looks through the names of the current display name for the entry of copy: true,
+// with its name in out, when one is there. Otherwise out gets the first name that no
+// key holds, or is left empty when every name is taken.
+static bool FindOwnEntry(const char* copy, char* out) {
+    out[0] = 0;
+    if (!themeName[0]) return false;
     for (int index = 1; index <= UNINSTALL_NAMES; ++index) {
-        char path[TEXT_CAPACITY];
+        char name[TEXT_CAPACITY], path[TEXT_CAPACITY];
         SysKey key = 0;
-        if (!EntryName(index, out) || !EntryPath(out, path)) return 0;
-        if (SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, path, &key) != SYS_ERROR_SUCCESS) continue;
+        if (!EntryName(index, name) || !EntryPath(name, path)) break;
+        if (SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, path, &key) != SYS_ERROR_SUCCESS) {
+            if (!out[0]) TextCopy(out, name, TEXT_CAPACITY);
+            continue;
+        }
         bool own = CommandNamesCopy(key, copy);
         SysRegCloseKey(key);
-        if (own) return index;
+        if (own) {
+            TextCopy(out, name, TEXT_CAPACITY);
+            return true;
+        }
     }
-    return 0;
-}
-
-// The first candidate that no key holds (name in out), or 0.
-static int FindFreeEntry(char* out) {
-    for (int index = 1; index <= UNINSTALL_NAMES; ++index) {
-        char path[TEXT_CAPACITY];
-        SysKey key = 0;
-        if (!EntryName(index, out) || !EntryPath(out, path)) return 0;
-        if (SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, path, &key) != SYS_ERROR_SUCCESS) return index;
-        SysRegCloseKey(key);
-    }
-    return 0;
+    return false;
 }
 
 bool IsRegisteredCopy(const char* path) {
@@ -135,7 +132,8 @@ bool RegisterUninstall(SysWindow owner, JobMode mode) {
     if (!themeName[0] || !InstalledCopyPath(copy)) return FailRegistration(owner);
     // The entry of an earlier installation of this copy is replaced; otherwise the
     // theme takes the first name that no key holds.
-    if (!FindOwnEntry(copy, subkey) && !FindFreeEntry(subkey)) return FailRegistration(owner);
+    FindOwnEntry(copy, subkey);
+    if (!subkey[0]) return FailRegistration(owner);
 
     SysKey parent = 0;
     if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, CURRENT_VERSION_KEY, &parent) != SYS_ERROR_SUCCESS)
