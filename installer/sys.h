@@ -153,15 +153,17 @@ void SysInitCommonControls();
 SysWindow SysCreateProgressDialog(SysWindow owner);
 // SetWindowTextA(GetDlgItem(dialog, id), text).
 void SysSetDialogItemText(SysWindow dialog, int id, const char* text);
-// SendDlgItemMessageA(dialog, id, PBM_SETRANGE, 0, MAKELPARAM(low, high)).
-void SysSetProgressRange(SysWindow dialog, int id, uint16_t low, uint16_t high);
-// SendDlgItemMessageA(dialog, id, PBM_SETSTEP, step, 0).
-void SysSetProgressStep(SysWindow dialog, int id, int step);
-// SendDlgItemMessageA(dialog, id, PBM_STEPIT, 0, 0).
-void SysStepProgress(SysWindow dialog, int id);
-// SendDlgItemMessageA(dialog, id, WM_SETREDRAW, on, 0); turned on, the control is
-// also repainted at once (RedrawWindow with RDW_INVALIDATE | RDW_UPDATENOW).
-void SysSetItemRedraw(SysWindow dialog, int id, bool on);
+// GetDlgItem: the control of a dialog (0 when there is none).
+SysWindow SysGetDialogItem(SysWindow dialog, int id);
+// SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(low, high)).
+void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high);
+// SendMessageA(bar, PBM_SETSTEP, step, 0).
+void SysSetProgressStep(SysWindow bar, int step);
+// SendMessageA(bar, PBM_STEPIT, 0, 0).
+void SysStepProgress(SysWindow bar);
+// SendMessageA(window, WM_SETREDRAW, on, 0); turned on, the window is also repainted
+// at once (RedrawWindow with RDW_INVALIDATE | RDW_UPDATENOW).
+void SysSetRedraw(SysWindow window, bool on);
 // GetTickCount: milliseconds since the system started.
 uint32_t SysGetTickCount();
 // SetCapture.

@@ -42,6 +42,7 @@ struct Job {
     bool warnOnce;
     bool fromThemesFolder;  // install: the theme file is read from the Themes folder itself
     SysWindow progress;
+    SysWindow progressBar;  // its bar, looked up once: a look-up can cost more than a step
     bool progressHeld;      // the bar does not paint its steps
     uint32_t lastPaint;     // when it last did (tick count)
     JobOutcome outcome;
@@ -49,20 +50,20 @@ struct Job {
 
 // Paints the bar as far as it has come, and lets it paint its steps again.
 static void ShowProgress(Job& job) {
-    if (!job.progress || !job.progressHeld) return;
-    SysSetItemRedraw(job.progress, PROGRESS_BAR_ID, true);
+    if (!job.progressBar || !job.progressHeld) return;
+    SysSetRedraw(job.progressBar, true);
     job.progressHeld = false;
     job.lastPaint = SysGetTickCount();
 }
 
 // One step of the bar, painted only when the last paint is old enough.
 static void StepProgress(Job& job) {
-    if (!job.progress) return;
+    if (!job.progressBar) return;
     if (!job.progressHeld) {
-        SysSetItemRedraw(job.progress, PROGRESS_BAR_ID, false);
+        SysSetRedraw(job.progressBar, false);
         job.progressHeld = true;
     }
-    SysStepProgress(job.progress, PROGRESS_BAR_ID);
+    SysStepProgress(job.progressBar);
     if (SysGetTickCount() - job.lastPaint >= PROGRESS_PAINT_INTERVAL) ShowProgress(job);
 }
 
@@ -424,8 +425,8 @@ static void RunPasses(Job& job, ThemeReader* reader) {
         job.counting = false;
         RewindThemeReader(reader);
         uint32_t total = job.countedTotal > 0xFFFF ? 0xFFFF : job.countedTotal;
-        SysSetProgressRange(job.progress, PROGRESS_BAR_ID, 0, (uint16_t)total);
-        SysSetProgressStep(job.progress, PROGRESS_BAR_ID, 1);
+        SysSetProgressRange(job.progressBar, 0, (uint16_t)total);
+        SysSetProgressStep(job.progressBar, 1);
     }
 }
 
@@ -544,6 +545,7 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
         job.progress = SysCreateProgressDialog(0);
         if (job.progress) {
             SysSetDialogItemText(job.progress, BANNER_ID, PRODUCT_BANNER);
+            job.progressBar = SysGetDialogItem(job.progress, PROGRESS_BAR_ID);
             job.counting = true;
             SysSetCapture(job.progress);
             SysSetWaitCursor();

@@ -151,18 +151,15 @@ void SysSetDialogItemText(SysWindow dialog, int id, const char* text) {
     SetWindowTextA(GetDlgItem((HWND)dialog, id), text);
 }
 
-void SysSetProgressRange(SysWindow dialog, int id, uint16_t low, uint16_t high) {
-    SendDlgItemMessageA((HWND)dialog, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+SysWindow SysGetDialogItem(SysWindow dialog, int id) { return (SysWindow)GetDlgItem((HWND)dialog, id); }
+void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high) {
+    SendMessageA((HWND)bar, PBM_SETRANGE, 0, MAKELPARAM(low, high));
 }
-
-void SysSetProgressStep(SysWindow dialog, int id, int step) {
-    SendDlgItemMessageA((HWND)dialog, id, PBM_SETSTEP, (WPARAM)step, 0);
-}
-
-void SysStepProgress(SysWindow dialog, int id) { SendDlgItemMessageA((HWND)dialog, id, PBM_STEPIT, 0, 0); }
-void SysSetItemRedraw(SysWindow dialog, int id, bool on) {
-    SendDlgItemMessageA((HWND)dialog, id, WM_SETREDRAW, on, 0);
-    if (on) RedrawWindow(GetDlgItem((HWND)dialog, id), 0, 0, RDW_INVALIDATE | RDW_UPDATENOW);
+void SysSetProgressStep(SysWindow bar, int step) { SendMessageA((HWND)bar, PBM_SETSTEP, (WPARAM)step, 0); }
+void SysStepProgress(SysWindow bar) { SendMessageA((HWND)bar, PBM_STEPIT, 0, 0); }
+void SysSetRedraw(SysWindow window, bool on) {
+    SendMessageA((HWND)window, WM_SETREDRAW, on, 0);
+    if (on) RedrawWindow((HWND)window, 0, 0, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 uint32_t SysGetTickCount() { return GetTickCount(); }
 void SysSetCapture(SysWindow window) { SetCapture((HWND)window); }

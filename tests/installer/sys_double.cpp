@@ -827,25 +827,32 @@ void SysSetDialogItemText(SysWindow, int id, const char* text) {
     world().events.push_back("text:" + std::to_string(id));
 }
 
-void SysSetProgressRange(SysWindow, int id, uint16_t low, uint16_t high) {
-    if (id == 101) world().rangeLow = low, world().rangeHigh = high;
+static int progressBar, otherControl;
+
+SysWindow SysGetDialogItem(SysWindow dialog, int id) {
+    if (dialog != &progressWindow) return nullptr;
+    return id == 101 ? (SysWindow)&progressBar : (SysWindow)&otherControl;
 }
 
-void SysSetProgressStep(SysWindow, int id, int step) {
-    if (id == 101) world().step = step;
+void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high) {
+    if (bar == &progressBar) world().rangeLow = low, world().rangeHigh = high;
 }
 
-void SysStepProgress(SysWindow, int id) {
-    if (id != 101) return;
+void SysSetProgressStep(SysWindow bar, int step) {
+    if (bar == &progressBar) world().step = step;
+}
+
+void SysStepProgress(SysWindow bar) {
+    if (bar != &progressBar) return;
     World& w = world();
     ++w.steps;
     if (!w.barHeld) w.stepsShown = w.steps;
     w.events.push_back("step");
 }
 
-void SysSetItemRedraw(SysWindow, int id, bool on) {
+void SysSetRedraw(SysWindow window, bool on) {
     World& w = world();
-    if (id != 101) return;
+    if (window != &progressBar) return;
     w.barHeld = !on;
     if (on) w.stepsShown = w.steps;
 }
