@@ -154,6 +154,7 @@ struct RecordFile {
     bool reuse;            // an earlier installation's record: numbers in use are passed over
     uint32_t length;       // what the section holds, counted as a section read returns it
     uint32_t keysWritten;  // keys this run added; new keys go to the end of the section
+    uint32_t size;         // the file's length after the last key checked, 0 when not known
 };
 // True when length more characters still leave the record readable whole.
 bool RecordHasRoom(const RecordFile& record, uint32_t length);

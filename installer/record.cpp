@@ -12,8 +12,10 @@ static const int MAX_SECTION_REMOVALS = 64;
 
 // True when the record file ends with the line key=value, as a new key at the end of
 // the last section leaves it. A look at the file's last bytes, without making the
-// profile functions read the whole file again for every key.
-static bool RecordEndsWith(const RecordFile& record, const char* key, const char* value) {
+// profile functions read the whole file again for every key. Once a look has found
+// how long the file is, the next one reads at the length it expects, which spares the
+// system working out where the file ends (on some systems a call of its own).
+static bool RecordEndsWith(RecordFile& record, const char* key, const char* value) {
     char line[RECORD_KEY_CAPACITY + TEXT_CAPACITY + 2];
     TextCopy(line, key, sizeof line);
     TextAppend(line, "=", sizeof line);
@@ -22,18 +24,24 @@ static bool RecordEndsWith(const RecordFile& record, const char* key, const char
     uint32_t n = TextLength(line);
     SysFile file = SysOpenExisting(record.path, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
     if (!file) return false;
-    char tail[sizeof line];
-    uint32_t got = 0;
-    bool ends = SysSeekFromEnd(file, n) && SysReadFile(file, tail, n, &got) && got == n;
+    char tail[sizeof line + 1];
+    uint32_t got = 0, at = record.size;
+    // n bytes where the line should start, and nothing after them.
+    bool ends = at && SysSeekFile(file, at) && SysReadFile(file, tail, n + 1, &got) && got == n;
+    if (!ends) {
+        at = SysSeekFromEnd(file, n);
+        ends = at != SYS_INVALID_FILE_SIZE && SysReadFile(file, tail, n, &got) && got == n;
+    }
     SysCloseFile(file);
     for (uint32_t i = 0; ends && i < n; ++i) ends = tail[i] == line[i];
+    record.size = ends ? at + n : 0;
     return ends;
 }
 
 // True when the record's key reads back as value. The cached copy is let go first,
 // so that the read sees the file: a profile write on a full disk may report success
 // and leave the file cut off. The profile functions drop blanks around a value.
-static bool RecordHolds(const RecordFile& record, const char* key, const char* value) {
+static bool RecordHolds(RecordFile& record, const char* key, const char* value) {
     if (RecordEndsWith(record, key, value)) return true;
     SysWriteProfileString(0, 0, 0, record.path);
     char stored[TEXT_CAPACITY];

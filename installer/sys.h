@@ -85,8 +85,12 @@ SysFile SysOpenExisting(const char* path, uint32_t shareMode, bool sequential);
 bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got);
 // SetFilePointer(file, 0, 0, FILE_BEGIN).
 bool SysRewindFile(SysFile file);
-// SetFilePointer(file, -back, 0, FILE_END): false when the file is shorter than back.
-bool SysSeekFromEnd(SysFile file, uint32_t back);
+// SetFilePointer(file, offset, 0, FILE_BEGIN).
+bool SysSeekFile(SysFile file, uint32_t offset);
+// SetFilePointer(file, -back, 0, FILE_END): the new position, or SYS_INVALID_FILE_SIZE
+// when the file is shorter than back.
+enum : uint32_t { SYS_INVALID_FILE_SIZE = 0xFFFFFFFFu };
+uint32_t SysSeekFromEnd(SysFile file, uint32_t back);
 // CloseHandle.
 bool SysCloseFile(SysFile file);
 // GetFileAttributesA: the attributes of the file or folder at path, or
@@ -159,11 +163,8 @@ SysWindow SysGetDialogItem(SysWindow dialog, int id);
 void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high);
 // SendMessageA(bar, PBM_SETSTEP, step, 0).
 void SysSetProgressStep(SysWindow bar, int step);
-// SendMessageA(bar, PBM_STEPIT, 0, 0).
-void SysStepProgress(SysWindow bar);
-// SendMessageA(window, WM_SETREDRAW, on, 0); turned on, the window is also repainted
-// at once (RedrawWindow with RDW_INVALIDATE | RDW_UPDATENOW).
-void SysSetRedraw(SysWindow window, bool on);
+// SendMessageA(bar, PBM_DELTAPOS, steps, 0): moves the bar on by steps.
+void SysAdvanceProgress(SysWindow bar, int steps);
 // GetTickCount: milliseconds since the system started.
 uint32_t SysGetTickCount();
 // SetCapture.

@@ -17,10 +17,10 @@ enum : uint32_t {
 
 enum : int { PROGRESS_BAR_ID = 101, BANNER_ID = 102 };
 
-// Every step makes the bar paint itself at once, which on some systems costs more
-// than the copy the step stands for. So the bar is held still between paints, and
-// shown at most every PROGRESS_PAINT_INTERVAL milliseconds and whenever the job stops
-// to ask; its position still moves one step per entry.
+// The bar moves one step per entry. Sent to the bar, a step makes it paint itself at
+// once, which on some systems costs more than the copy the step stands for; so the
+// steps are gathered and the bar moved on by all of them at most every
+// PROGRESS_PAINT_INTERVAL milliseconds, whenever the job stops to ask, and at the end.
 enum : uint32_t { PROGRESS_PAINT_INTERVAL = 100 };
 
 struct Job {
@@ -42,28 +42,24 @@ struct Job {
     bool warnOnce;
     bool fromThemesFolder;  // install: the theme file is read from the Themes folder itself
     SysWindow progress;
-    SysWindow progressBar;  // its bar, looked up once: a look-up can cost more than a step
-    bool progressHeld;      // the bar does not paint its steps
-    uint32_t lastPaint;     // when it last did (tick count)
+    SysWindow progressBar;  // its bar, looked up once
+    int pendingSteps;       // steps the bar has not been moved by yet
+    uint32_t lastPaint;     // when it last moved (tick count)
     JobOutcome outcome;
 };
 
-// Paints the bar as far as it has come, and lets it paint its steps again.
+// Moves the bar on by the steps gathered.
 static void ShowProgress(Job& job) {
-    if (!job.progressBar || !job.progressHeld) return;
-    SysSetRedraw(job.progressBar, true);
-    job.progressHeld = false;
+    if (!job.progressBar || !job.pendingSteps) return;
+    SysAdvanceProgress(job.progressBar, job.pendingSteps);
+    job.pendingSteps = 0;
     job.lastPaint = SysGetTickCount();
 }
 
-// One step of the bar, painted only when the last paint is old enough.
+// One step of the bar, shown when the last move is old enough.
 static void StepProgress(Job& job) {
     if (!job.progressBar) return;
-    if (!job.progressHeld) {
-        SysSetRedraw(job.progressBar, false);
-        job.progressHeld = true;
-    }
-    SysStepProgress(job.progressBar);
+    ++job.pendingSteps;
     if (SysGetTickCount() - job.lastPaint >= PROGRESS_PAINT_INTERVAL) ShowProgress(job);
 }
 
@@ -421,7 +417,10 @@ static void RunPasses(Job& job, ThemeReader* reader) {
             HandleEntry(job);
             more = NextThemeEntry(reader, job.line, job.cursor, &job.entryKind) != 0;
         }
-        if (!job.counting) return;
+        if (!job.counting) {
+            ShowProgress(job);
+            return;
+        }
         job.counting = false;
         RewindThemeReader(reader);
         uint32_t total = job.countedTotal > 0xFFFF ? 0xFFFF : job.countedTotal;

@@ -61,9 +61,10 @@ bool SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* got) {
 }
 
 bool SysRewindFile(SysFile file) { return SetFilePointer((HANDLE)file, 0, 0, FILE_BEGIN) != INVALID_SET_FILE_POINTER; }
-bool SysSeekFromEnd(SysFile file, uint32_t back) {
-    return SetFilePointer((HANDLE)file, -(LONG)back, 0, FILE_END) != INVALID_SET_FILE_POINTER;
+bool SysSeekFile(SysFile file, uint32_t offset) {
+    return SetFilePointer((HANDLE)file, (LONG)offset, 0, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
+uint32_t SysSeekFromEnd(SysFile file, uint32_t back) { return SetFilePointer((HANDLE)file, -(LONG)back, 0, FILE_END); }
 bool SysCloseFile(SysFile file) { return CloseHandle((HANDLE)file) != 0; }
 uint32_t SysGetFileAttributes(const char* path) { return GetFileAttributesA(path); }
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {
@@ -156,11 +157,7 @@ void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high) {
     SendMessageA((HWND)bar, PBM_SETRANGE, 0, MAKELPARAM(low, high));
 }
 void SysSetProgressStep(SysWindow bar, int step) { SendMessageA((HWND)bar, PBM_SETSTEP, (WPARAM)step, 0); }
-void SysStepProgress(SysWindow bar) { SendMessageA((HWND)bar, PBM_STEPIT, 0, 0); }
-void SysSetRedraw(SysWindow window, bool on) {
-    SendMessageA((HWND)window, WM_SETREDRAW, on, 0);
-    if (on) RedrawWindow((HWND)window, 0, 0, RDW_INVALIDATE | RDW_UPDATENOW);
-}
+void SysAdvanceProgress(SysWindow bar, int steps) { SendMessageA((HWND)bar, PBM_DELTAPOS, (WPARAM)steps, 0); }
 uint32_t SysGetTickCount() { return GetTickCount(); }
 void SysSetCapture(SysWindow window) { SetCapture((HWND)window); }
 void SysSetWaitCursor() { SetCursor(LoadCursorA(0, (LPCSTR)IDC_WAIT)); }

@@ -13,8 +13,10 @@ The installer's time is the span from the return of its confirmation question to
 call that shows its final message, less the time a modal dialog waited for its answer,
 as Wine's relay trace of those two calls stamps them (to the millisecond, traced alone
 so that nothing else slows down); the reference and the plain copy time themselves
-around their loops. Each figure is the best of three runs (ZELVO_BENCH_REPEATS to
-change).
+around their loops. Each time is the best of three runs (ZELVO_BENCH_REPEATS to
+change); each ratio is the median of the runs' own ratios, each run's install and
+reference being measured one right after the other, so that a machine busy with other
+work weighs on both alike.
 """
 
 import os
@@ -101,7 +103,10 @@ def bench(prefix, n):
         prefix.write_file(record, "".join(l + "\r\n" for l in lines))
         reference.append(timed_copy(prefix, "C:\\Bench\\Reference%d.txt" % n, "C:\\R%d" % n, record))
         plain.append(timed_copy(prefix, "C:\\Bench\\Plain%d.txt" % n, "C:\\P%d" % n))
-    return min(install), min(uninstall), min(reference), min(plain)
+    ratios_ref = sorted(i / r for i, r in zip(install, reference))
+    ratios_copy = sorted(i / p for i, p in zip(install, plain))
+    middle = len(ratios_ref) // 2
+    return min(install), min(uninstall), min(reference), min(plain), ratios_ref[middle], ratios_copy[middle]
 
 
 def missing_files_bench(prefix):
@@ -135,9 +140,9 @@ def main():
                                                    "install/ref", "install/copy"))
         rows = []
         for n in SIZES:
-            i, u, r, p = bench(prefix, n)
+            i, u, r, p, ratio_ref, ratio_copy = bench(prefix, n)
             rows.append((n, i, u, r, p))
-            print("%6d %9d %10d %10d %10d %14.2f %13.2f" % (n, i, u, r, p, i / r, i / p))
+            print("%6d %9d %10d %10d %10d %14.2f %13.2f" % (n, i, u, r, p, ratio_ref, ratio_copy))
             sys.stdout.flush()
         print("targets: install/ref <= 2 at 10 files, <= 1.25 at 100 and 1000")
         if len(rows) > 1:

@@ -39,9 +39,10 @@ TEST_F(ScreensTest, QuestionsInLineOrderAndCancelSkipsOnlyThatScreen) {
     // A declined screen takes no position.
     EXPECT_EQ(Record(INSTALLED), (Texts{"File1=c:\\Logo.sys", "File2=C:\\WINDOWS\\LogoS.sys"}));
     // The counting pass asks nothing but counts all three; the real pass steps
-    // for each before asking.
+    // for each, and each question comes with the bar at its entry.
     EXPECT_EQ(w().rangeHigh, 5);
     EXPECT_EQ(w().steps, 4);
+    EXPECT_EQ(w().stepsAtQuestions, (std::vector<int>{2, 3, 4}));
 }
 
 TEST_F(ScreensTest, UninstallPutsThePreviousScreensBack) {

@@ -52,8 +52,6 @@ protected:
         EXPECT_EQ(sysdouble::world().openFiles, 0);
         EXPECT_EQ(sysdouble::world().openFinds, 0);
         EXPECT_EQ(sysdouble::world().openKeys, 0);
-        // Whenever the job stops to ask, the bar shows every step so far.
-        EXPECT_EQ(sysdouble::world().askedWhileBarBehind, 0);
     }
     sysdouble::World& w() { return sysdouble::world(); }
 };

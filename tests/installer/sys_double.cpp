@@ -395,11 +395,15 @@ bool SysRewindFile(SysFile file) {
     return true;
 }
 
-bool SysSeekFromEnd(SysFile file, uint32_t back) {
-    FileHandle* handle = (FileHandle*)file;
-    if (back > handle->node->data.size()) return Fail(131), false;  // a seek before the start
-    handle->position = handle->node->data.size() - back;
+bool SysSeekFile(SysFile file, uint32_t offset) {
+    ((FileHandle*)file)->position = offset;
     return true;
+}
+
+uint32_t SysSeekFromEnd(SysFile file, uint32_t back) {
+    FileHandle* handle = (FileHandle*)file;
+    if (back > handle->node->data.size()) return Fail(131), SYS_INVALID_FILE_SIZE;  // before the start
+    return (uint32_t)(handle->position = handle->node->data.size() - back);
 }
 
 bool SysCloseFile(SysFile file) {
@@ -795,10 +799,10 @@ int32_t SysRegCloseKey(SysKey key) {
 
 // ---------------------------------------------------------------- user interface
 
-// The bar as the user sees it: behind its position while held.
+// Where the progress bar stands when the job stops to ask (while it is up).
 static void NoteQuestion() {
     World& w = world();
-    if (w.progressCreated && !w.progressDestroyed && w.stepsShown != w.steps) ++w.askedWhileBarBehind;
+    if (w.progressCreated && !w.progressDestroyed) w.stepsAtQuestions.push_back(w.steps);
 }
 
 int SysMessageBox(SysWindow, const char* text, const char* caption, uint32_t style) {
@@ -842,19 +846,10 @@ void SysSetProgressStep(SysWindow bar, int step) {
     if (bar == &progressBar) world().step = step;
 }
 
-void SysStepProgress(SysWindow bar) {
+void SysAdvanceProgress(SysWindow bar, int steps) {
     if (bar != &progressBar) return;
-    World& w = world();
-    ++w.steps;
-    if (!w.barHeld) w.stepsShown = w.steps;
-    w.events.push_back("step");
-}
-
-void SysSetRedraw(SysWindow window, bool on) {
-    World& w = world();
-    if (window != &progressBar) return;
-    w.barHeld = !on;
-    if (on) w.stepsShown = w.steps;
+    world().steps += steps;
+    world().events.push_back("step");
 }
 
 uint32_t SysGetTickCount() { return world().ticks += world().tickStep; }

@@ -84,9 +84,7 @@ struct World {
     bool waitCursor = false;
     std::string banner;
     int rangeLow = -1, rangeHigh = -1, step = -1, steps = 0;
-    bool barHeld = false;       // the progress bar does not paint (WM_SETREDRAW off)
-    int stepsShown = 0;         // the bar's position as last painted
-    int askedWhileBarBehind = 0;  // questions asked while the bar showed less than its position
+    std::vector<int> stepsAtQuestions;  // the bar's position at each question over it
     uint32_t ticks = 0;         // GetTickCount; each call moves it on by tickStep
     uint32_t tickStep = 1;
     std::vector<std::string> events;  // "step", "box:<text>", "missing:<name>"

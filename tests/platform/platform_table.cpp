@@ -233,8 +233,8 @@ static bool FileErrorsAreTheOnesTheInstallerTellsApart(char* detail) {
     CHECK(file != 0);
     char c = 0;
     uint32_t got = 0;
-    bool tooFar = SysSeekFromEnd(file, 2);
-    bool last = SysSeekFromEnd(file, 1) && SysReadFile(file, &c, 1, &got);
+    bool tooFar = SysSeekFromEnd(file, 2) != SYS_INVALID_FILE_SIZE;
+    bool last = SysSeekFromEnd(file, 1) == 0 && SysReadFile(file, &c, 1, &got);
     SysCloseFile(file);
     CHECK(!tooFar);
     CHECK(last && got == 1 && c == 'a');

@@ -389,10 +389,12 @@ static int cmd_run(int argc, char **argv)
             if (!IsWindow(h)) continue;
             if (!IsWindowVisible(h)) continue; /* hidden again: report it if it shows */
             if (nseen < MAX_SEEN) seen[nseen++] = h;
-            if (!print_window("window", h)) continue;
-            if (!is_dialog(h)) continue;
             {
-                HWND bar = find_child_class(h, "msctls_progress32");
+                /* looked for before the window is read: a progress dialog that goes away
+                 * meanwhile must not be taken for a question */
+                HWND bar = is_dialog(h) ? find_child_class(h, "msctls_progress32") : NULL;
+                if (!print_window("window", h)) continue;
+                if (!is_dialog(h) && !bar) continue;
                 if (bar) {
                     progress_bar = bar;
                     last_low = last_high = last_pos = -1;
