@@ -29,7 +29,7 @@ struct Job {
     char* source;       // the source name (a file in the current directory)
     char* destination;  // where the entry goes, or the recorded path
     char* line;         // the current line; also composes messages
-    RecordFile record;     // the installed copy of the theme file and its record
+    RecordFile record;  // the installed copy of the theme file and its record
     char* section;      // the record section as read back
     SectionCursor cursorStore;
     SectionCursor* cursor;
