@@ -12,9 +12,12 @@ import subprocess
 import time
 import unittest
 
-from fault_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, NOT_COMPLETELY, OK, REGISTRY_REMOVE_ERROR, THEMES,
-                        UNINSTALL_KEY, UNINSTALLED, WINDIR, FaultCase, confirm_install, confirm_uninstall, copy_error,
-                        delete_error, harness, screen_question, theme_text, write_table)
+from fault_case import (CANCEL, EXE, FAILED, FONTS, INI, INSTALLED, NOT_COMPLETELY, OK, REGISTRY_REMOVE_ERROR, SCR,
+                        THEMES, UNINSTALL_KEY, UNINSTALLED, WINDIR, FaultCase, confirm_install, confirm_uninstall,
+                        copy_error, delete_error, screen_question, theme_text, write_table)
+from wineharness.driver import dialog_text, visible_buttons
+from wineharness.snapshot import diff_snapshots
+from wineharness.template import THEMES_DIR_WIN
 
 SRC = "C:\\Downloads\\Five"
 
@@ -84,7 +87,7 @@ class InstallerFaults(FaultCase):
     def full_volume_theme(self):
         # 1 MiB for the Themes directory: the theme file and two 400 KiB files fit, the
         # third does not; a file for the Windows directory and a small one follow.
-        self.mount_small_volume(harness.THEMES_DIR_WIN)
+        self.mount_small_volume(THEMES_DIR_WIN)
         big = {"Big%d.bmp" % i: bytes([i]) * (400 * 1024) for i in (1, 2, 3)}
         big.update({"FullFx.wav": "sound\r\n", "Small.ico": "icon\r\n"})
         self.write_theme("C:\\Downloads\\Full", "Full.the", [
@@ -130,7 +133,7 @@ class InstallerFaults(FaultCase):
 
     def test_02_3_full_volume_at_the_record_write(self):
         self.row("2. Volume full right after a copy: the record cannot grow")
-        self.mount_small_volume(harness.THEMES_DIR_WIN)
+        self.mount_small_volume(THEMES_DIR_WIN)
         # The theme file takes one 4 KiB page of the 1 MiB volume and Fill.bmp all the
         # others; the copy succeeds, and the record key that follows needs a new page.
         padding = ["; " + "p" * 76] * 50
@@ -143,7 +146,7 @@ class InstallerFaults(FaultCase):
         run = self.run_installer(answers=[OK, OK, OK], win_cwd="C:\\Downloads\\Fill")
         texts = [m[1] for m in run.messages()]
         mid = self.state()
-        added, _, _ = harness.diff_snapshots(before.tree, mid.tree)
+        added, _, _ = diff_snapshots(before.tree, mid.tree)
         copied = sorted(p for p in added if mid.tree[p][0] == "f" and p != self.rel(THEMES + "Fill.the"))
         recorded = sorted(self.rel(v) for k, v in self.record(THEMES + "Fill.the") if k.startswith("File"))
         if texts[-1:] == [INSTALLED[0]]:
@@ -164,7 +167,7 @@ class InstallerFaults(FaultCase):
         self.addCleanup(s.stop)
         # held at the question about entry 4: entries 1 to 3 are copied, 4 and 5 are not
         q = s.wait_for(lambda e: e["event"] in ("exit", "timeout") or
-                       (e["event"] == "window" and "copying file 'Zelvo.ttf'" in harness.dialog_text(e)), 40)
+                       (e["event"] == "window" and "copying file 'Zelvo.ttf'" in dialog_text(e)), 40)
         self.assertIsNotNone(q, "no copy-error question: %r" % s.events)
         self.assertEqual(q["event"], "window", s.events)
         self.kill_program("decorama.exe")
@@ -172,12 +175,12 @@ class InstallerFaults(FaultCase):
         self.assertIsNotNone(code, "the killed installer did not end: %r" % s.events)
         # Wine reports a killed process with exit code 0: that it was the kill that ended
         # it shows in the question staying unanswered and no later dialog
-        self.assertEqual(self.prefix_pids(), [], "the installer still runs after the kill")
+        self.assertEqual(self.prefix.pids("decorama.exe"), [], "the installer still runs after the kill")
         later = [e for e in s.events[s.events.index(q) + 1:]
                  if e["event"] == "window" or (e["event"] == "answer" and e.get("action") != "none")]
         self.assertEqual(later, [], "the installer went on after the question: %r" % later)
         mid = self.state()
-        added, _, _ = harness.diff_snapshots(before.tree, mid.tree)
+        added, _, _ = diff_snapshots(before.tree, mid.tree)
         copied = sorted(p for p in added if mid.tree[p][0] == "f" and p != self.rel(THEMES + "Five.the"))
         created = sorted(p for p in added if mid.tree[p][0] == "d")
         self.assertEqual(copied, sorted(self.rel(p) for p in FIVE_DESTINATIONS[:3]))
@@ -190,10 +193,6 @@ class InstallerFaults(FaultCase):
         run = self.uninstall("Five.the", [OK, OK, OK])
         self.assertMessages(run, [confirm_uninstall("Five"), REGISTRY_REMOVE_ERROR, UNINSTALLED], code=0)
         self.compare(before)
-
-    def prefix_pids(self):
-        from fault_case import wine_pids
-        return wine_pids(self.prefix, "decorama.exe")
 
     # ------------------------------------------------------------ 4
     def read_only_installed(self):
@@ -311,7 +310,7 @@ class InstallerFaults(FaultCase):
         self.assertEqual(texts[8:], ["Error 5 copying file 'Escape5.ttf'\nContinue?", INSTALLED[0]])
         # written: the theme file and Lead.bmp in the Themes directory, nothing else
         mid = self.state()
-        added, removed, changed = harness.diff_snapshots(before.tree, mid.tree)
+        added, removed, changed = diff_snapshots(before.tree, mid.tree)
         self.assertEqual((sorted(added), removed, changed),
                          (sorted([self.rel(THEMES + "Bad.the"), self.rel(THEMES + "Lead.bmp")]), [], []))
         run = self.uninstall("Bad.the", [OK, OK])
@@ -387,7 +386,7 @@ class InstallerFaults(FaultCase):
     # ------------------------------------------------------------ 11
     def test_11_1_forged_record_in_a_theme_unpacked_into_the_themes_folder(self):
         self.row("11. Forged record in a theme unpacked into the Themes folder, installed from there")
-        folder = harness.THEMES_DIR_WIN
+        folder = THEMES_DIR_WIN
         self.prefix.write_file("C:\\Logo.sys", OLD_LOGO)
         self.prefix.write_file(WINDIR + "DECORAMA.TMP", "the user's own scratch file")
         self.write_theme(folder, "Unpacked.the", [
@@ -472,7 +471,7 @@ class InstallerFaults(FaultCase):
         for path in installed:
             self.prefix.write_file(path, "installed")
         self.prefix.write_file(THEMES + "Long.the", theme_text(lines))
-        key = "HKLM\\" + UNINSTALL_KEY + "\\Long"
+        key = UNINSTALL_KEY + "\\Long"
         self.prefix.reg_add(key, "DisplayName", "Long Theme")
         self.prefix.reg_add(key, "UninstallString", '%s /u "%sLong.the"' % (EXE, THEMES))
         run = self.uninstall("Long.the", [OK, OK])
@@ -485,7 +484,7 @@ class InstallerFaults(FaultCase):
     # ------------------------------------------------------------ 13
     def test_13_1_a_theme_named_like_another_programs_entry(self):
         self.row("13. A theme named like another program's uninstall entry; a theme named \".the\"")
-        other = "HKLM\\" + UNINSTALL_KEY + "\\Other"
+        other = UNINSTALL_KEY + "\\Other"
         self.prefix.reg_add(other, "DisplayName", "Other Program")
         self.prefix.reg_add(other, "UninstallString", "C:\\Other\\unwise.exe")
         self.prefix.reg_add(other + "\\Parts", "Core", "1")
@@ -522,12 +521,12 @@ class InstallerFaults(FaultCase):
     def test_14_2_the_themes_folder_spelt_another_way(self):
         self.row("14. The Themes folder spelt with its short name, slashes and another case")
         exe = self.prefix.install_program("e2e-platform-table.exe")
-        r = self.prefix.wine([exe, "/short", harness.THEMES_DIR_WIN], timeout=60)
+        r = self.prefix.wine([exe, "/short", THEMES_DIR_WIN], timeout=60)
         short = r.stdout.decode("latin-1").strip()
-        self.assertTrue(short and short.lower() != harness.THEMES_DIR_WIN.lower(), short)
+        self.assertTrue(short and short.lower() != THEMES_DIR_WIN.lower(), short)
         self.prefix.reg_add("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "Path",
                             short.lower().replace("\\", "/") + ";")
-        folder = harness.THEMES_DIR_WIN
+        folder = THEMES_DIR_WIN
         self.write_theme(folder, "Spelt.the", ["Wallpaper=%ThemeDir%Art\\Spelt.bmp", "Sound=%WinDir%Spelt.wav"],
                          ["Spelt.bmp", "Spelt.wav"])
         before = self.state()
@@ -535,7 +534,7 @@ class InstallerFaults(FaultCase):
         self.assertMessages(run, [confirm_install("Spelt"), INSTALLED], code=1)
         self.soft(self.assertEqual, [k for k, v in self.record(THEMES + "Spelt.the")], ["Dir1", "File1", "File2"],
                   "the record lists the folder and both files")
-        command = self.prefix.registry().value("HKLM\\" + UNINSTALL_KEY + "\\Spelt", "UninstallString") or ""
+        command = self.prefix.registry().value(UNINSTALL_KEY + "\\Spelt", "UninstallString") or ""
         copy = command.partition('/u "')[2].rstrip('"')
         run = self.run_installer('/u "%s"' % copy, answers=[OK, OK])
         self.assertMessages(run, [confirm_uninstall("Spelt"), UNINSTALLED], code=0)
@@ -575,8 +574,6 @@ class InstallerFaults(FaultCase):
 
 # ---------------------------------------------------------------- the saver
 
-SCR = WINDIR + "ZelvoSav.scr"
-INI = WINDIR + "zelvosav.ini"
 ERROR_BOX = ("Error", "An error has occured while trying to write the information to the ini file.", ["OK"], "error")
 SB_RIGHT = 7
 
@@ -623,7 +620,7 @@ class SaverFaults(FaultCase):
         self.prefix.driver("click", w["hwnd"], 102)
         code = s.wait_exit(20)
         self.soft(self.assertEqual, code, 0, "/C: exit code (None: crashed, hung or killed): %r" % s.events[-3:])
-        boxes = [(e["caption"], harness.dialog_text(e), harness.visible_buttons(e), e.get("icon"))
+        boxes = [(e["caption"], dialog_text(e), visible_buttons(e), e.get("icon"))
                  for e in s.events if e["event"] == "window" and e["class"] == "#32770"]
         self.soft(self.assertEqual, boxes, [ERROR_BOX] * error_boxes, "/C: message boxes")
         return boxes
