@@ -196,6 +196,11 @@ class FaultCase(InstallerCase):
     def uninstall(self, theme_file, answers):
         return self.run_installer('/u "%s%s"' % (THEMES, theme_file), answers=answers)
 
+    def uninstall_ok(self, name):
+        """Uninstalls the theme name.the, answering OK: it asks, then says it is done."""
+        run = self.uninstall(name + ".the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall(name), UNINSTALLED], code=0)
+
     def soft(self, check, *args, **kw):
         """Runs an assertion; a failure is kept and raised by compare() at the case's end,
         so that the comparison still runs and the row names what was left or lost."""

@@ -53,6 +53,18 @@ class InstallerFaults(FaultCase):
             self.prefix.write_file(folder + "\\" + blocked_source + "\\inside.txt", "a folder, not a file")
         self.prefix.write_file("C:\\Logo.sys", OLD_LOGO)
 
+    def install_five(self):
+        """Installs the five-entry theme from SRC, answering OK to each question."""
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+
+    def five_installed(self):
+        """The five-entry theme written and installed; returns the State from before."""
+        self.five_theme()
+        before = self.state()
+        self.install_five()
+        return before
+
     # ------------------------------------------------------------ 1
     def cancel_at_entry(self, k):
         self.row("1. Cancel at the copy-error question of entry %d of 5" % k)
@@ -84,7 +96,9 @@ class InstallerFaults(FaultCase):
         self.addCleanup(unmount)
         return path
 
-    def full_volume_theme(self):
+    def full_volume_install(self, answer, outcome):
+        """Installs a theme that fills the volume, answering the copy error with answer;
+        no cut-off copy is left. Returns the State from before the install."""
         # 1 MiB for the Themes directory: the theme file and two 400 KiB files fit, the
         # third does not; a file for the Windows directory and a small one follow.
         self.mount_small_volume(THEMES_DIR_WIN)
@@ -93,6 +107,11 @@ class InstallerFaults(FaultCase):
         self.write_theme("C:\\Downloads\\Full", "Full.the", [
             "Wallpaper=%ThemeDir%Big1.bmp", "Pattern=%ThemeDir%Big2.bmp", "Screen=%ThemeDir%Big3.bmp",
             "Sound=%WinDir%FullFx.wav", "Icon=%ThemeDir%Small.ico"], big)
+        before = self.state()
+        run = self.run_installer(answers=[OK, answer, OK], win_cwd="C:\\Downloads\\Full")
+        self.assertMessages(run, [confirm_install("Full"), copy_error(112, "Big3.bmp"), outcome], code=1)
+        self.no_part_copies()
+        return before
 
     def no_part_copies(self):
         """A copy that failed for want of room leaves no cut-off file behind (one would
@@ -108,27 +127,18 @@ class InstallerFaults(FaultCase):
 
     def test_02_1_full_volume_cancel(self):
         self.row("2. Volume full during the copy, Cancel")
-        self.full_volume_theme()
-        before = self.state()
-        run = self.run_installer(answers=[OK, CANCEL, OK], win_cwd="C:\\Downloads\\Full")
-        self.assertMessages(run, [confirm_install("Full"), copy_error(112, "Big3.bmp"), FAILED], code=1)
-        self.no_part_copies()
+        before = self.full_volume_install(CANCEL, FAILED)
         self.compare(before)
 
     def test_02_2_full_volume_ok_then_uninstall(self):
         self.row("2. Volume full during the copy, OK, later uninstall")
-        self.full_volume_theme()
-        before = self.state()
-        run = self.run_installer(answers=[OK, OK, OK], win_cwd="C:\\Downloads\\Full")
-        self.assertMessages(run, [confirm_install("Full"), copy_error(112, "Big3.bmp"), INSTALLED], code=1)
         # no cut-off copy of the file that did not fit, and everything else recorded
-        self.no_part_copies()
+        before = self.full_volume_install(OK, INSTALLED)
         self.soft(self.assertEqual,
                   sorted(v for k, v in self.record(THEMES + "Full.the") if k.startswith("File")),
                   sorted([THEMES + "Big1.bmp", THEMES + "Big2.bmp", WINDIR + "FullFx.wav", THEMES + "Small.ico"]),
                   "the record lists every file copied whole")
-        run = self.uninstall("Full.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Full"), UNINSTALLED], code=0)
+        self.uninstall_ok("Full")
         self.compare(before)
 
     def test_02_3_full_volume_at_the_record_write(self):
@@ -189,7 +199,7 @@ class InstallerFaults(FaultCase):
                          "the record lists exactly the files copied so far: %r" % rec)
         self.assertEqual(sorted(self.rel(v) for k, v in rec if k.startswith("Dir")), created,
                          "the record lists exactly the folders created so far: %r" % rec)
-        # the uninstall entry was never written, so removing it fails as the Parts say
+        # the uninstall entry was never written, so removing it fails, and the user is told
         run = self.uninstall("Five.the", [OK, OK, OK])
         self.assertMessages(run, [confirm_uninstall("Five"), REGISTRY_REMOVE_ERROR, UNINSTALLED], code=0)
         self.compare(before)
@@ -225,21 +235,16 @@ class InstallerFaults(FaultCase):
                   "the record lists what is still in place")
         self.soft(self.assertTrue, self.uninstall_entry_exists("Ro"), "the entry stays")
         os.chmod(self.prefix.unix(THEMES + "Two.bmp"), 0o644)
-        run = self.uninstall("Ro.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Ro"), UNINSTALLED], code=0)
+        self.uninstall_ok("Ro")
         self.compare(before)
 
     # ------------------------------------------------------------ 5
     def test_05_files_deleted_by_hand(self):
         self.row("5. Uninstall after some installed files were deleted by hand")
-        self.five_theme()
-        before = self.state()
-        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
-        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        before = self.five_installed()
         for p in [THEMES + "Arrow.cur", WINDIR + "ZelvoMedia\\Chime.wav", "C:\\Logo.sys"]:
             os.unlink(self.prefix.unix(p))
-        run = self.uninstall("Five.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        self.uninstall_ok("Five")
         self.compare(before)
 
     # ------------------------------------------------------------ 6
@@ -251,8 +256,7 @@ class InstallerFaults(FaultCase):
         before = self.state()
         run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\Sys")
         self.assertMessages(run, [confirm_install("Sys"), INSTALLED], code=1)
-        run = self.uninstall("Sys.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Sys"), UNINSTALLED], code=0)
+        self.uninstall_ok("Sys")
         self.compare(before)
 
     # ------------------------------------------------------------ 7
@@ -273,8 +277,7 @@ class InstallerFaults(FaultCase):
         run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\Forged")
         self.assertMessages(run, [confirm_install("Forged"), INSTALLED], code=1)
         self.assertEqual(self.record(THEMES + "Forged.the"), [("File1", THEMES + "Sky.bmp")])
-        run = self.uninstall("Forged.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Forged"), UNINSTALLED], code=0)
+        self.uninstall_ok("Forged")
         self.compare(before)
 
     # ------------------------------------------------------------ 8
@@ -313,8 +316,7 @@ class InstallerFaults(FaultCase):
         added, removed, changed = diff_snapshots(before.tree, mid.tree)
         self.assertEqual((sorted(added), removed, changed),
                          (sorted([self.rel(THEMES + "Bad.the"), self.rel(THEMES + "Lead.bmp")]), [], []))
-        run = self.uninstall("Bad.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Bad"), UNINSTALLED], code=0)
+        self.uninstall_ok("Bad")
         self.compare(before)
 
     def test_08_2_command_line_paths(self):
@@ -334,20 +336,15 @@ class InstallerFaults(FaultCase):
             with self.subTest(args=args):
                 run = self.run_installer(args, answers=[OK, OK], win_cwd="C:\\Downloads\\Cmd")
                 self.assertMessages(run, [confirm_install("Cmd"), INSTALLED], code=1)
-                run = self.uninstall("Cmd.the", [OK, OK])
-                self.assertMessages(run, [confirm_uninstall("Cmd"), UNINSTALLED], code=0)
+                self.uninstall_ok("Cmd")
                 self.compare(before)
 
     # ------------------------------------------------------------ 9
     def test_09_installed_twice_uninstalled_once(self):
         self.row("9. Same theme installed twice, uninstalled once")
-        self.five_theme()
-        before = self.state()
-        for _ in range(2):
-            run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
-            self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
-        run = self.uninstall("Five.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        before = self.five_installed()
+        self.install_five()
+        self.uninstall_ok("Five")
         self.compare(before)
 
 
@@ -355,8 +352,7 @@ class InstallerFaults(FaultCase):
     def test_09_2_reinstall_cancelled_keeps_the_first_installation(self):
         self.row("9. Reinstall over an installed theme, Cancel at a copy error")
         self.five_theme()
-        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
-        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        self.install_five()
         self.raise_soft()
         # the theme's folder changes: a new fourth source cannot be copied
         os.unlink(self.prefix.unix(SRC + "\\Zelvo.ttf"))
@@ -371,10 +367,7 @@ class InstallerFaults(FaultCase):
 
     def test_05_2_user_file_in_a_created_folder(self):
         self.row("5. Uninstall with a file of the user's in a folder the theme created")
-        self.five_theme()
-        before = self.state()
-        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
-        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        before = self.five_installed()
         self.prefix.write_file(THEMES + "Art\\Deep\\mine.txt", "the user's own")
         run = self.uninstall("Five.the", [OK, OK, OK, OK])
         self.assertMessages(run, [confirm_uninstall("Five"), delete_error("dir", "Deep"),
@@ -400,8 +393,7 @@ class InstallerFaults(FaultCase):
         self.assertMessages(run, [confirm_install("Unpacked"), INSTALLED], code=1)
         self.soft(self.assertEqual, self.record(THEMES + "Unpacked.the"), [("File2", WINDIR + "UnpackedDing.wav")],
                   "the record lists what this installation did, and nothing else")
-        run = self.uninstall("Unpacked.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Unpacked"), UNINSTALLED], code=0)
+        self.uninstall_ok("Unpacked")
         # the installed copy is the theme file itself: the uninstall takes it
         self.compare(before, allow_lost=[self.rel(THEMES + "Unpacked.the")])
 
@@ -442,8 +434,7 @@ class InstallerFaults(FaultCase):
         self.soft(self.assertEqual, len(recorded) + len(refused), len(names), "recorded and refused")
         self.soft(self.assertLess, sum(len(k) + len(v) + 2 for k, v in self.record(THEMES + "Long.the")), 32765,
                   "the record fits a section read")
-        run = self.uninstall("Long.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Long"), UNINSTALLED], code=0)
+        self.uninstall_ok("Long")
         self.compare(before)
 
     def test_12_2_a_record_longer_than_a_section_read(self):
@@ -477,8 +468,7 @@ class InstallerFaults(FaultCase):
         run = self.uninstall("Long.the", [OK, OK])
         self.assertMessages(run, [confirm_uninstall("Long"), NOT_COMPLETELY], code=0)
         self.soft(self.assertTrue, self.uninstall_entry_exists("Long"), "the entry stays for what is left")
-        run = self.uninstall("Long.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Long"), UNINSTALLED], code=0)
+        self.uninstall_ok("Long")
         self.compare(before)
 
     # ------------------------------------------------------------ 13
@@ -494,8 +484,7 @@ class InstallerFaults(FaultCase):
         run = self.run_installer('"%s\\Other.the"' % SRC, answers=[OK, OK], win_cwd=SRC)
         self.assertMessages(run, [confirm_install("Other"), INSTALLED], code=1)
         self.soft(self.assertTrue, self.uninstall_entry_exists("Other (2)"), "the theme's own entry")
-        run = self.uninstall("Other.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Other"), UNINSTALLED], code=0)
+        self.uninstall_ok("Other")
         # a theme without a display name would be registered as the whole Uninstall key
         run = self.run_installer('"%s\\.the"' % SRC, answers=[OK, OK], win_cwd=SRC)
         self.assertMessages(run, [("No theme found!", ["OK"], "warning")], code=0)
@@ -548,17 +537,13 @@ class InstallerFaults(FaultCase):
         before = self.state()
         run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
         self.assertMessages(run, [confirm_install("NoFonts"), copy_error(3, "NoFonts.ttf"), INSTALLED], code=1)
-        run = self.uninstall("NoFonts.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("NoFonts"), UNINSTALLED], code=0)
+        self.uninstall_ok("NoFonts")
         self.compare(before)
 
     # ------------------------------------------------------------ 15
     def test_15_cancel_at_a_screen_that_cannot_be_deleted(self):
         self.row("15. Uninstall cancelled at the start-up screen: the user's screen keeps its way back")
-        self.five_theme()
-        before = self.state()
-        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
-        self.assertMessages(run, [confirm_install("Five"), screen_question("Startup"), INSTALLED], code=1)
+        before = self.five_installed()
         os.chmod(self.prefix.unix("C:\\Logo.sys"), 0o444)
         run = self.uninstall("Five.the", [OK, CANCEL, OK])
         self.assertMessages(run, [confirm_uninstall("Five"), delete_error("file", "Logo.sys"), NOT_COMPLETELY],
@@ -567,8 +552,7 @@ class InstallerFaults(FaultCase):
         self.soft(self.assertEqual, self.prefix.read_file("C:\\Logo.old"), OLD_LOGO.encode(), "the user's screen")
         # the cause mended, the uninstall runs again and finishes
         os.chmod(self.prefix.unix("C:\\Logo.sys"), 0o644)
-        run = self.uninstall("Five.the", [OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        self.uninstall_ok("Five")
         self.compare(before)
 
 
@@ -671,28 +655,26 @@ class SaverFaults(FaultCase):
         self.setup_dialog(error_boxes=1)
         self.compare(before)
 
-    def test_10_3_settings_file_of_garbage(self):
-        self.row("10. zelvosav.ini of 1 MiB of garbage")
-        import random
-        self.prefix.write_file(INI, random.Random(10).randbytes(1 << 20))
+    def settings_written_over(self, content):
+        """zelvosav.ini holds content: both modes end, OK stores the speed the bar was moved
+        to, and the saver reads what the dialog wrote."""
+        self.prefix.write_file(INI, content)
         before = self.state()
         self.saver_mode()
         self.setup_dialog(error_boxes=0)
         self.soft(self.assertRegex, self.stored(), rb"(?i)\[Zelvosav\]\r\nSpeed=150\r\n", "the speed is stored")
-        # the saver reads what the dialog wrote
         self.saver_mode()
         self.compare(before, allow_lost=[self.rel(INI)])
 
+    def test_10_3_settings_file_of_garbage(self):
+        self.row("10. zelvosav.ini of 1 MiB of garbage")
+        import random
+        self.settings_written_over(random.Random(10).randbytes(1 << 20))
+
     def test_10_4_settings_file_with_nul_bytes(self):
         self.row("10. zelvosav.ini with NUL bytes")
-        self.prefix.write_file(INI, b"\0" * 64 + b"[Zelvosav]\r\nSpeed=4\x002\0\0junk\r\n" + b"\0" * 4000 +
-                               b"\r\n[Other]\r\nKey=\0v\r\nSpeed\0=7\r\n\0")
-        before = self.state()
-        self.saver_mode()
-        self.setup_dialog(error_boxes=0)
-        self.soft(self.assertRegex, self.stored(), rb"(?i)\[Zelvosav\]\r\nSpeed=150\r\n", "the speed is stored")
-        self.saver_mode()
-        self.compare(before, allow_lost=[self.rel(INI)])
+        self.settings_written_over(b"\0" * 64 + b"[Zelvosav]\r\nSpeed=4\x002\0\0junk\r\n" + b"\0" * 4000 +
+                                   b"\r\n[Other]\r\nKey=\0v\r\nSpeed\0=7\r\n\0")
 
 def _cancel_test(k):
     def test(self):
