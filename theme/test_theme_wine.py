@@ -5,7 +5,7 @@ there, then remove the theme with the command that Add/Remove Programs runs.
 
     python3 theme/test_theme_wine.py
 
-Runs under Wine on Xvfb in a private prefix (tests/e2e/harness.py), with the
+Runs under Wine on Xvfb in a private prefix (the wineharness package), with the
 programs of the build that Wine can run here; skipped when they are not built.
 """
 
@@ -19,24 +19,27 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, ROOT)
 sys.path.insert(0, HERE)
 
-import harness  # noqa: E402
+from wineharness.display import display  # noqa: E402
+from wineharness.flavour import require_programs  # noqa: E402
+from wineharness.prefix import Prefix  # noqa: E402
+from wineharness.template import FONTS_DIR_WIN, THEMES_DIR_WIN  # noqa: E402
 from test_theme import (FONTS, SHUTDOWN_SAFE, SHUTDOWN_WAIT, STARTUP, THEMES, WIN32_DIR, WINDOWS,  # noqa: E402
                         theme_entries)  # noqa: E402
 
 OK = 1
 SOURCE = "C:\\Downloads"
 FOLDER = SOURCE + "\\Zelvo"
-THEMES_DIR = harness.THEMES_DIR_WIN
+THEMES_DIR = THEMES_DIR_WIN
 UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zelvo"
 OLD_SCREEN = b"BM the start-up screen the user had before"
 
 
 def destination(kind, rel):
     return {THEMES: THEMES_DIR + "\\" + (rel or ""), WINDOWS: "C:\\windows\\" + (rel or ""),
-            FONTS: harness.FONTS_DIR_WIN + "\\" + (rel or ""), STARTUP: "c:\\Logo.sys",
+            FONTS: FONTS_DIR_WIN + "\\" + (rel or ""), STARTUP: "c:\\Logo.sys",
             SHUTDOWN_WAIT: "C:\\windows\\LogoW.sys", SHUTDOWN_SAFE: "C:\\windows\\LogoS.sys"}[kind]
 
 
@@ -46,7 +49,7 @@ def missing_requirements():
             return "%s not built" % os.path.join(WIN32_DIR, prog)
     if not shutil.which("Xvfb"):
         return "Xvfb not installed"
-    return harness.require_programs("decorama.exe", "e2e-driver.exe")
+    return require_programs("decorama.exe", "e2e-driver.exe")
 
 
 @unittest.skipIf(missing_requirements(), missing_requirements())
@@ -59,7 +62,7 @@ class InstallFromTheZip(unittest.TestCase):
         env = dict(os.environ, ZELVO_DIST_DIR=cls.tmp.name, ZELVO_WIN32_DIR=WIN32_DIR)
         out = subprocess.run([os.path.join(ROOT, "scripts", "dist")], env=env, check=True,
                              stdout=subprocess.PIPE).stdout.decode().strip().splitlines()[-1]
-        cls.prefix = p = harness.Prefix("zelvo-theme", display=harness.display())
+        cls.prefix = p = Prefix("zelvo-theme", display=display())
         with zipfile.ZipFile(out) as z:
             z.extractall(p.unix(SOURCE))
         # READ ME: copy decorama.exe into the Zelvo folder. Where only the 64-bit

@@ -24,8 +24,10 @@ import re
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import harness  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+from wineharness.display import display  # noqa: E402
+from wineharness.flavour import flavour, require_programs  # noqa: E402
+from wineharness.prefix import Prefix  # noqa: E402
 
 SIZES = [int(n) for n in os.environ.get("ZELVO_BENCH_SIZES", "10,100,1000").split(",")]
 REPEATS = int(os.environ.get("ZELVO_BENCH_REPEATS", "3"))
@@ -124,18 +126,18 @@ def missing_files_bench(prefix):
 
 
 def main():
-    missing = harness.require_programs("decorama.exe", "e2e-driver.exe", "e2e-plaincopy.exe")
+    missing = require_programs("decorama.exe", "e2e-driver.exe", "e2e-plaincopy.exe")
     if missing:
         print(missing)
         return 1
-    prefix = harness.Prefix("bench-installer", display=harness.display())
+    prefix = Prefix("bench-installer", display=display())
     try:
         prefix.install_program("decorama.exe")
         os.makedirs(prefix.unix(THEMES_WIN), exist_ok=True)
         prefix.reg_add("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "Path", THEMES_WIN)
         prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude", TRACED)
         print("Installer benchmark (%s, Wine %s): times in ms, best of %d" %
-              (harness.flavour().name, os.path.basename(harness.flavour().wine), REPEATS))
+              (flavour().name, os.path.basename(flavour().wine), REPEATS))
         print("%6s %9s %10s %10s %10s %14s %13s" % ("files", "install", "uninstall", "reference", "plaincopy",
                                                    "install/ref", "install/copy"))
         rows = []

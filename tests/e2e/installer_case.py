@@ -1,16 +1,22 @@
-"""Shared set-up for the installer's end-to-end tests: a fresh prefix per case with
-decorama.exe in C:\\Decorama, themes written as small text files, and the installer's
-exact messages."""
+"""Shared set-up for the installer's end-to-end tests and its fault matrix: a fresh prefix
+per case with decorama.exe in C:\\Decorama, themes written as small text files, the
+installer's exact messages and its record."""
 
 import os
-import unittest
+import sys
 
-import harness
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, ROOT)
 
-THEMES = harness.THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
+from wineharness.case import PrefixCase  # noqa: E402
+from wineharness.driver import dialog_text  # noqa: E402,F401  (for the tests)
+from wineharness.snapshot import diff_snapshots  # noqa: E402
+from wineharness.template import FONTS_DIR_WIN, INSTALLER_DIR_WIN, THEMES_DIR_WIN  # noqa: E402
+
+THEMES = THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
 WINDIR = "C:\\windows\\"
-FONTS = harness.FONTS_DIR_WIN + "\\"
-EXE = harness.INSTALLER_DIR_WIN + "\\decorama.exe"
+FONTS = FONTS_DIR_WIN + "\\"
+EXE = INSTALLER_DIR_WIN + "\\decorama.exe"
 UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 APP_PATHS_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE"
 VERB_KEY = "HKCR\\ThemeFile\\Shell\\Install"
@@ -67,31 +73,12 @@ def theme_text(lines):
     return "".join(l + "\r\n" for l in lines)
 
 
-class InstallerCase(unittest.TestCase):
+class InstallerCase(PrefixCase):
     """One fresh prefix per test; the installer copied to C:\\Decorama."""
 
-    maxDiff = None
-
-    @classmethod
-    def setUpClass(cls):
-        missing = harness.require_programs("decorama.exe", "e2e-driver.exe")
-        if missing:
-            raise AssertionError(missing)
-
-    def setUp(self):
-        self.prefix = harness.Prefix(self.id().split(".")[-1], display=harness.display())
-        self.addCleanup(self._close)
-        self.prefix.install_program("decorama.exe")
-
-    def fresh_prefix(self):
-        """Start over in a new prefix (for table rows that each need a clean system)."""
-        self.prefix.close()
-        self.prefix = harness.Prefix(self.id().split(".")[-1], display=harness.display())
-        self.prefix.install_program("decorama.exe")
-
-    def _close(self):
-        failed = any(err for _, err in getattr(self._outcome, "errors", []) if err) if hasattr(self, "_outcome") else False
-        self.prefix.close(keep=failed and bool(os.environ.get("ZELVO_E2E_KEEP_FAILED")))
+    programs = ("decorama.exe", "e2e-driver.exe")
+    installs = (("decorama.exe", INSTALLER_DIR_WIN),)
+    installer_cwd = "C:\\Downloads"         # where run_installer starts it unless told
 
     # -- themes
 
@@ -111,9 +98,9 @@ class InstallerCase(unittest.TestCase):
 
     # -- running
 
-    def run_installer(self, args="", answers=(), win_cwd="C:\\Downloads", timeout=60, exe=EXE):
+    def run_installer(self, args="", answers=(), win_cwd=None, timeout=60, exe=EXE):
         cmd = '"%s"' % exe + (" " + args if args else "")
-        r = self.prefix.drive(cmd, answers=answers, timeout=timeout, win_cwd=win_cwd)
+        r = self.prefix.drive(cmd, answers=answers, timeout=timeout, win_cwd=win_cwd or self.installer_cwd)
         self.assertFalse(r.timed_out, "installer did not finish:\n%r" % r)
         return r
 
@@ -131,7 +118,17 @@ class InstallerCase(unittest.TestCase):
 
     def record(self, win_path):
         """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
-        return harness.theme_record(self.prefix.read_file(win_path))
+        out = []
+        inside = False
+        for line in self.prefix.read_file(win_path).decode("latin-1").replace("\r\n", "\n").split("\n"):
+            s = line.strip()
+            if s.startswith("["):
+                inside = s.lower() == "[decorama]"
+                continue
+            if inside and "=" in s:
+                k, _, v = s.partition("=")
+                out.append((k, v))
+        return out
 
     def uninstall_entry(self, name):
         """The values of a theme's uninstall entry ({name: data}), or None when there is none."""
@@ -146,7 +143,7 @@ class InstallerCase(unittest.TestCase):
         return self.prefix.snapshot("C:\\", exclude=SNAPSHOT_EXCLUDE)
 
     def assertSameTree(self, before, after, allow=()):
-        added, removed, changed = harness.diff_snapshots(before, after)
+        added, removed, changed = diff_snapshots(before, after)
         allow = [a.lower() for a in allow]
         added = [a for a in added if a.lower() not in allow]
         removed = [a for a in removed if a.lower() not in allow]

@@ -4,10 +4,16 @@ the saver started under the driver so that its windows and exit are reported."""
 
 import os
 import subprocess
+import sys
 import time
-import unittest
 
-import harness
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, ROOT)
+
+from wineharness.case import PrefixCase  # noqa: E402
+from wineharness.driver import dialog_text, visible_buttons  # noqa: E402,F401  (for the tests)
+from wineharness.pictures import Image  # noqa: E402,F401  (for the tests)
+from wineharness.template import E2E_DIR  # noqa: E402
 
 SCR = "C:\\windows\\ZelvoSav.scr"
 INI = "C:\\windows\\zelvosav.ini"
@@ -19,22 +25,14 @@ WS_EX_TOOLWINDOW = 0x80
 WS_EX_APPWINDOW = 0x40000
 
 
-class SaverCase(unittest.TestCase):
+class SaverCase(PrefixCase):
 
-    maxDiff = None
-
-    @classmethod
-    def setUpClass(cls):
-        missing = harness.require_programs("ZelvoSav.scr", "e2e-driver.exe")
-        if missing:
-            raise AssertionError(missing)
+    programs = ("ZelvoSav.scr", "e2e-driver.exe")
+    installs = (("ZelvoSav.scr", "C:\\windows"),)
 
     def setUp(self):
-        self.display = harness.display()
-        self.prefix = harness.Prefix(self.id().split(".")[-1], display=self.display)
-        self.addCleanup(lambda: self.prefix.close())
-        self.prefix.install_program("ZelvoSav.scr", "C:\\windows")
         self.sessions = []
+        super().setUp()
         self.addCleanup(self._stop_sessions)
         # the pointer rests in a corner, away from where the tests move it
         self.display.xdotool("mousemove", 5, 5)
@@ -44,12 +42,9 @@ class SaverCase(unittest.TestCase):
             s.stop()
 
     def fresh_prefix(self):
-        for s in self.sessions:
-            s.stop()
+        self._stop_sessions()
         self.sessions = []
-        self.prefix.close()
-        self.prefix = harness.Prefix(self.id().split(".")[-1], display=self.display)
-        self.prefix.install_program("ZelvoSav.scr", "C:\\windows")
+        super().fresh_prefix()
 
     def write_ini(self, speed):
         """zelvosav.ini with a Speed value (None: no file at all)."""
@@ -93,8 +88,8 @@ class SaverCase(unittest.TestCase):
     def shot(self, name=None):
         path = None
         if os.environ.get("ZELVO_E2E_SHOTS"):
-            os.makedirs(os.path.join(harness.E2E_DIR, "shots"), exist_ok=True)
-            path = os.path.join(harness.E2E_DIR, "shots", "%s-%s.png" % (self.id().split(".")[-1], name or "shot"))
+            os.makedirs(os.path.join(E2E_DIR, "shots"), exist_ok=True)
+            path = os.path.join(E2E_DIR, "shots", "%s-%s.png" % (self.id().split(".")[-1], name or "shot"))
         return self.display.screenshot(path)
 
     def sprite_box(self, img):
@@ -121,46 +116,6 @@ class SaverCase(unittest.TestCase):
     def still_running(self, session, wait=1.0):
         e = session.wait_for(lambda e: e["event"] in ("exit", "timeout"), wait)
         return e is None
-
-
-def read_bmp8(path):
-    """An 8-bit uncompressed BMP as an Image (RGB)."""
-    import struct
-    with open(path, "rb") as f:
-        data = f.read()
-    off = struct.unpack_from("<I", data, 10)[0]
-    hsize, w, h = struct.unpack_from("<Iii", data, 14)
-    bpp = struct.unpack_from("<H", data, 28)[0]
-    if bpp != 8:
-        raise ValueError("not an 8-bit bitmap")
-    colours = struct.unpack_from("<I", data, 46)[0] or 256
-    pal = []
-    for i in range(colours):
-        b, g, r, _ = data[14 + hsize + 4 * i:14 + hsize + 4 * i + 4]
-        pal.append(bytes((r, g, b)))
-    stride = (w + 3) & ~3
-    rows = []
-    bottom_up = h > 0
-    h = abs(h)
-    for y in range(h):
-        src_y = h - 1 - y if bottom_up else y
-        row = data[off + src_y * stride:off + src_y * stride + w]
-        rows.append(b"".join(pal[i] for i in row))
-    return harness.Image(w, h, b"".join(rows))
-
-
-def crop(img, x0, y0, w, h):
-    rows = [img.data[((y0 + y) * img.width + x0) * 3:((y0 + y) * img.width + x0 + w) * 3] for y in range(h)]
-    return harness.Image(w, h, b"".join(rows))
-
-
-def matching_fraction(a, b):
-    same = 0
-    total = a.width * a.height
-    for i in range(0, total * 3, 3):
-        if a.data[i:i + 3] == b.data[i:i + 3]:
-            same += 1
-    return same / total
 
 
 def immutable(path, on):

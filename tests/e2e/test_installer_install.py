@@ -4,10 +4,9 @@ missing components, copy errors with rollback, and reinstalling."""
 import os
 import unittest
 
-import harness
 from installer_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, MISSING_TEXTS, NOT_COMPLETELY, OK, THEMES,
                             UNINSTALLED, UNINSTALL_KEY, WINDIR, InstallerCase, confirm_install, confirm_uninstall,
-                            copy_error, delete_error)
+                            copy_error, delete_error, dialog_text)
 
 SRC = "C:\\Downloads\\Blue"
 
@@ -130,7 +129,7 @@ class InstallTest(InstallerCase):
         self.assertEqual(shown, ["OK"])
         still_open = [e["open"] for e in run.events if e["event"] == "still_open"]
         self.assertEqual(still_open, [True, True], "Cancel and the close box must not close the dialog")
-        self.assertEqual([harness.dialog_text(dialogs[0]), harness.dialog_text(dialogs[2])],
+        self.assertEqual([dialog_text(dialogs[0]), dialog_text(dialogs[2])],
                          [confirm_install("Gaps")[0], INSTALLED[0]])
         # the file that was there is installed and recorded under its position (File2)
         self.assertEqual(self.prefix.read_file(WINDIR + "Here.wav"), self.content("Here.wav"))

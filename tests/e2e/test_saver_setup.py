@@ -5,15 +5,14 @@ import os
 import time
 import unittest
 
-import harness
-from saver_case import (INI, WS_CAPTION, WS_SYSMENU, SaverCase, crop, immutable, matching_fraction, read_bmp8)
+from saver_case import (INI, ROOT, WS_CAPTION, WS_SYSMENU, Image, SaverCase, dialog_text, immutable, visible_buttons)
 
 TAN = (224, 192, 160)
 BROWN = (205, 154, 103)
 CLIENT = (320, 385)
 SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_LEFT, SB_RIGHT = 0, 1, 2, 3, 6, 7
 ERROR_TEXT = "An error has occured while trying to write the information to the ini file."
-HEADER_BMP = os.path.join(harness.ROOT, "saver", "assets", "header.bmp")
+HEADER_BMP = os.path.join(ROOT, "saver", "assets", "header.bmp")
 
 
 class SetupDialogTest(SaverCase):
@@ -76,9 +75,9 @@ class SetupDialogTest(SaverCase):
                 self.assertEqual(self.scroll_pos(w), {"event": "scrollpos", "pos": 10, "min": 1, "max": 150})
 
                 img = self.shot("setup")
-                header = read_bmp8(HEADER_BMP)
+                header = Image.from_bmp8(HEADER_BMP)
                 self.assertEqual((header.width, header.height), (320, 224))
-                self.assertGreater(matching_fraction(crop(img, left, top, 320, 224), header), 0.98,
+                self.assertGreater(img.crop(left, top, 320, 224).matching_fraction(header), 0.98,
                                    "the header picture is not at the top, edge to edge")
                 # tan between the header and the About labels, and at the bottom edge
                 self.assertEqual(img.count(TAN, (left, top + 225, right, top + 231)), 320 * 6)
@@ -257,8 +256,8 @@ class SetupDialogTest(SaverCase):
                 boxes = [e for e in s.events if e["event"] == "window" and e["class"] == "#32770"]
                 self.assertEqual(len(boxes), 1, "one Error box: %r" % s.events)
                 self.assertEqual(boxes[0]["caption"], "Error")
-                self.assertEqual(harness.dialog_text(boxes[0]), ERROR_TEXT)
-                self.assertEqual(harness.visible_buttons(boxes[0]), ["OK"])
+                self.assertEqual(dialog_text(boxes[0]), ERROR_TEXT)
+                self.assertEqual(visible_buttons(boxes[0]), ["OK"])
                 self.assertEqual(boxes[0].get("icon"), "error")
                 if kind == "immutable":
                     immutable(ini, False)

@@ -5,28 +5,20 @@ comparison at the end that names every file left behind and every file lost.
 Each case records one row (case, result, files left behind, files lost); the rows are
 printed as a table when the module ends and written to build/e2e/fault-matrix.md."""
 
-import hashlib
 import os
 import re
 import signal
-import stat
-import subprocess
 import sys
-import time
-import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
 
-import harness  # noqa: E402
-
-THEMES = harness.THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
-WINDIR = "C:\\windows\\"
-FONTS = harness.FONTS_DIR_WIN + "\\"
-EXE = harness.INSTALLER_DIR_WIN + "\\decorama.exe"
-UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
-OK, CANCEL = 1, 2
+# The installer's set-up and messages, as its own end-to-end tests know them.
+from installer_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, NOT_COMPLETELY, OK, THEMES,  # noqa: E402,F401
+                            UNINSTALL_KEY, UNINSTALLED, WINDIR, InstallerCase, confirm_install, confirm_uninstall,
+                            copy_error, delete_error, screen_question, theme_text)
+from saver_case import INI, SCR  # noqa: E402,F401
+from wineharness.snapshot import diff_snapshots, snapshot_tree, whole_file_digest  # noqa: E402
+from wineharness.template import E2E_DIR  # noqa: E402
 
 # Folders that Wine itself writes while any program runs (temporary files, its own
 # logs); nothing of the installer's or the saver's may land there.
@@ -47,38 +39,15 @@ def _volatile_value(low_key, value):
     return "fonts" in low_key and isinstance(data, str) and data.lower().startswith("z:\\")
 
 
-# The installer's messages, as the installer's own end-to-end tests know them.
-from installer_case import (FAILED, INSTALLED, NOT_COMPLETELY, UNINSTALLED,  # noqa: E402,F401
-                            confirm_install, confirm_uninstall, copy_error, delete_error, screen_question,
-                            theme_text)
-
 REGISTRY_REMOVE_ERROR = ("Error removing from Registry!", ["OK"], "warning")
 
 
 # ---------------------------------------------------------------- snapshots
 
-_digest_cache = {}
-
-
-def _digest(full, st):
-    # Test prefixes share the template's files through hard links, so a file is hashed
-    # once per inode and state; a changed file has a new size, time or inode.
-    key = (st.st_dev, st.st_ino, st.st_size, st.st_mtime_ns, st.st_ctime_ns)
-    d = _digest_cache.get(key)
-    if d is None:
-        h = hashlib.sha1()
-        with open(full, "rb") as f:
-            for chunk in iter(lambda: f.read(1 << 20), b""):
-                h.update(chunk)
-        d = h.hexdigest()
-        _digest_cache[key] = d
-    return d
-
-
 def tree_snapshot(root):
     """{path relative to drive_c: ('d',) | ('f', size, sha1) | ('l', target)}; all of drive C
     but Wine's own temporary folders, every file hashed whatever its size."""
-    return harness.snapshot_tree(root, exclude=VOLATILE_DIRS, digest=_digest)
+    return snapshot_tree(root, exclude=VOLATILE_DIRS, digest=whole_file_digest)
 
 
 def registry_snapshot(prefix):
@@ -136,54 +105,23 @@ def write_table():
         lines.append("| %s | %s | %s | %s |" % (r["case"], result, left, lost))
     text = "\n".join(lines) + "\n"
     sys.stderr.write("\nFault matrix\n" + text)
-    os.makedirs(harness.E2E_DIR, exist_ok=True)
-    with open(os.path.join(harness.E2E_DIR, "fault-matrix.md"), "w") as f:
+    os.makedirs(E2E_DIR, exist_ok=True)
+    with open(os.path.join(E2E_DIR, "fault-matrix.md"), "w") as f:
         f.write(text)
-
-
-# ---------------------------------------------------------------- processes
-
-def wine_pids(prefix, name):
-    """Unix process ids of the Windows program `name` running in this prefix."""
-    out = []
-    want = ("WINEPREFIX=" + prefix.path).encode()
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % pid, "rb") as f:
-                cmd = f.read()
-            with open("/proc/%s/environ" % pid, "rb") as f:
-                env = f.read().split(b"\0")
-        except OSError:
-            continue
-        # the program's own process: its first argument is the program file
-        first = cmd.split(b"\0")[0].lower().replace(b"/", b"\\")
-        if want in env and first.endswith(b"\\" + name.lower().encode()):
-            out.append(int(pid))
-    return out
 
 
 # ---------------------------------------------------------------- the case class
 
-class FaultCase(unittest.TestCase):
+class FaultCase(InstallerCase):
     """One fresh prefix per case; the installer in C:\\Decorama, the saver in the Windows
     directory. Every case takes a State before and compares at its end."""
 
-    maxDiff = None
-    case_id = None      # the matrix row, set per test with self.row()
-
-    @classmethod
-    def setUpClass(cls):
-        missing = harness.require_programs("decorama.exe", "ZelvoSav.scr", "e2e-driver.exe")
-        if missing:
-            raise AssertionError(missing)
+    programs = ("decorama.exe", "ZelvoSav.scr", "e2e-driver.exe")
+    prefix_tag = "fault-"
+    installer_cwd = "C:\\"
 
     def setUp(self):
-        self.display = harness.display()
-        self.prefix = harness.Prefix("fault-" + self.id().split(".")[-1], display=self.display)
-        self.addCleanup(self.prefix.close)
-        self.prefix.install_program("decorama.exe")
+        super().setUp()
         self._soft = []
 
     def run(self, result=None):
@@ -223,7 +161,7 @@ class FaultCase(unittest.TestCase):
         case) are the outcome the case expects: they are named in the row's note and
         not counted."""
         after = self.state()
-        added, removed, changed = harness.diff_snapshots(before.tree, after.tree)
+        added, removed, changed = diff_snapshots(before.tree, after.tree)
         al = {a.lower().replace("\\", "/") for a in allow_left}
         ao = {a.lower().replace("\\", "/") for a in allow_lost}
         unexpected_left = [p for p in added if p.lower() not in al]
@@ -255,20 +193,13 @@ class FaultCase(unittest.TestCase):
     def rel(self, win_path):
         return os.path.relpath(self.prefix.unix(win_path), os.path.join(self.prefix.path, "drive_c"))
 
-    def write_theme(self, folder, file_name, lines, files=()):
-        self.prefix.write_file(folder + "\\" + file_name, theme_text(lines))
-        items = files.items() if isinstance(files, dict) else ((n, "content of " + n + "\r\n") for n in files)
-        for name, content in items:
-            self.prefix.write_file(folder + "\\" + name, content)
-
-    def run_installer(self, args="", answers=(), win_cwd="C:\\", timeout=60):
-        cmd = '"%s"' % EXE + (" " + args if args else "")
-        r = self.prefix.drive(cmd, answers=answers, timeout=timeout, win_cwd=win_cwd)
-        self.assertFalse(r.timed_out, "installer did not finish:\n%r" % r)
-        return r
-
     def uninstall(self, theme_file, answers):
         return self.run_installer('/u "%s%s"' % (THEMES, theme_file), answers=answers)
+
+    def uninstall_ok(self, name):
+        """Uninstalls the theme name.the, answering OK: it asks, then says it is done."""
+        run = self.uninstall(name + ".the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall(name), UNINSTALLED], code=0)
 
     def soft(self, check, *args, **kw):
         """Runs an assertion; a failure is kept and raised by compare() at the case's end,
@@ -289,12 +220,8 @@ class FaultCase(unittest.TestCase):
         if code is not None:
             self.soft(self.assertEqual, run.exit_code, code, "exit code; run:\n%r" % run)
 
-    def record(self, win_path):
-        """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
-        return harness.theme_record(self.prefix.read_file(win_path))
-
     def uninstall_entry_exists(self, name):
-        return self.prefix.reg_export("HKLM\\" + UNINSTALL_KEY + "\\" + name) is not None
+        return self.prefix.reg_export(UNINSTALL_KEY + "\\" + name) is not None
 
     def wine_attributes(self, win_path):
         """The DOS attributes Wine reports for a file (attrib's letters)."""
@@ -306,7 +233,7 @@ class FaultCase(unittest.TestCase):
     def kill_program(self, name):
         """SIGKILL for a running Windows program of this prefix (as a power cut or the task
         list would end it: no handler of the program runs)."""
-        pids = wine_pids(self.prefix, name)
+        pids = self.prefix.pids(name)
         self.assertTrue(pids, "%s is not running" % name)
         for pid in pids:
             os.kill(pid, signal.SIGKILL)

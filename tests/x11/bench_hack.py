@@ -14,7 +14,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from hack_case import ZELVOSAV, Connection, TestWindow, harness  # noqa: E402
+from hack_case import ZELVOSAV, Connection, Display, TestWindow  # noqa: E402
 
 SECONDS = float(os.environ.get("ZELVO_BENCH_SECONDS", "20"))
 REFERENCE = os.path.join(os.path.dirname(ZELVOSAV), "tests", "x11", "bench_refblit_x11")
@@ -48,7 +48,7 @@ def measure(display, connection, args):
 
 
 def main():
-    display = harness.Display()
+    display = Display()
     connection = Connection(display)
     print("== zelvosav at -speed 10, %g s, in a %dx%d window on Xvfb" % (SECONDS, display.width, display.height))
     results = {}

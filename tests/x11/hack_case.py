@@ -1,6 +1,5 @@
-"""What the zelvosav tests share: the built program, an Xvfb display (the end-to-end
-harness's), a window the test makes itself, and the figure's place and speed read
-from screenshots."""
+"""What the zelvosav tests share: the built program, an Xvfb display (wineharness's), a
+window the test makes itself, and the figure's place and speed read from screenshots."""
 
 import ctypes
 import os
@@ -10,8 +9,9 @@ import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-import harness  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, "..", ".."))
+from wineharness.display import Display  # noqa: E402,F401  (for the benchmark too)
+from wineharness.flavour import log  # noqa: E402,F401  (for the tests)
 
 ZELVOSAV = os.environ.get("ZELVOSAV") or os.path.join(HERE, "..", "..", "build", "native", "zelvosav")
 WHITE, BLUE = (255, 255, 255), (0, 0, 128)
@@ -86,7 +86,7 @@ class HackCase(unittest.TestCase):
     def setUpClass(cls):
         if not os.path.exists(ZELVOSAV):
             raise unittest.SkipTest("%s not built (cmake --build --preset native)" % ZELVOSAV)
-        cls.display = harness.Display()
+        cls.display = Display()
         cls.connection = Connection(cls.display)
 
     @classmethod

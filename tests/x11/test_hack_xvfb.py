@@ -4,7 +4,7 @@ only inside that window, at the rate -speed asks; SIGTERM ends it at once."""
 import subprocess
 import time
 
-from hack_case import ZELVOSAV, HackCase, harness, white_outside
+from hack_case import ZELVOSAV, HackCase, log, white_outside
 
 FIGURE = 100  # pixels: the picture; the figure in it is smaller
 
@@ -58,8 +58,8 @@ class HackInAWindowTest(HackCase):
                     break
             self.assertTrue(rates[speed], "the figure was not seen moving at -speed %s" % speed)
         ratio = rates["10"] / rates["150"]
-        harness.log("pixels per second at -speed 10: %.0f, at -speed 150: %.1f, ratio %.1f (15 asked)"
-                    % (rates["10"], rates["150"], ratio))
+        log("pixels per second at -speed 10: %.0f, at -speed 150: %.1f, ratio %.1f (15 asked)"
+            % (rates["10"], rates["150"], ratio))
         self.assertGreater(ratio, 7.5, rates)
         self.assertLess(ratio, 22.5, rates)
 
