@@ -141,5 +141,4 @@ public:
     Text Caption;
     FontSpec Font = {nullptr, 0, 400};
     bool Default = false;
-    bool Cancel = false;
 };

@@ -33,7 +33,6 @@ struct FormWindow {
     bool visible;
 };
 
-Win32Platform* g_win = nullptr;
 HFONT g_defaultFont = nullptr;
 
 int Px(float twips, float tpp) {
@@ -437,7 +436,6 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE inst) : inst_(inst) {
-    g_win = this;
     SetPlatform(this);
     HDC dc = GetDC(nullptr);
     tppX_ = 1440.0f / (float)GetDeviceCaps(dc, LOGPIXELSX);

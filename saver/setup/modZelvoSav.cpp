@@ -31,7 +31,7 @@ short WriteIni(const Text& section, const Text& key, const Text& value, const Te
 }
 
 Text BuildSettingsPath(TextBox& txtTemp) {
-    WinDirBuffer = Text::Repeat('\0', 255);
+    // The platform fills a buffer of 255 NULs; its length result is not used.
     char buffer[256];
     for (int i = 0; i < 256; ++i) buffer[i] = 0;
     ThePlatform().GetWindowsDirectoryA(buffer, 255);

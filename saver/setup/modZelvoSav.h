@@ -5,8 +5,11 @@
 
 class TextBox;
 
-extern Text WinDirBuffer;   // the Windows directory as the platform fills it (255 characters)
-extern Text WinDir;         // WinDirBuffer with spaces removed at both ends
+// Set by BuildSettingsPath: 255 characters, the Windows directory as the platform
+// reports it followed by NULs (all NULs when it reports none) ...
+extern Text WinDirBuffer;
+// ... and the same with spaces removed at both ends (the NULs stay).
+extern Text WinDir;
 
 // The value of key in section of file; the default when the file, section or key
 // is missing, the value is empty, or the read fails.

@@ -9,6 +9,7 @@
 #include "installer.h"
 #include "profile_model.h"
 #include "sys.h"
+#include "sys_double_errors.h"
 
 namespace sysdouble {
 
@@ -22,8 +23,6 @@ std::string Lower(const std::string& text) {
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     return out;
 }
-
-static const uint32_t SYS_ERROR_SHARING_VIOLATION = 32;  // the file is open
 
 // No file or folder name holds a character below 32.
 static bool InvalidName(const std::string& full) {

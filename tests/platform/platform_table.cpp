@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "sys.h"
+#include "sys_double_errors.h"
 
 static const char DIR[] = "C:\\ZPT";
 static const char KEY[] = "Software\\ZPT";
