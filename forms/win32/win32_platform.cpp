@@ -314,7 +314,8 @@ HWND CreateChild(FormWindow* w, int i, HINSTANCE inst) {
     return h;
 }
 
-void OnScroll(FormWindow* w, HWND bar, int code) {
+// Moves the scroll bar control bar as a scroll request of the given code asks.
+void Scroll(FormWindow* w, HWND bar, int code) {
     for (int i = 0; i < w->form->ControlCount(); ++i) {
         if (w->child[i] != bar || w->form->ControlAt(i)->Kind() != ControlKind::HScrollBar) continue;
         HScrollBar* sb = static_cast<HScrollBar*>(w->form->ControlAt(i));
@@ -343,92 +344,117 @@ void OnScroll(FormWindow* w, HWND bar, int code) {
     }
 }
 
+// The handlers of the form window's messages. Each one that runs an event handler of
+// the form brings the windows in line with the controls afterwards (Sync).
+
+LRESULT OnPaint(FormWindow* w, HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (!IsRectEmpty(&ps.rcPaint)) PaintForm(w, dc, ps.rcPaint);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// True when the form's own pointer was set (over the client area).
+bool OnSetCursor(FormWindow* w, LPARAM lp) {
+    if (!w->pointer || LOWORD(lp) != HTCLIENT) return false;
+    SetCursor(w->pointer);
+    return true;
+}
+
+LRESULT OnKeyDown(FormWindow* w, WPARAM wp) {
+    short shift = (short)((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                          (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+    w->form->Form_KeyDown((short)wp, shift);
+    Sync(w);
+    return 0;
+}
+
+LRESULT OnMouseMove(FormWindow* w, HWND hwnd, WPARAM wp, LPARAM lp) {
+    // The window system also reports the still pointer when a window appears
+    // or is uncovered under it; only a change of position is a mouse move.
+    POINT p;
+    p.x = (short)LOWORD(lp);
+    p.y = (short)HIWORD(lp);
+    ClientToScreen(hwnd, &p);
+    if (w->mouseKnown && p.x == w->lastMouse.x && p.y == w->lastMouse.y) return 0;
+    w->lastMouse = p;
+    w->mouseKnown = true;
+    Form& f = *w->form;
+    short button = (short)(((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0));
+    f.Form_MouseMove(button, 0, (short)LOWORD(lp) * f.TwipsPerPixelX(), (short)HIWORD(lp) * f.TwipsPerPixelY());
+    Sync(w);
+    return 0;
+}
+
+// Timer ids are the control's index + 1.
+LRESULT OnTimer(FormWindow* w, WPARAM wp) {
+    Form& f = *w->form;
+    int i = (int)wp - 1;
+    if (i < 0 || i >= f.ControlCount() || f.ControlAt(i)->Kind() != ControlKind::Timer) return 0;
+    Timer* t = static_cast<Timer*>(f.ControlAt(i));
+    if (t->Enabled() && t->Interval() > 0) f.TimerTick(*t);
+    Sync(w);
+    return 0;
+}
+
+LRESULT OnCommand(FormWindow* w, WPARAM wp) {
+    Form& f = *w->form;
+    int i = (int)LOWORD(wp) - kFirstChildId;
+    if (HIWORD(wp) != BN_CLICKED || i < 0 || i >= f.ControlCount() ||
+        f.ControlAt(i)->Kind() != ControlKind::CommandButton)
+        return 0;
+    f.ButtonClick(*static_cast<CommandButton*>(f.ControlAt(i)));
+    Sync(w);
+    return 0;
+}
+
+LRESULT OnHScroll(FormWindow* w, WPARAM wp, LPARAM lp) {
+    if (!lp) return 0;  // the window's own scroll bar: the forms have none
+    Scroll(w, (HWND)lp, LOWORD(wp));
+    Sync(w);
+    return 0;
+}
+
+// Asked by the dialog manager when Enter is pressed: a push button that holds the
+// focus is the default button; otherwise the form's own, if it has one.
+LRESULT OnGetDefId(FormWindow* w) {
+    Form& f = *w->form;
+    HWND focus = GetFocus();
+    int def = -1;
+    for (int i = 0; i < f.ControlCount(); ++i) {
+        if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
+        if (w->child[i] == focus) return MAKELRESULT(kFirstChildId + i, DC_HASDEFID);
+        if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
+    }
+    return def < 0 ? 0 : MAKELRESULT(kFirstChildId + def, DC_HASDEFID);
+}
+
+LRESULT OnClose(FormWindow* w) {
+    w->form->Unload();
+    return 0;
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     FormWindow* w = (FormWindow*)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
-    if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
-    Form& f = *w->form;
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (!IsRectEmpty(&ps.rcPaint)) PaintForm(w, dc, ps.rcPaint);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_CTLCOLORSCROLLBAR:
-        return (LRESULT)GetSysColorBrush(COLOR_SCROLLBAR);
-    case WM_SETCURSOR:
-        if (w->pointer && LOWORD(lp) == HTCLIENT) {
-            SetCursor(w->pointer);
-            return TRUE;
+    if (w) {
+        switch (msg) {
+        case WM_ERASEBKGND: return 1;  // painting covers every pixel
+        case WM_PAINT: return OnPaint(w, hwnd);
+        case WM_CTLCOLORSCROLLBAR: return (LRESULT)GetSysColorBrush(COLOR_SCROLLBAR);
+        case WM_SETCURSOR:
+            if (OnSetCursor(w, lp)) return TRUE;
+            break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: return OnKeyDown(w, wp);
+        case WM_MOUSEMOVE: return OnMouseMove(w, hwnd, wp, lp);
+        case WM_TIMER: return OnTimer(w, wp);
+        case WM_COMMAND: return OnCommand(w, wp);
+        case WM_HSCROLL: return OnHScroll(w, wp, lp);
+        case DM_GETDEFID: return OnGetDefId(w);
+        case WM_CLOSE: return OnClose(w);
+        default: break;
         }
-        break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-        short shift = (short)((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                              (GetKeyState(VK_MENU) < 0 ? 4 : 0));
-        f.Form_KeyDown((short)wp, shift);
-        Sync(w);
-        return 0;
-    }
-    case WM_MOUSEMOVE: {
-        // The window system also reports the still pointer when a window appears
-        // or is uncovered under it; only a change of position is a mouse move.
-        POINT p;
-        p.x = (short)LOWORD(lp);
-        p.y = (short)HIWORD(lp);
-        ClientToScreen(hwnd, &p);
-        if (w->mouseKnown && p.x == w->lastMouse.x && p.y == w->lastMouse.y) return 0;
-        w->lastMouse = p;
-        w->mouseKnown = true;
-        short button = (short)(((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0));
-        f.Form_MouseMove(button, 0, (short)LOWORD(lp) * f.TwipsPerPixelX(), (short)HIWORD(lp) * f.TwipsPerPixelY());
-        Sync(w);
-        return 0;
-    }
-    case WM_TIMER: {
-        int i = (int)wp - 1;
-        if (i >= 0 && i < f.ControlCount() && f.ControlAt(i)->Kind() == ControlKind::Timer) {
-            Timer* t = static_cast<Timer*>(f.ControlAt(i));
-            if (t->Enabled() && t->Interval() > 0) f.TimerTick(*t);
-            Sync(w);
-        }
-        return 0;
-    }
-    case WM_COMMAND: {
-        int i = (int)LOWORD(wp) - kFirstChildId;
-        if (HIWORD(wp) == BN_CLICKED && i >= 0 && i < f.ControlCount() &&
-            f.ControlAt(i)->Kind() == ControlKind::CommandButton) {
-            f.ButtonClick(*static_cast<CommandButton*>(f.ControlAt(i)));
-            Sync(w);
-        }
-        return 0;
-    }
-    case WM_HSCROLL:
-        if (lp) {
-            OnScroll(w, (HWND)lp, LOWORD(wp));
-            Sync(w);
-        }
-        return 0;
-    case DM_GETDEFID: {
-        // Asked by the dialog manager when Enter is pressed: a push button that holds
-        // the focus is the default button; otherwise the form's own, if it has one.
-        HWND focus = GetFocus();
-        int def = -1;
-        for (int i = 0; i < f.ControlCount(); ++i) {
-            if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
-            if (w->child[i] == focus) return MAKELRESULT(kFirstChildId + i, DC_HASDEFID);
-            if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
-        }
-        return def < 0 ? 0 : MAKELRESULT(kFirstChildId + def, DC_HASDEFID);
-    }
-    case WM_CLOSE:
-        f.Unload();
-        return 0;
-    default:
-        break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
