@@ -3,7 +3,7 @@
 // the program, and the KERNEL32 functions that the settings module declares.
 // One implementation runs on Win32, another, headless, in the tests.
 #pragma once
-#include "text.h"
+#include "forms_text.h"
 
 class Form;
 struct Picture;

@@ -74,7 +74,7 @@ bool ReadRegistryString(SysRoot root, const char* subkey, const char* valueName,
 int ParseCommandLine(const char* commandLine, char* storage, uint32_t capacity,
                      char** argv, int maxArgs);
 
-// ---- Start-up (startup.cpp) ----
+// ---- Start-up (installer_startup.cpp) ----
 // The program's dispatch: argv[0] is the installer's path, the rest the command
 // line's words. The result is the exit code: 1 after a confirmed installation.
 int RunInstaller(int argc, char** argv);

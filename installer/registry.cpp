@@ -1,6 +1,6 @@
 // The registry keys the installer reads and writes, and reading one string value.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 const char THEMES_APP_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
 const char FONTS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

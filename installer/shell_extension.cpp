@@ -1,6 +1,6 @@
 // The "Install Theme" command on the context menu of theme files.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 bool SetupShellExtension(SysWindow owner) {
     SysKey verb = 0;

@@ -2,7 +2,7 @@
 // installation that the user abandoned after an error. What follows a job (the
 // uninstall entry, the rollback, the final message) is its caller's.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 // Working block: four 520-byte texts, then (uninstall and rollback) the section.
 enum : uint32_t {

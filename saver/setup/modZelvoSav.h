@@ -1,7 +1,7 @@
 // modZelvoSav: the settings file zelvosav.ini in the Windows directory, read and
 // written one key at a time through the KERNEL32 profile functions.
 #pragma once
-#include "text.h"
+#include "forms_text.h"
 
 class TextBox;
 

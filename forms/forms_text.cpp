@@ -1,4 +1,4 @@
-#include "text.h"
+#include "forms_text.h"
 #include <string.h>
 
 static char g_empty[1] = {0};
