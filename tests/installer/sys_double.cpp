@@ -8,6 +8,7 @@
 
 #include "installer.h"
 #include "profile_model.h"
+#include "resources/decorama_ids.h"
 #include "sys.h"
 #include "sys_double_errors.h"
 
@@ -711,7 +712,7 @@ SysWindow SysCreateProgressDialog(SysWindow) {
 }
 
 void SysSetDialogItemText(SysWindow, int id, const char* text) {
-    if (id == 102) world().banner = text;
+    if (id == BANNER_ID) world().banner = text;
     world().events.push_back("text:" + std::to_string(id));
 }
 
@@ -719,7 +720,7 @@ static int progressBar, otherControl;
 
 SysWindow SysGetDialogItem(SysWindow dialog, int id) {
     if (dialog != &progressWindow) return nullptr;
-    return id == 101 ? (SysWindow)&progressBar : (SysWindow)&otherControl;
+    return id == PROGRESS_BAR_ID ? (SysWindow)&progressBar : (SysWindow)&otherControl;
 }
 
 void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high) {
