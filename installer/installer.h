@@ -60,7 +60,8 @@ extern const char THEMES_APP_KEY[];       // HKLM: Plus! Themes' folder, value "
 extern const char FONTS_KEY[];            // HKCU: the Fonts folder, value "Fonts"
 extern const char CURRENT_VERSION_KEY[];  // HKLM: parent of the uninstall entries
 extern const char VERB_KEY[];             // HKCR: the "Install Theme" verb
-extern const char VERB_COMMAND_KEY[];     // HKCR: its command
+extern const char VERB_COMMAND_KEY[];     // HKCR: its command, the subkey named below
+#define VERB_COMMAND_NAME "command"
 // Opens root\subkey and reads valueName into out (260 bytes) with trailing ";"
 // removed. False, with out untouched, when the key does not open; a missing value
 // leaves out as it was.

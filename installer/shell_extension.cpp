@@ -25,7 +25,7 @@ bool SetupShellExtension(SysWindow owner) {
         return false;
     SysRegSetString(verb, 0, "&Install Theme");
     SysKey command = 0;
-    if (SysRegCreateKey(verb, "command", &command, &disposition) != SYS_ERROR_SUCCESS) {
+    if (SysRegCreateKey(verb, VERB_COMMAND_NAME, &command, &disposition) != SYS_ERROR_SUCCESS) {
         SysRegCloseKey(verb);
         return false;
     }

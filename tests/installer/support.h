@@ -9,12 +9,13 @@
 #include "sys_double.h"
 
 namespace support {
+using sysdouble::APP_PATHS_KEY;
 using sysdouble::Lower;
+using sysdouble::SHELL_FOLDERS_KEY;
 
-const std::string THEMES = "C:\\Program Files\\Plus!\\Themes";
+const std::string THEMES = sysdouble::THEMES_FOLDER;
 const std::string SOURCE = "C:\\Downloads\\Blue";
 const std::string UNINSTALL_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const std::string APP_PATHS_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
 const std::string VERB_PATH = "hkcr\\ThemeFile\\Shell\\Install";
 
 // Runs the installer with these words after the program's path.

@@ -230,11 +230,9 @@ void Reset() {
     theWorld = new World();
     World& w = world();
     w.AddDirectory("C:\\WINDOWS\\FONTS");
-    w.AddDirectory("C:\\Program Files\\Plus!\\Themes");
-    w.SetValue("hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "Path",
-               "C:\\Program Files\\Plus!\\Themes;");
-    w.SetValue("hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts",
-               "C:\\WINDOWS\\FONTS");
+    w.AddDirectory(THEMES_FOLDER);
+    w.SetValue(APP_PATHS_KEY, "Path", THEMES_FOLDER + ";");
+    w.SetValue(SHELL_FOLDERS_KEY, "Fonts", "C:\\WINDOWS\\FONTS");
     w.AddDirectory(w.tempDirectory);
     w.keys["hklm\\software\\microsoft\\windows\\currentversion\\uninstall"];
     w.keys["hkcr\\themefile"];

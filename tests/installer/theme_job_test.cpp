@@ -556,11 +556,10 @@ struct UnknownFolderCase {
 
 TEST_F(ThemeJobTest, AFileWhoseFolderIsUnknownIsNotCopied) {
     const UnknownFolderCase cases[] = {{"no Fonts value", nullptr}, {"an empty one", ""}, {"a relative one", "Fonts"}};
-    const std::string shellFolders = "hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     for (const auto& c : cases) {
         sysdouble::Reset();
-        if (c.fonts) w().SetValue(shellFolders, "Fonts", c.fonts);
-        else w().keys[Lower(shellFolders)].values.clear();
+        if (c.fonts) w().SetValue(SHELL_FOLDERS_KEY, "Fonts", c.fonts);
+        else w().keys[Lower(SHELL_FOLDERS_KEY)].values.clear();
         MakeTheme("[T]\r\n[DecoramaSpecial]\r\nF=%FontDir%\\windows\\x.ttf\r\nG=%FontDir%y.ttf\r\n", {"x.ttf", "y.ttf"});
         auto tree = TreeSnapshot();
         EXPECT_EQ(RunProgram({}), 1) << c.name;
