@@ -542,8 +542,8 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
     if (mode == Install) {
         job.progress = SysCreateProgressDialog(0);
         if (job.progress) {
-            SysSetDialogItemText(job.progress, BANNER_ID, PRODUCT_BANNER);
-            job.progressBar = SysGetDialogItem(job.progress, PROGRESS_BAR_ID);
+            SysSetDialogItemText(job.progress, IDC_BANNER, PRODUCT_BANNER);
+            job.progressBar = SysGetDialogItem(job.progress, IDC_PROGRESS_BAR);
             job.counting = true;
             SysSetCapture(job.progress);
             SysSetWaitCursor();

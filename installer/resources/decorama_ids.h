@@ -1,23 +1,24 @@
-// The ids of decorama.exe's resources, shared by decorama.rc and the code: the program
-// icon, the two dialog templates and the controls that the code reaches. Plain
-// definitions, as the resource compiler reads them too.
+// Resource ids of decorama.exe (shared by the resource script and the code): the
+// program icon, the two dialog templates and their controls. Plain definitions, as
+// the resource compiler reads them too.
 #ifndef DECORAMA_IDS_H
 #define DECORAMA_IDS_H
 
-#define DECORAMA_ICON 101
+#define IDI_PROGRAM 101             // icon group of the program
 
-// Template 1: the progress dialog, shown without blocking while files are copied.
-#define PROGRESS_DIALOG 1
-#define BANNER_ID 102          // the product banner, set when the dialog is made
-#define PROGRESS_BAR_ID 101
-#define UNUSED_TEXT_ID 100     // below the dialog's lower edge: never seen or written
+// The progress dialog, shown without blocking while a theme's files are copied.
+#define IDD_PROGRESS 1
+#define IDC_BANNER 102              // the product banner, set when the dialog is made
+#define IDC_PROGRESS_BAR 101
+#define IDC_UNUSED_TEXT 100         // below the dialog's lower edge: never seen or written
 
-// Template 2: the missing-component warning; OK (IDOK) closes it, while Cancel
-// (IDCANCEL) and Help (IDHELP) lie below its lower edge.
-#define MISSING_COMPONENT_DIALOG 2
-#define MISSING_FILE_NAME_ID 101
+// The missing-component warning. OK (IDOK) closes it; Cancel (IDCANCEL) and Help
+// (IDHELP) lie below its lower edge.
+#define IDD_MISSING_COMPONENT 2
+#define IDC_MISSING_FILE_NAME 101   // the name of the file that is not there
 
-// Texts that the code never reaches.
-#define STATIC_TEXT_ID (-1)
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)             // texts that the code never reaches
+#endif
 
 #endif

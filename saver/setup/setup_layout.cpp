@@ -1,6 +1,6 @@
 // The setup dialog's property table.
 #include "frmZelvoSetup.h"
-#include "../resources.h"
+#include "../zelvosav_ids.h"
 #include "modZelvoSav.h"
 
 static const long kTan = RGB3(224, 192, 160);

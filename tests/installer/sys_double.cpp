@@ -710,7 +710,7 @@ SysWindow SysCreateProgressDialog(SysWindow) {
 }
 
 void SysSetDialogItemText(SysWindow, int id, const char* text) {
-    if (id == BANNER_ID) world().banner = text;
+    if (id == IDC_BANNER) world().banner = text;
     world().events.push_back("text:" + std::to_string(id));
 }
 
@@ -718,7 +718,7 @@ static int progressBar, otherControl;
 
 SysWindow SysGetDialogItem(SysWindow dialog, int id) {
     if (dialog != &progressWindow) return nullptr;
-    return id == PROGRESS_BAR_ID ? (SysWindow)&progressBar : (SysWindow)&otherControl;
+    return id == IDC_PROGRESS_BAR ? (SysWindow)&progressBar : (SysWindow)&otherControl;
 }
 
 void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high) {
