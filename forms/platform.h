@@ -9,7 +9,7 @@ class Form;
 struct Picture;
 
 // Message-box styles and results used by the program.
-enum { vbOKOnly = 0, vbCritical = 16, vbOK = 1 };
+enum { VB_OK_ONLY = 0, VB_CRITICAL = 16, VB_OK = 1 };
 
 class Platform {
 public:

@@ -121,7 +121,7 @@ Picture* HeadlessPlatform::LoadPicture(int resourceId) {
 
 int HeadlessPlatform::MsgBox(const Text& prompt, int style, const Text& title) {
     messageBoxes.push_back({std::string(prompt.Chars(), prompt.Len()), std::string(title.Chars(), title.Len()), style});
-    return vbOK;
+    return VB_OK;
 }
 
 bool HeadlessPlatform::ClipboardSetText(const Text& t) {

@@ -3,9 +3,8 @@
 
 namespace {
 
-const char kFormClass[] = "ZelvoForm";
-const int kMaxControls = 16;
-const int kFirstChildId = 100;   // child ids stay clear of IDOK and IDCANCEL
+const char FORM_CLASS[] = "ZelvoForm";
+const int FIRST_CHILD_ID = 100;   // child ids stay clear of IDOK and IDCANCEL
 
 // What the window layer last showed of each control, to see what a handler changed.
 struct Shown {
@@ -21,8 +20,8 @@ struct Shown {
 struct FormWindow {
     Form* form;
     HWND hwnd;
-    HWND child[kMaxControls];
-    Shown shown[kMaxControls];
+    HWND child[Form::MAX_CONTROLS];
+    Shown shown[Form::MAX_CONTROLS];
     HCURSOR pointer;
     HDC backDc;
     HBITMAP backBitmap;
@@ -303,7 +302,7 @@ HWND CreateChild(FormWindow* w, int i, HINSTANCE inst) {
         return nullptr;
     }
     HWND h = CreateWindowExA(0, cls, text, style, r.left, r.top, r.right - r.left, r.bottom - r.top, w->hwnd,
-                             (HMENU)(INT_PTR)(kFirstChildId + i), inst, nullptr);
+                             (HMENU)(INT_PTR)(FIRST_CHILD_ID + i), inst, nullptr);
     SendMessageA(h, WM_SETFONT, (WPARAM)font, 0);
     if (c->Kind() == ControlKind::HScrollBar) {
         HScrollBar* sb = static_cast<HScrollBar*>(c);
@@ -400,7 +399,7 @@ LRESULT OnTimer(FormWindow* w, WPARAM wp) {
 
 LRESULT OnCommand(FormWindow* w, WPARAM wp) {
     Form& f = *w->form;
-    int i = (int)LOWORD(wp) - kFirstChildId;
+    int i = (int)LOWORD(wp) - FIRST_CHILD_ID;
     if (HIWORD(wp) != BN_CLICKED || i < 0 || i >= f.ControlCount() ||
         f.ControlAt(i)->Kind() != ControlKind::CommandButton)
         return 0;
@@ -424,10 +423,10 @@ LRESULT OnGetDefId(FormWindow* w) {
     int def = -1;
     for (int i = 0; i < f.ControlCount(); ++i) {
         if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
-        if (w->child[i] == focus) return MAKELRESULT(kFirstChildId + i, DC_HASDEFID);
+        if (w->child[i] == focus) return MAKELRESULT(FIRST_CHILD_ID + i, DC_HASDEFID);
         if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
     }
-    return def < 0 ? 0 : MAKELRESULT(kFirstChildId + def, DC_HASDEFID);
+    return def < 0 ? 0 : MAKELRESULT(FIRST_CHILD_ID + def, DC_HASDEFID);
 }
 
 LRESULT OnClose(FormWindow* w) {
@@ -472,7 +471,7 @@ Win32Platform::Win32Platform(HINSTANCE inst) : inst_(inst) {
     wc.lpfnWndProc = FormProc;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = FORM_CLASS;
     RegisterClassA(&wc);
 }
 
@@ -503,7 +502,7 @@ void Win32Platform::LoadForm(Form& f) {
         y = f.Centred ? (screenH - cy) / 2 : CW_USEDEFAULT;
     }
     f.SetExtent(cx * tppX_, cy * tppY_);
-    w->hwnd = CreateWindowExA(ex, kFormClass, f.Caption.Chars(), style, x, y, cx, cy, nullptr, nullptr, inst_, nullptr);
+    w->hwnd = CreateWindowExA(ex, FORM_CLASS, f.Caption.Chars(), style, x, y, cx, cy, nullptr, nullptr, inst_, nullptr);
     if (f.IconId) {
         HICON icon = LoadIconA(inst_, MAKEINTRESOURCEA(f.IconId));
         SendMessageA(w->hwnd, WM_SETICON, ICON_BIG, (LPARAM)icon);

@@ -5,9 +5,9 @@
 Text WinDirBuffer;
 Text WinDir;
 
-const char* const kSettingsSection = "Zelvosav";
-const char* const kSpeedKey = "Speed";
-const char* const kSpeedDefault = "10";
+const char* const SETTINGS_SECTION = "Zelvosav";
+const char* const SPEED_KEY = "Speed";
+const char* const SPEED_DEFAULT = "10";
 
 Text ReadIni(const Text& section, const Text& key, const Text& def, const Text& file) {
     char buffer[256];
@@ -24,7 +24,7 @@ short WriteIni(const Text& section, const Text& key, const Text& value, const Te
                                                        file.Chars());
     if (ok == 0) {
         MsgBox("An error has occured while trying to write the information to the ini file.",
-               vbOKOnly | vbCritical, "Error");
+               VB_OK_ONLY | VB_CRITICAL, "Error");
         return 0;
     }
     return -1;

@@ -23,9 +23,9 @@ short WriteIni(const Text& section, const Text& key, const Text& value, const Te
 Text BuildSettingsPath(TextBox& txtTemp);
 
 // The section, key and default value of the speed setting.
-extern const char* const kSettingsSection;
-extern const char* const kSpeedKey;
-extern const char* const kSpeedDefault;
+extern const char* const SETTINGS_SECTION;
+extern const char* const SPEED_KEY;
+extern const char* const SPEED_DEFAULT;
 // The range of speeds the setup dialog offers, in milliseconds per tick.
-const short kSpeedLowest = 1;
-const short kSpeedHighest = 150;
+const short SPEED_LOWEST = 1;
+const short SPEED_HIGHEST = 150;
