@@ -27,15 +27,9 @@ enum : uint32_t {
     SYS_ERROR_FILENAME_EXCED_RANGE = 206,
 };
 
-// Message box styles and results, with the values of MB_* and ID*.
-enum : uint32_t {
-    SYS_MB_OK = 0x00,
-    SYS_MB_OKCANCEL = 0x01,
-    SYS_MB_ICONERROR = 0x10,
-    SYS_MB_ICONWARNING = 0x30,
-    SYS_IDOK = 1,
-    SYS_IDCANCEL = 2,
-};
+// Message box styles, with the values of MB_*, and results, with those of ID*.
+enum : uint32_t { SYS_MB_OK = 0x00, SYS_MB_OKCANCEL = 0x01, SYS_MB_ICONERROR = 0x10, SYS_MB_ICONWARNING = 0x30 };
+enum : uint32_t { SYS_IDOK = 1, SYS_IDCANCEL = 2 };
 
 // Share modes for SysOpenExisting, with the values of FILE_SHARE_*.
 enum : uint32_t { SYS_SHARE_READ = 1, SYS_SHARE_WRITE = 2 };

@@ -7,6 +7,16 @@ static const long TAN = RGB3(224, 192, 160);
 static const long BROWN = RGB3(205, 154, 103);
 static const FontSpec BOLD = {"MS Sans Serif", 8.25f, 700};
 
+// "Fast:" and "Slow:": bold, transparent labels in the frame at the scroll bar's ends.
+static void PlaceSpeedLabel(Label& label, Frame& frame, float left, const char* caption, int tabIndex) {
+    label.SetContainer(&frame);
+    label.Move(left, 240, 735, 255);
+    label.SetCaption(caption);
+    label.Transparent = true;
+    label.Font = BOLD;
+    label.SetTabIndex(tabIndex);
+}
+
 frmZelvoSetup::frmZelvoSetup()
     : About0(*this, "About(0)"), About1(*this, "About(1)"), cmdOK(*this, "cmdOK"),
       fraSpeed(*this, "fraSpeed"), hsbSpeed(*this, "hsbSpeed"), lblFast(*this, "lblFast"),
@@ -50,19 +60,8 @@ frmZelvoSetup::frmZelvoSetup()
     hsbSpeed.SetValue(10);
     hsbSpeed.SetTabIndex(4);
 
-    lblFast.SetContainer(&fraSpeed);
-    lblFast.Move(120, 240, 735, 255);
-    lblFast.SetCaption("Fast:");
-    lblFast.Transparent = true;
-    lblFast.Font = BOLD;
-    lblFast.SetTabIndex(5);
-
-    lblSlow.SetContainer(&fraSpeed);
-    lblSlow.Move(3720, 240, 735, 255);
-    lblSlow.SetCaption("Slow:");
-    lblSlow.Transparent = true;
-    lblSlow.Font = BOLD;
-    lblSlow.SetTabIndex(6);
+    PlaceSpeedLabel(lblFast, fraSpeed, 120, "Fast:", 5);
+    PlaceSpeedLabel(lblSlow, fraSpeed, 3720, "Slow:", 6);
 
     txtTemp.Move(60, 5780, 4695, 285);
     txtTemp.SetVisible(false);

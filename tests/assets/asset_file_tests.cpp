@@ -214,17 +214,23 @@ Faults CheckFramePixels(const Bytes& indices) {
     return faults;
 }
 
-class SpriteFrame : public testing::TestWithParam<const char*> {};
-
-TEST_P(SpriteFrame, HasTheFrameMakeUp) {
-    const Bytes file = ReadFile(SaverAsset(GetParam()));
-    ASSERT_FALSE(file.empty()) << GetParam() << " is missing";
+// Every fault of a sprite frame file: its GIF structure, then its pixels.
+Faults CheckFrame(const Bytes& file) {
     Faults faults;
     const Gif g = ParseGif(file, faults);
     const Faults structure = CheckFrameStructure(g);
     const Faults pixels = CheckFramePixels(g.indices);
     faults.insert(faults.end(), structure.begin(), structure.end());
     faults.insert(faults.end(), pixels.begin(), pixels.end());
+    return faults;
+}
+
+class SpriteFrame : public testing::TestWithParam<const char*> {};
+
+TEST_P(SpriteFrame, HasTheFrameMakeUp) {
+    const Bytes file = ReadFile(SaverAsset(GetParam()));
+    ASSERT_FALSE(file.empty()) << GetParam() << " is missing";
+    const Faults faults = CheckFrame(file);
     EXPECT_TRUE(faults.empty()) << Join(faults);
 }
 
@@ -308,12 +314,7 @@ TEST_P(DamagedFrame, IsRejected) {
     Bytes file = ReadFile(SaverAsset("frame1.gif"));
     ASSERT_FALSE(file.empty());
     GetParam().damage(file);
-    Faults faults;
-    const Gif g = ParseGif(file, faults);
-    const Faults structure = CheckFrameStructure(g);
-    const Faults pixels = CheckFramePixels(g.indices);
-    faults.insert(faults.end(), structure.begin(), structure.end());
-    faults.insert(faults.end(), pixels.begin(), pixels.end());
+    const Faults faults = CheckFrame(file);
     EXPECT_TRUE(HasFault(faults, GetParam().fault) && !faults.empty()) << Join(faults);
 }
 

@@ -2,7 +2,6 @@
 #include "support.h"
 
 using namespace support;
-using Texts = std::vector<std::string>;
 
 static const char* WELCOME =
     "Welcome to Decorama v1.04, the installer for Windows 95 desktop themes.\n"

@@ -16,6 +16,16 @@ using sysdouble::SHELL_FOLDERS_KEY;
 const std::string THEMES = sysdouble::THEMES_FOLDER;
 const std::string SOURCE = "C:\\Downloads\\Blue";
 const std::string UNINSTALL_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+using Texts = std::vector<std::string>;
+
+// The installed copy of the test theme "Blue", and what the installer says about it.
+const std::string INSTALLED = THEMES + "\\Blue.the";
+const char* const CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
+const char* const CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
+const char* const SUCCESS = "Theme installed successfully!";
+const char* const FAILED = "Theme failed to install!";
+const char* const UNINSTALLED = "Theme uninstalled successfully!";
 const std::string VERB_PATH = "hkcr\\ThemeFile\\Shell\\Install";
 
 // Runs the installer with these words after the program's path.

@@ -3,12 +3,6 @@
 #include <algorithm>
 
 using namespace support;
-using Texts = std::vector<std::string>;
-
-static const std::string INSTALLED = THEMES + "\\Blue.the";
-static const char* SUCCESS = "Theme installed successfully!";
-static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
-static const char* CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
 
 // A theme with Themes, Windows and (special) Fonts lines and nested folders.
 static const char* FULL_THEME =

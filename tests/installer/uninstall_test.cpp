@@ -3,7 +3,6 @@
 #include <algorithm>
 
 using namespace support;
-using Texts = std::vector<std::string>;
 
 class RegisterUninstallTest : public InstallerTest {
 protected:

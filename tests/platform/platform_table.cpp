@@ -130,6 +130,13 @@ static uint32_t ReadSection(const char* file, const char* section, char* out, ui
     return n;
 }
 
+// True when the section reads as want ("key=value" strings joined with "|").
+static bool SectionReads(const char* file, const char* section, const char* want) {
+    char got[512];
+    ReadSection(file, section, got, sizeof got);
+    return strcmp(got, want) == 0;
+}
+
 static bool NewKeysGoToTheEndOfTheirSection(char* detail) {
     char file[260], got[512];
     CHECK(StartProfileRow(file, "[Decorama]\r\nFile1=x\r\n\r\n[Other]\r\nA=1\r\n"));
@@ -140,10 +147,8 @@ static bool NewKeysGoToTheEndOfTheirSection(char* detail) {
     CHECK(strcmp(got, "file1=z|Dir1=y") == 0 || strcmp(got, "File1=z|Dir1=y") == 0);
     CHECK(SysWriteProfileString("Decorama", "FILE1", 0, file));
     SysWriteProfileString(0, 0, 0, file);
-    ReadSection(file, "Decorama", got, sizeof got);
-    CHECK(strcmp(got, "Dir1=y") == 0);
-    ReadSection(file, "Other", got, sizeof got);
-    CHECK(strcmp(got, "A=1") == 0);
+    CHECK(SectionReads(file, "Decorama", "Dir1=y"));
+    CHECK(SectionReads(file, "Other", "A=1"));
     return true;
 }
 
@@ -166,17 +171,14 @@ static bool ACutSectionReadSaysSo(char* detail) {
 static bool ASectionRemovalTakesTheFirstOfItsName(char* detail) {
     char file[260], got[512];
     CHECK(StartProfileRow(file, "[Decorama]\r\nFile1=one\r\n[T]\r\nX=1\r\n[Decorama]\r\nFile2=two\r\n"));
-    ReadSection(file, "Decorama", got, sizeof got);
-    CHECK(strcmp(got, "File1=one") == 0);
+    CHECK(SectionReads(file, "Decorama", "File1=one"));
     CHECK(SysWriteProfileString("Decorama", 0, 0, file));
     SysWriteProfileString(0, 0, 0, file);
-    ReadSection(file, "Decorama", got, sizeof got);
-    CHECK(strcmp(got, "File2=two") == 0);
+    CHECK(SectionReads(file, "Decorama", "File2=two"));
     CHECK(SysWriteProfileString("Decorama", 0, 0, file));
     SysWriteProfileString(0, 0, 0, file);
     CHECK_EQ(ReadSection(file, "Decorama", got, sizeof got), 0);
-    ReadSection(file, "T", got, sizeof got);
-    CHECK(strcmp(got, "X=1") == 0);
+    CHECK(SectionReads(file, "T", "X=1"));
     return true;
 }
 
@@ -194,40 +196,34 @@ static bool KeyReads(const char* file, const char* section, const char* key, uin
     return SysGetProfileString(section, key, "10", value, sizeof value, file) == count && strcmp(value, want) == 0;
 }
 
-static bool WhatIsMissingReadsAsTheDefault(char* detail) {
+static bool AStringReadGivesTheDefaultOrTheBareValue(char* detail) {
     char file[260];
     CHECK(StartProfileRow(file, 0));
     CHECK(KeyReads(file, "Zelvosav", "Speed", 2, "10"));
-    CHECK(PlatformWriteFile(file, "[Other]\r\nSpeed=5\r\n[Zelvosav]\r\nPace=5\r\nEmpty=\r\n"));
+    CHECK(PlatformWriteFile(file, "[Other]\r\nSpeed=5\r\n[Zelvosav]\r\nPace=5\r\nEmpty=\r\n"
+                                  "A=\"x y\"\r\nB= 'z' \r\nC=\"w\r\nD=\"\r\n"));
     CHECK(KeyReads(file, "Missing", "Speed", 2, "10"));
     CHECK(KeyReads(file, "Zelvosav", "Speed", 2, "10"));
     // An empty value is no missing key: it reads as nothing.
     CHECK(KeyReads(file, "zelvosav", "EMPTY", 0, ""));
-    return true;
-}
-
-static bool QuotesAroundAValueAreDropped(char* detail) {
-    char file[260];
-    CHECK(StartProfileRow(file, "[S]\r\nA=\"x y\"\r\nB= 'z' \r\nC=\"w\r\nD=\"\r\n"));
-    CHECK(KeyReads(file, "S", "A", 3, "x y"));
-    CHECK(KeyReads(file, "S", "B", 1, "z"));
-    CHECK(KeyReads(file, "S", "C", 2, "\"w"));
-    CHECK(KeyReads(file, "S", "D", 1, "\""));
+    // Quotes around a value are dropped when they match.
+    CHECK(KeyReads(file, "Zelvosav", "A", 3, "x y"));
+    CHECK(KeyReads(file, "Zelvosav", "B", 1, "z"));
+    CHECK(KeyReads(file, "Zelvosav", "C", 2, "\"w"));
+    CHECK(KeyReads(file, "Zelvosav", "D", 1, "\""));
     return true;
 }
 
 static bool TheFirstKeyOfANameIsTheOneReadAndWritten(char* detail) {
-    char file[260], got[512];
+    char file[260];
     CHECK(StartProfileRow(file, "[S]\r\nK=1\r\nK=2\r\n"));
     CHECK(KeyReads(file, "S", "K", 1, "1"));
     CHECK(SysWriteProfileString("S", "K", "3", file));
     SysWriteProfileString(0, 0, 0, file);
-    ReadSection(file, "S", got, sizeof got);
-    CHECK(strcmp(got, "K=3|K=2") == 0);
+    CHECK(SectionReads(file, "S", "K=3|K=2"));
     CHECK(SysWriteProfileString("S", "K", 0, file));
     SysWriteProfileString(0, 0, 0, file);
-    ReadSection(file, "S", got, sizeof got);
-    CHECK(strcmp(got, "K=2") == 0);
+    CHECK(SectionReads(file, "S", "K=2"));
     return true;
 }
 
@@ -358,8 +354,8 @@ const PlatformRow PLATFORM_ROWS[] = {
     {"a cut section read returns capacity - 2", ACutSectionReadSaysSo},
     {"a section removal takes the first of its name", ASectionRemovalTakesTheFirstOfItsName},
     {"profile values lose the blanks around them", ValuesLoseTheBlanksAroundThem},
-    {"a missing file, section or key reads as the default", WhatIsMissingReadsAsTheDefault},
-    {"quotes around a profile value are dropped", QuotesAroundAValueAreDropped},
+    {"a missing file, section or key reads as the default; quotes are dropped",
+     AStringReadGivesTheDefaultOrTheBareValue},
     {"the first profile key of a name is the one read and written", TheFirstKeyOfANameIsTheOneReadAndWritten},
     {"a profile write makes the file and section it needs", AWriteMakesTheFileAndSectionItNeeds},
     {"a profile write fails while the file is held open", AProfileWriteWaitsForNoOneHoldingTheFile},
