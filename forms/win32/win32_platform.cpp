@@ -5,6 +5,8 @@ namespace {
 
 const char FORM_CLASS[] = "ZelvoForm";
 const int FIRST_CHILD_ID = 100;   // child ids stay clear of IDOK and IDCANCEL
+const int TAB_INDEX_LIMIT = 64;   // tab indices run from 0 to below this
+const int MAX_PICTURES = 16;      // pictures decoded and kept
 
 // What the window layer last showed of each control, to see what a handler changed.
 struct Shown {
@@ -510,7 +512,7 @@ void Win32Platform::LoadForm(Form& f) {
     if (f.MouseIconId) w->pointer = LoadCursorA(inst_, MAKEINTRESOURCEA(f.MouseIconId));
 
     // Child windows in tab order, so that Tab follows it.
-    for (int tab = 0; tab < 64; ++tab)
+    for (int tab = 0; tab < TAB_INDEX_LIMIT; ++tab)
         for (int i = 0; i < f.ControlCount(); ++i)
             if (f.ControlAt(i)->TabIndex() == tab && !w->child[i]) w->child[i] = CreateChild(w, i, inst_);
     for (int i = 0; i < f.ControlCount(); ++i) {
@@ -537,7 +539,7 @@ void Win32Platform::ShowForm(Form& f) {
     // The focus goes to the first control in the tab order that can take it, or
     // to the window itself.
     HWND first = nullptr;
-    for (int tab = 0; tab < 64 && !first; ++tab)
+    for (int tab = 0; tab < TAB_INDEX_LIMIT && !first; ++tab)
         for (int i = 0; i < f.ControlCount() && !first; ++i)
             if (w->child[i] && f.ControlAt(i)->TabIndex() == tab && f.ControlAt(i)->Visible()) first = w->child[i];
     SetFocus(first ? first : w->hwnd);
@@ -576,13 +578,13 @@ int Win32Platform::Run(Form& startup) {
 
 Picture* Win32Platform::LoadPicture(int resourceId) {
     // Each picture is decoded once and shared.
-    static int ids[16];
-    static Picture* pictures[16];
+    static int ids[MAX_PICTURES];
+    static Picture* pictures[MAX_PICTURES];
     static int count = 0;
     for (int i = 0; i < count; ++i)
         if (ids[i] == resourceId) return pictures[i];
     Picture* p = DecodePictureResource(inst_, resourceId);
-    if (count < 16) {
+    if (count < MAX_PICTURES) {
         ids[count] = resourceId;
         pictures[count++] = p;
     }

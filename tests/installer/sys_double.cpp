@@ -401,7 +401,7 @@ bool SysSeekFile(SysFile file, uint32_t offset) {
 
 uint32_t SysSeekFromEnd(SysFile file, uint32_t back) {
     FileHandle* handle = (FileHandle*)file;
-    if (back > handle->node->data.size()) return Fail(131), SYS_INVALID_FILE_SIZE;  // before the start
+    if (back > handle->node->data.size()) return Fail(SYS_ERROR_NEGATIVE_SEEK), SYS_INVALID_FILE_SIZE;
     return (uint32_t)(handle->position = handle->node->data.size() - back);
 }
 
@@ -640,7 +640,7 @@ int32_t SysRegCreateRootKey(SysRoot root, const char* subkey, SysKey* key, uint3
 
 int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* size) {
     auto it = world().keys.find(((KeyHandle*)key)->path);
-    if (it == world().keys.end()) return 1018;  // the key was deleted
+    if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
     auto value = it->second.values.find(Lower(name ? name : ""));
     if (value == it->second.values.end()) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
     uint32_t needed = (uint32_t)value->second.size();
@@ -655,7 +655,7 @@ int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* siz
 
 int32_t SysRegSetString(SysKey key, const char* name, const char* value) {
     auto it = world().keys.find(((KeyHandle*)key)->path);
-    if (it == world().keys.end()) return 1018;
+    if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
     it->second.values[Lower(name ? name : "")] = std::string(value) + std::string(1, '\0');
     return 0;
 }
