@@ -1,7 +1,7 @@
 // Faults on a real machine: a volume that fills up during a copy or a record write,
 // and a reinstall abandoned after an error. Whatever happens, the machine ends as it
 // was before the run, or as the record says.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
 

@@ -1,5 +1,5 @@
 // Special start-up and shut-down screens: questions, backups and restore.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
 

@@ -1,5 +1,5 @@
 // Adding and removing the "Install Theme" verb on theme files.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
 

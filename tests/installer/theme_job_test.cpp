@@ -1,5 +1,5 @@
 // Whole installation, rollback and uninstall jobs on the in-memory system.
-#include "support.h"
+#include "installer_test_support.h"
 #include <algorithm>
 
 using namespace support;

@@ -1,5 +1,5 @@
 // The uninstall entry, the installer command and the uninstall command text.
-#include "support.h"
+#include "installer_test_support.h"
 #include <algorithm>
 
 using namespace support;

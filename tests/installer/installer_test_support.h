@@ -1,4 +1,4 @@
-// Shared set-up for the installer's unit tests.
+// Shared set-up for the installer's unit tests: the test theme, running the program, snapshots.
 #pragma once
 #include <gtest/gtest.h>
 #include <cstring>
