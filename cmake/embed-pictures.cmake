@@ -21,7 +21,7 @@ foreach(line ${lines})
   math(EXPR count "${count} + 1")
 endforeach()
 file(WRITE "${OUT}.tmp" "// Made by cmake/embed-pictures.cmake from ZelvoSav.rc; do not edit.\n"
-     "#include \"resources.h\"\n#include \"saver_pictures.h\"\n\n${arrays}\n"
-     "const EmbeddedPicture kSaverPictures[] = {\n${rows}};\nconst int kSaverPictureCount = ${count};\n")
+     "#include \"zelvosav_ids.h\"\n#include \"saver_pictures.h\"\n\n${arrays}\n"
+     "const EmbeddedPicture SAVER_PICTURES[] = {\n${rows}};\nconst int SAVER_PICTURE_COUNT = ${count};\n")
 file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUT}.tmp")

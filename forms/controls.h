@@ -3,7 +3,7 @@
 // are single-precision twips, relative to the form's client area or, for controls
 // inside a frame, to the frame.
 #pragma once
-#include "text.h"
+#include "forms_text.h"
 
 class Form;
 class Frame;
@@ -141,5 +141,4 @@ public:
     Text Caption;
     FontSpec Font = {nullptr, 0, 400};
     bool Default = false;
-    bool Cancel = false;
 };

@@ -1,6 +1,6 @@
 // Text-to-number conversions and rounding of the forms platform.
 #pragma once
-#include "text.h"
+#include "forms_text.h"
 
 // Reads a number as the platform's conversions do: blanks or tabs around it, then
 // either an optional sign, digits with an optional fraction and an optional exponent

@@ -4,7 +4,7 @@
 Form::Form() {}
 
 void Form::AddControl(Control* c) {
-    if (count_ < kMaxControls) controls_[count_++] = c;
+    if (count_ < MAX_CONTROLS) controls_[count_++] = c;
 }
 
 float Form::TwipsPerPixelX() const { return ThePlatform().TwipsPerPixelX(); }

@@ -39,6 +39,8 @@ public:
     bool Loaded() const { return loaded_; }
     void SetLoaded(bool l) { loaded_ = l; }
 
+    // The most controls a form holds; the platforms size their tables by it.
+    enum { MAX_CONTROLS = 16 };
     int ControlCount() const { return count_; }
     Control* ControlAt(int i) const { return controls_[i]; }
     void AddControl(Control* c);
@@ -53,8 +55,7 @@ public:
     void* native = nullptr;   // the platform's window
 
 private:
-    enum { kMaxControls = 16 };
-    Control* controls_[kMaxControls];
+    Control* controls_[MAX_CONTROLS];
     int count_ = 0;
     float width_ = 0, height_ = 0;
     bool loaded_ = false;

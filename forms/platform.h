@@ -3,13 +3,13 @@
 // the program, and the KERNEL32 functions that the settings module declares.
 // One implementation runs on Win32, another, headless, in the tests.
 #pragma once
-#include "text.h"
+#include "forms_text.h"
 
 class Form;
 struct Picture;
 
 // Message-box styles and results used by the program.
-enum { vbOKOnly = 0, vbCritical = 16, vbOK = 1 };
+enum { VB_OK_ONLY = 0, VB_CRITICAL = 16, VB_OK = 1 };
 
 class Platform {
 public:

@@ -1,7 +1,7 @@
 // The system folders that a theme's files go to: where the installer reads them from,
 // and whether two spellings name the same file or folder.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 bool ReadThemesFolder() {
     if (!ReadRegistryString(SYS_HKEY_LOCAL_MACHINE, THEMES_APP_KEY, "Path", themesDir)) return false;

@@ -60,7 +60,8 @@ extern const char THEMES_APP_KEY[];       // HKLM: Plus! Themes' folder, value "
 extern const char FONTS_KEY[];            // HKCU: the Fonts folder, value "Fonts"
 extern const char CURRENT_VERSION_KEY[];  // HKLM: parent of the uninstall entries
 extern const char VERB_KEY[];             // HKCR: the "Install Theme" verb
-extern const char VERB_COMMAND_KEY[];     // HKCR: its command
+extern const char VERB_COMMAND_KEY[];     // HKCR: its command, the subkey named below
+#define VERB_COMMAND_NAME "command"
 // Opens root\subkey and reads valueName into out (260 bytes) with trailing ";"
 // removed. False, with out untouched, when the key does not open; a missing value
 // leaves out as it was.
@@ -74,7 +75,7 @@ bool ReadRegistryString(SysRoot root, const char* subkey, const char* valueName,
 int ParseCommandLine(const char* commandLine, char* storage, uint32_t capacity,
                      char** argv, int maxArgs);
 
-// ---- Start-up (startup.cpp) ----
+// ---- Start-up (installer_startup.cpp) ----
 // The program's dispatch: argv[0] is the installer's path, the rest the command
 // line's words. The result is the exit code: 1 after a confirmed installation.
 int RunInstaller(int argc, char** argv);

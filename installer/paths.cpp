@@ -1,6 +1,6 @@
 // Path and name routines shared by every part of the installer.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 void AppendPathPart(char* dst, const char* part, uint32_t capacity) {
     uint32_t n = TextLength(dst);

@@ -2,7 +2,7 @@
 // file, where an installation lists every file it copied and every folder it made, and
 // which is all that an uninstall or a rollback trusts.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 const char RECORD_SECTION[] = "Decorama";
 

@@ -1,12 +1,15 @@
 // The registry keys the installer reads and writes, and reading one string value.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
-const char THEMES_APP_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
+#define CURRENT_VERSION "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+#define VERB "ThemeFile\\Shell\\Install"
+
+const char THEMES_APP_KEY[] = CURRENT_VERSION "\\App Paths\\THEMES.EXE";
 const char FONTS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char CURRENT_VERSION_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const char VERB_KEY[] = "ThemeFile\\Shell\\Install";
-const char VERB_COMMAND_KEY[] = "ThemeFile\\Shell\\Install\\command";
+const char CURRENT_VERSION_KEY[] = CURRENT_VERSION;
+const char VERB_KEY[] = VERB;
+const char VERB_COMMAND_KEY[] = VERB "\\" VERB_COMMAND_NAME;
 
 bool ReadRegistryString(SysRoot root, const char* subkey, const char* valueName, char* out) {
     SysKey key = 0;

@@ -1,7 +1,7 @@
 // The special start-up and shut-down screens: their question, fixed destinations,
 // ".old" backups and restore.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 bool IsScreenKind(int kind) { return kind >= StartupScreenEntry && kind <= ShutdownSafeScreenEntry; }
 

@@ -1,6 +1,6 @@
 // The "Install Theme" command on the context menu of theme files.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 bool SetupShellExtension(SysWindow owner) {
     SysKey verb = 0;
@@ -25,7 +25,7 @@ bool SetupShellExtension(SysWindow owner) {
         return false;
     SysRegSetString(verb, 0, "&Install Theme");
     SysKey command = 0;
-    if (SysRegCreateKey(verb, "command", &command, &disposition) != SYS_ERROR_SUCCESS) {
+    if (SysRegCreateKey(verb, VERB_COMMAND_NAME, &command, &disposition) != SYS_ERROR_SUCCESS) {
         SysRegCloseKey(verb);
         return false;
     }

@@ -12,7 +12,8 @@ typedef void* SysFind;    // a running file search; 0 when nothing matched
 typedef void* SysKey;     // an open registry key
 typedef void* SysWindow;  // a window or dialog; 0 stands for none (the desktop)
 
-// Error codes as GetLastError and the registry functions give them.
+// Error codes that the installer tells apart, as GetLastError and the registry
+// functions give them.
 enum : uint32_t {
     SYS_ERROR_SUCCESS = 0,
     SYS_ERROR_FILE_NOT_FOUND = 2,
@@ -22,22 +23,13 @@ enum : uint32_t {
     SYS_ERROR_FILE_EXISTS = 80,
     SYS_ERROR_DISK_FULL = 112,
     SYS_ERROR_INVALID_NAME = 123,
-    SYS_ERROR_DIR_NOT_EMPTY = 145,
     SYS_ERROR_ALREADY_EXISTS = 183,
     SYS_ERROR_FILENAME_EXCED_RANGE = 206,
-    SYS_ERROR_MORE_DATA = 234,
-    SYS_ERROR_DIRECTORY = 267,
 };
 
-// Message box styles and results, with the values of MB_* and ID*.
-enum : uint32_t {
-    SYS_MB_OK = 0x00,
-    SYS_MB_OKCANCEL = 0x01,
-    SYS_MB_ICONERROR = 0x10,
-    SYS_MB_ICONWARNING = 0x30,
-    SYS_IDOK = 1,
-    SYS_IDCANCEL = 2,
-};
+// Message box styles, with the values of MB_*, and results, with those of ID*.
+enum : uint32_t { SYS_MB_OK = 0x00, SYS_MB_OKCANCEL = 0x01, SYS_MB_ICONERROR = 0x10, SYS_MB_ICONWARNING = 0x30 };
+enum : uint32_t { SYS_IDOK = 1, SYS_IDCANCEL = 2 };
 
 // Share modes for SysOpenExisting, with the values of FILE_SHARE_*.
 enum : uint32_t { SYS_SHARE_READ = 1, SYS_SHARE_WRITE = 2 };

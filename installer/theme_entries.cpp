@@ -1,7 +1,7 @@
 // What a theme line or a record entry names: the entry source of a job and the
 // classification of theme lines.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 const char SPECIAL_MARKER[] = "[DecoramaSpecial]";
 

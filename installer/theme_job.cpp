@@ -2,7 +2,8 @@
 // installation that the user abandoned after an error. What follows a job (the
 // uninstall entry, the rollback, the final message) is its caller's.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
+#include "resources/decorama_ids.h"
 
 // Working block: four 520-byte texts, then (uninstall and rollback) the section.
 enum : uint32_t {
@@ -14,8 +15,6 @@ enum : uint32_t {
     RECORD_OFFSET = 1560,
     SECTION_OFFSET = 2600,
 };
-
-enum : int { PROGRESS_BAR_ID = 101, BANNER_ID = 102 };
 
 // The bar moves one step per entry. Sent to the bar, a step makes it paint itself at
 // once, which on some systems costs more than the copy the step stands for; so the
@@ -543,8 +542,8 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
     if (mode == Install) {
         job.progress = SysCreateProgressDialog(0);
         if (job.progress) {
-            SysSetDialogItemText(job.progress, BANNER_ID, PRODUCT_BANNER);
-            job.progressBar = SysGetDialogItem(job.progress, PROGRESS_BAR_ID);
+            SysSetDialogItemText(job.progress, IDC_BANNER, PRODUCT_BANNER);
+            job.progressBar = SysGetDialogItem(job.progress, IDC_PROGRESS_BAR);
             job.counting = true;
             SysSetCapture(job.progress);
             SysSetWaitCursor();

@@ -1,7 +1,7 @@
 // The handler of "/u": prepares the shared state from the installed copy's path,
 // runs the uninstall job and tells the user how it went.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 void UninstallTheme(SysWindow owner, const char* path) {
     char directory[TEXT_CAPACITY];

@@ -3,7 +3,7 @@
 // own: a key whose command names the installed copy of this theme. A key of the same
 // name that belongs to another program is left exactly as it is.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 // The names tried for one display name, under "Uninstall": the name itself, then
 // "name (2)" to "name (9)", so that a theme named like another program still gets an

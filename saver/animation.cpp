@@ -24,7 +24,7 @@ void frmZelvoSaver::tmrZelvo_Timer() {
     float limit = Zelvo.Width() + Width();     // rounded to single precision
     float left = Zelvo.Left();
     if (left < limit) {
-        Zelvo.SetLeft(left + kSpriteStep);
+        Zelvo.SetLeft(left + SPRITE_STEP);
         return;
     }
     PlaceSprite();
@@ -37,5 +37,5 @@ void frmZelvoSaver::PlaceSprite() {
     float r = Rnd();
     float scaled = r * Height();
     Zelvo.SetTop(FloorSingle(scaled - Zelvo.Height()));
-    Zelvo.SetLeft(kSpriteStartLeft);
+    Zelvo.SetLeft(SPRITE_START_LEFT);
 }

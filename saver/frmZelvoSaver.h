@@ -32,6 +32,6 @@ private:
 };
 
 // The sprite's Left at every start, in twips.
-const float kSpriteStartLeft = -750.0f;
+const float SPRITE_START_LEFT = -750.0f;
 // The step the sprite moves on each tick, in twips.
-const float kSpriteStep = 60.0f;
+const float SPRITE_STEP = 60.0f;

@@ -27,12 +27,12 @@ bool ParseWindowId(const char* text, unsigned long* out) {
 void SetSpeed(const char* text, HackOptions* o) {
     long v;
     if (!TextToLong(Text(text), &v)) {
-        TextToLong(Text(kSpeedDefault), &v);
-        o->warning = std::string("-speed ") + text + " is not a number: using " + kSpeedDefault;
-    } else if (v < kSpeedLowest || v > kSpeedHighest) {
-        long to = v < kSpeedLowest ? kSpeedLowest : kSpeedHighest;
-        o->warning = std::string("-speed ") + text + " is outside " + NumberText(kSpeedLowest).Chars() + " to " +
-                     NumberText(kSpeedHighest).Chars() + ": using " + NumberText(to).Chars();
+        TextToLong(Text(SPEED_DEFAULT), &v);
+        o->warning = std::string("-speed ") + text + " is not a number: using " + SPEED_DEFAULT;
+    } else if (v < SPEED_LOWEST || v > SPEED_HIGHEST) {
+        long to = v < SPEED_LOWEST ? SPEED_LOWEST : SPEED_HIGHEST;
+        o->warning = std::string("-speed ") + text + " is outside " + NumberText(SPEED_LOWEST).Chars() + " to " +
+                     NumberText(SPEED_HIGHEST).Chars() + ": using " + NumberText(to).Chars();
         v = to;
     }
     o->speed = v;
@@ -42,7 +42,7 @@ void SetSpeed(const char* text, HackOptions* o) {
 
 HackOptions ParseHackOptions(int argc, const char* const* argv, const char* xscreensaverWindow) {
     HackOptions o;
-    TextToLong(Text(kSpeedDefault), &o.speed);
+    TextToLong(Text(SPEED_DEFAULT), &o.speed);
     bool asked = false;   // a window option was given; the last one counts
     for (int i = 0; i < argc && o.error.empty(); ++i) {
         const char* name = OptionName(argv[i]);

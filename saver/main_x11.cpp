@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
                                  : o.target == HackTarget::WindowId ? X11Platform::Target::WindowId
                                                                     : X11Platform::Target::OwnWindow;
     if (!platform.Open(target, o.windowId, o.useShm, "Zelvo")) return 1;
-    platform.SetPictures(kSaverPictures, kSaverPictureCount);
-    platform.SetSetting(kSettingsSection, kSpeedKey, NumberText(o.speed).Chars());
+    platform.SetPictures(SAVER_PICTURES, SAVER_PICTURE_COUNT);
+    platform.SetSetting(SETTINGS_SECTION, SPEED_KEY, NumberText(o.speed).Chars());
     platform.SetCommandLine("/S");
     static frmZelvoSaver saver;   // after Open: its property table loads the pictures
     return platform.Run(saver);

@@ -4,5 +4,5 @@
 #pragma once
 #include "x11_platform.h"
 
-extern const EmbeddedPicture kSaverPictures[];
-extern const int kSaverPictureCount;
+extern const EmbeddedPicture SAVER_PICTURES[];
+extern const int SAVER_PICTURE_COUNT;

@@ -1,7 +1,7 @@
 // The saver window's property table.
 #include "frmZelvoSaver.h"
 #include "platform.h"
-#include "resources.h"
+#include "zelvosav_ids.h"
 
 frmZelvoSaver::frmZelvoSaver()
     : Zelvo(*this, "Zelvo"), Zelvo1(*this, "Zelvo1"), Zelvo2(*this, "Zelvo2"), Zelvo3(*this, "Zelvo3"),

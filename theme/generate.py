@@ -41,8 +41,8 @@ sys.path.insert(0, os.path.join(ROOT, "saver", "assets"))
 
 from generate import (BELLY, BLACK, Canvas, Capsule, Clip, Ellipse, OUTLINE,  # noqa: E402
                       Polygon, RED, SHELL_DARK, SHELL_LIGHT, SHELL_MID, SKIN,
-                      SKIN_SHADE, SPRITE_COLOURS, Union, WHITE, bmp_file, draw_turtle,
-                      icon_file)
+                      SKIN_SHADE, SPRITE_COLOURS, Union, WHITE, bmp_file, draw_text,
+                      draw_turtle, icon_file, text_width)
 
 THEME_FILE = os.path.join(HERE, "Zelvo.the")
 DEFAULT_OUT = os.path.join(ROOT, "build", "theme", "Zelvo")
@@ -76,63 +76,6 @@ def gradient(cv, first, steps, y0, y1, x_range=None):
         for i in xs:
             step = base + (1 if frac * 16 > BAYER4[j & 3][i & 3] + 0.5 else 0)
             row[i] = first + min(steps - 1, step)
-
-
-# A 5x7 letter set for the start-up screen's lettering.
-GLYPHS = {
-    "Z": ["#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"],
-    "D": ["####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."],
-    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
-    "e": [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
-    "l": [".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
-    "v": [".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
-    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
-    "s": [".....", ".....", ".####", "#....", ".###.", "....#", "####."],
-    "k": ["#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."],
-    "t": [".#...", ".#...", "####.", ".#...", ".#...", ".#..#", "..##."],
-    "p": [".....", ".....", "####.", "#...#", "####.", "#....", "#...."],
-    "h": ["#....", "#....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
-    "m": [".....", ".....", "##.#.", "#.#.#", "#.#.#", "#...#", "#...#"],
-    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#...."],
-    "I": [".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
-    "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
-    "c": [".....", ".....", ".###.", "#....", "#....", "#...#", ".###."],
-    "d": ["....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"],
-    "f": ["..##.", ".#...", "####.", ".#...", ".#...", ".#...", ".#..."],
-    "i": ["..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."],
-    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
-    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
-    "u": [".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"],
-    "w": [".....", ".....", "#...#", "#...#", "#.#.#", "#.#.#", ".#.#."],
-    "y": [".....", "#...#", "#...#", "#...#", ".####", "....#", ".###."],
-    "z": [".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"],
-    ".": [".....", ".....", ".....", ".....", ".....", ".##..", ".##.."],
-    " ": ["....."] * 7,
-}
-
-
-def draw_text(cv, s, x, y, sx, sy, colour, shadow=None):
-    """Letters of sx by sy pixels per dot, with an optional drop shadow."""
-    dots = []
-    for n, ch in enumerate(s):
-        for r, line in enumerate(GLYPHS[ch]):
-            for c, bit in enumerate(line):
-                if bit == "#":
-                    dots.append((x + (n * 6 + c) * sx, y + r * sy))
-    if shadow is not None:
-        ox, oy = max(1, sx // 3), max(1, sy // 3)
-        for px, py in dots:
-            for dy in range(sy):
-                for dx in range(sx):
-                    cv.px[py + dy + oy][px + dx + ox] = shadow
-    for px, py in dots:
-        for dy in range(sy):
-            for dx in range(sx):
-                cv.px[py + dy][px + dx] = colour
-
-
-def text_width(s, sx):
-    return (len(s) * 6 - 1) * sx
 
 
 def cactus(x, base, height, arms):

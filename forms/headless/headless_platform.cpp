@@ -1,4 +1,5 @@
 #include "headless_platform.h"
+#include "profile_model.h"
 #include <algorithm>
 #include <cstring>
 
@@ -120,7 +121,7 @@ Picture* HeadlessPlatform::LoadPicture(int resourceId) {
 
 int HeadlessPlatform::MsgBox(const Text& prompt, int style, const Text& title) {
     messageBoxes.push_back({std::string(prompt.Chars(), prompt.Len()), std::string(title.Chars(), title.Len()), style});
-    return vbOK;
+    return VB_OK;
 }
 
 bool HeadlessPlatform::ClipboardSetText(const Text& t) {
@@ -137,39 +138,12 @@ long HeadlessPlatform::GetWindowsDirectoryA(char* buffer, long size) {
     return n;
 }
 
-// INI files: section and key names compared without regard to case, blanks around
-// names and values ignored, a value in matching quotes returned without them.
-namespace {
-std::string Lower(std::string s) {
+// INI files by path, compared without regard to case as on Windows; their text kept
+// and read through the profile model that the installer's double shares.
+static std::string Lower(std::string s) {
     for (char& c : s) c = (char)std::tolower((unsigned char)c);
     return s;
 }
-std::string Strip(const std::string& s) {
-    size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
-    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
-}
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        out.push_back(line);
-        start = end + 1;
-    }
-    return out;
-}
-bool IsSection(const std::string& line, std::string* name) {
-    std::string s = Strip(line);
-    if (s.size() < 2 || s[0] != '[') return false;
-    size_t close = s.find(']');
-    if (close == std::string::npos) return false;
-    *name = Strip(s.substr(1, close - 1));
-    return true;
-}
-}  // namespace
 
 void HeadlessPlatform::SetFile(const std::string& path, const std::string& text) { files[Lower(path)] = text; }
 
@@ -182,27 +156,9 @@ bool HeadlessPlatform::HasFile(const std::string& path) const { return files.cou
 
 long HeadlessPlatform::GetPrivateProfileStringA(const char* section, const char* key, const char* def,
                                                 char* buffer, long size, const char* file) {
-    std::string value = def ? def : "";
-    auto it = files.find(Lower(file));
-    if (it != files.end()) {
-        bool inSection = false;
-        for (const std::string& line : Lines(it->second)) {
-            std::string name;
-            if (IsSection(line, &name)) { inSection = Lower(name) == Lower(section); continue; }
-            size_t eq = line.find('=');
-            if (!inSection || eq == std::string::npos) continue;
-            if (Lower(Strip(line.substr(0, eq))) != Lower(key)) continue;
-            value = Strip(line.substr(eq + 1));
-            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-                value = value.substr(1, value.size() - 2);
-            break;
-        }
-    }
     if (size <= 0) return 0;
-    size_t n = std::min(value.size(), (size_t)size - 1);
-    std::memcpy(buffer, value.data(), n);
-    buffer[n] = 0;
-    return (long)n;
+    std::string value = profile::ReadString(FileText(file), section, key, def);
+    return (long)profile::CopyString(value, buffer, (uint32_t)size);
 }
 
 long HeadlessPlatform::WritePrivateProfileStringA(const char* section, const char* key, const char* value,
@@ -210,33 +166,6 @@ long HeadlessPlatform::WritePrivateProfileStringA(const char* section, const cha
     std::string path = Lower(file);
     for (const std::string& ro : readOnlyFiles)
         if (Lower(ro) == path) return 0;
-    std::vector<std::string> lines = Lines(files[path]);
-    int sectionAt = -1, insertAt = -1;
-    for (int i = 0; i < (int)lines.size(); ++i) {
-        std::string name;
-        if (IsSection(lines[i], &name)) {
-            if (sectionAt >= 0 && insertAt < 0) insertAt = i;
-            if (Lower(name) == Lower(section)) sectionAt = i;
-            continue;
-        }
-        size_t eq = lines[i].find('=');
-        if (sectionAt >= 0 && insertAt < 0 && eq != std::string::npos &&
-            Lower(Strip(lines[i].substr(0, eq))) == Lower(key)) {
-            lines[i] = std::string(key) + "=" + value;
-            insertAt = -2;
-            break;
-        }
-    }
-    std::string entry = std::string(key) + "=" + value;
-    if (sectionAt < 0) {
-        lines.push_back(std::string("[") + section + "]");
-        lines.push_back(entry);
-    } else if (insertAt != -2) {
-        if (insertAt < 0) insertAt = (int)lines.size();
-        lines.insert(lines.begin() + insertAt, entry);
-    }
-    std::string text;
-    for (const std::string& l : lines) text += l + "\r\n";
-    files[path] = text;
+    files[path] = profile::Write(files[path], section, key, value);
     return 1;
 }

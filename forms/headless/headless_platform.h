@@ -1,7 +1,8 @@
 // A platform without windows for the tests: a clock that the test drives, timers
 // that tick once per interval on that clock, events that the test delivers,
 // message boxes recorded and answered with OK, a clipboard, and INI files kept
-// in memory with the profile functions' behaviour.
+// in memory, read and written through the profile model (tests/support) that the
+// installer's system double shares.
 #pragma once
 #include <map>
 #include <string>

@@ -3,9 +3,10 @@
 
 namespace {
 
-const char kFormClass[] = "ZelvoForm";
-const int kMaxControls = 16;
-const int kFirstChildId = 100;   // child ids stay clear of IDOK and IDCANCEL
+const char FORM_CLASS[] = "ZelvoForm";
+const int FIRST_CHILD_ID = 100;   // child ids stay clear of IDOK and IDCANCEL
+const int TAB_INDEX_LIMIT = 64;   // tab indices run from 0 to below this
+const int MAX_PICTURES = 16;      // pictures decoded and kept
 
 // What the window layer last showed of each control, to see what a handler changed.
 struct Shown {
@@ -21,8 +22,8 @@ struct Shown {
 struct FormWindow {
     Form* form;
     HWND hwnd;
-    HWND child[kMaxControls];
-    Shown shown[kMaxControls];
+    HWND child[Form::MAX_CONTROLS];
+    Shown shown[Form::MAX_CONTROLS];
     HCURSOR pointer;
     HDC backDc;
     HBITMAP backBitmap;
@@ -33,7 +34,6 @@ struct FormWindow {
     bool visible;
 };
 
-Win32Platform* g_win = nullptr;
 HFONT g_defaultFont = nullptr;
 
 int Px(float twips, float tpp) {
@@ -304,7 +304,7 @@ HWND CreateChild(FormWindow* w, int i, HINSTANCE inst) {
         return nullptr;
     }
     HWND h = CreateWindowExA(0, cls, text, style, r.left, r.top, r.right - r.left, r.bottom - r.top, w->hwnd,
-                             (HMENU)(INT_PTR)(kFirstChildId + i), inst, nullptr);
+                             (HMENU)(INT_PTR)(FIRST_CHILD_ID + i), inst, nullptr);
     SendMessageA(h, WM_SETFONT, (WPARAM)font, 0);
     if (c->Kind() == ControlKind::HScrollBar) {
         HScrollBar* sb = static_cast<HScrollBar*>(c);
@@ -315,7 +315,8 @@ HWND CreateChild(FormWindow* w, int i, HINSTANCE inst) {
     return h;
 }
 
-void OnScroll(FormWindow* w, HWND bar, int code) {
+// Moves the scroll bar control bar as a scroll request of the given code asks.
+void Scroll(FormWindow* w, HWND bar, int code) {
     for (int i = 0; i < w->form->ControlCount(); ++i) {
         if (w->child[i] != bar || w->form->ControlAt(i)->Kind() != ControlKind::HScrollBar) continue;
         HScrollBar* sb = static_cast<HScrollBar*>(w->form->ControlAt(i));
@@ -344,92 +345,117 @@ void OnScroll(FormWindow* w, HWND bar, int code) {
     }
 }
 
+// The handlers of the form window's messages. Each one that runs an event handler of
+// the form brings the windows in line with the controls afterwards (Sync).
+
+LRESULT OnPaint(FormWindow* w, HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (!IsRectEmpty(&ps.rcPaint)) PaintForm(w, dc, ps.rcPaint);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// True when the form's own pointer was set (over the client area).
+bool OnSetCursor(FormWindow* w, LPARAM lp) {
+    if (!w->pointer || LOWORD(lp) != HTCLIENT) return false;
+    SetCursor(w->pointer);
+    return true;
+}
+
+LRESULT OnKeyDown(FormWindow* w, WPARAM wp) {
+    short shift = (short)((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                          (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+    w->form->Form_KeyDown((short)wp, shift);
+    Sync(w);
+    return 0;
+}
+
+LRESULT OnMouseMove(FormWindow* w, HWND hwnd, WPARAM wp, LPARAM lp) {
+    // The window system also reports the still pointer when a window appears
+    // or is uncovered under it; only a change of position is a mouse move.
+    POINT p;
+    p.x = (short)LOWORD(lp);
+    p.y = (short)HIWORD(lp);
+    ClientToScreen(hwnd, &p);
+    if (w->mouseKnown && p.x == w->lastMouse.x && p.y == w->lastMouse.y) return 0;
+    w->lastMouse = p;
+    w->mouseKnown = true;
+    Form& f = *w->form;
+    short button = (short)(((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0));
+    f.Form_MouseMove(button, 0, (short)LOWORD(lp) * f.TwipsPerPixelX(), (short)HIWORD(lp) * f.TwipsPerPixelY());
+    Sync(w);
+    return 0;
+}
+
+// Timer ids are the control's index + 1.
+LRESULT OnTimer(FormWindow* w, WPARAM wp) {
+    Form& f = *w->form;
+    int i = (int)wp - 1;
+    if (i < 0 || i >= f.ControlCount() || f.ControlAt(i)->Kind() != ControlKind::Timer) return 0;
+    Timer* t = static_cast<Timer*>(f.ControlAt(i));
+    if (t->Enabled() && t->Interval() > 0) f.TimerTick(*t);
+    Sync(w);
+    return 0;
+}
+
+LRESULT OnCommand(FormWindow* w, WPARAM wp) {
+    Form& f = *w->form;
+    int i = (int)LOWORD(wp) - FIRST_CHILD_ID;
+    if (HIWORD(wp) != BN_CLICKED || i < 0 || i >= f.ControlCount() ||
+        f.ControlAt(i)->Kind() != ControlKind::CommandButton)
+        return 0;
+    f.ButtonClick(*static_cast<CommandButton*>(f.ControlAt(i)));
+    Sync(w);
+    return 0;
+}
+
+LRESULT OnHScroll(FormWindow* w, WPARAM wp, LPARAM lp) {
+    if (!lp) return 0;  // the window's own scroll bar: the forms have none
+    Scroll(w, (HWND)lp, LOWORD(wp));
+    Sync(w);
+    return 0;
+}
+
+// Asked by the dialog manager when Enter is pressed: a push button that holds the
+// focus is the default button; otherwise the form's own, if it has one.
+LRESULT OnGetDefId(FormWindow* w) {
+    Form& f = *w->form;
+    HWND focus = GetFocus();
+    int def = -1;
+    for (int i = 0; i < f.ControlCount(); ++i) {
+        if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
+        if (w->child[i] == focus) return MAKELRESULT(FIRST_CHILD_ID + i, DC_HASDEFID);
+        if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
+    }
+    return def < 0 ? 0 : MAKELRESULT(FIRST_CHILD_ID + def, DC_HASDEFID);
+}
+
+LRESULT OnClose(FormWindow* w) {
+    w->form->Unload();
+    return 0;
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     FormWindow* w = (FormWindow*)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
-    if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
-    Form& f = *w->form;
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (!IsRectEmpty(&ps.rcPaint)) PaintForm(w, dc, ps.rcPaint);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_CTLCOLORSCROLLBAR:
-        return (LRESULT)GetSysColorBrush(COLOR_SCROLLBAR);
-    case WM_SETCURSOR:
-        if (w->pointer && LOWORD(lp) == HTCLIENT) {
-            SetCursor(w->pointer);
-            return TRUE;
+    if (w) {
+        switch (msg) {
+        case WM_ERASEBKGND: return 1;  // painting covers every pixel
+        case WM_PAINT: return OnPaint(w, hwnd);
+        case WM_CTLCOLORSCROLLBAR: return (LRESULT)GetSysColorBrush(COLOR_SCROLLBAR);
+        case WM_SETCURSOR:
+            if (OnSetCursor(w, lp)) return TRUE;
+            break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: return OnKeyDown(w, wp);
+        case WM_MOUSEMOVE: return OnMouseMove(w, hwnd, wp, lp);
+        case WM_TIMER: return OnTimer(w, wp);
+        case WM_COMMAND: return OnCommand(w, wp);
+        case WM_HSCROLL: return OnHScroll(w, wp, lp);
+        case DM_GETDEFID: return OnGetDefId(w);
+        case WM_CLOSE: return OnClose(w);
+        default: break;
         }
-        break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-        short shift = (short)((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                              (GetKeyState(VK_MENU) < 0 ? 4 : 0));
-        f.Form_KeyDown((short)wp, shift);
-        Sync(w);
-        return 0;
-    }
-    case WM_MOUSEMOVE: {
-        // The window system also reports the still pointer when a window appears
-        // or is uncovered under it; only a change of position is a mouse move.
-        POINT p;
-        p.x = (short)LOWORD(lp);
-        p.y = (short)HIWORD(lp);
-        ClientToScreen(hwnd, &p);
-        if (w->mouseKnown && p.x == w->lastMouse.x && p.y == w->lastMouse.y) return 0;
-        w->lastMouse = p;
-        w->mouseKnown = true;
-        short button = (short)(((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0));
-        f.Form_MouseMove(button, 0, (short)LOWORD(lp) * f.TwipsPerPixelX(), (short)HIWORD(lp) * f.TwipsPerPixelY());
-        Sync(w);
-        return 0;
-    }
-    case WM_TIMER: {
-        int i = (int)wp - 1;
-        if (i >= 0 && i < f.ControlCount() && f.ControlAt(i)->Kind() == ControlKind::Timer) {
-            Timer* t = static_cast<Timer*>(f.ControlAt(i));
-            if (t->Enabled() && t->Interval() > 0) f.TimerTick(*t);
-            Sync(w);
-        }
-        return 0;
-    }
-    case WM_COMMAND: {
-        int i = (int)LOWORD(wp) - kFirstChildId;
-        if (HIWORD(wp) == BN_CLICKED && i >= 0 && i < f.ControlCount() &&
-            f.ControlAt(i)->Kind() == ControlKind::CommandButton) {
-            f.ButtonClick(*static_cast<CommandButton*>(f.ControlAt(i)));
-            Sync(w);
-        }
-        return 0;
-    }
-    case WM_HSCROLL:
-        if (lp) {
-            OnScroll(w, (HWND)lp, LOWORD(wp));
-            Sync(w);
-        }
-        return 0;
-    case DM_GETDEFID: {
-        // Asked by the dialog manager when Enter is pressed: a push button that holds
-        // the focus is the default button; otherwise the form's own, if it has one.
-        HWND focus = GetFocus();
-        int def = -1;
-        for (int i = 0; i < f.ControlCount(); ++i) {
-            if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
-            if (w->child[i] == focus) return MAKELRESULT(kFirstChildId + i, DC_HASDEFID);
-            if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
-        }
-        return def < 0 ? 0 : MAKELRESULT(kFirstChildId + def, DC_HASDEFID);
-    }
-    case WM_CLOSE:
-        f.Unload();
-        return 0;
-    default:
-        break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
@@ -437,7 +463,6 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE inst) : inst_(inst) {
-    g_win = this;
     SetPlatform(this);
     HDC dc = GetDC(nullptr);
     tppX_ = 1440.0f / (float)GetDeviceCaps(dc, LOGPIXELSX);
@@ -448,7 +473,7 @@ Win32Platform::Win32Platform(HINSTANCE inst) : inst_(inst) {
     wc.lpfnWndProc = FormProc;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = FORM_CLASS;
     RegisterClassA(&wc);
 }
 
@@ -479,7 +504,7 @@ void Win32Platform::LoadForm(Form& f) {
         y = f.Centred ? (screenH - cy) / 2 : CW_USEDEFAULT;
     }
     f.SetExtent(cx * tppX_, cy * tppY_);
-    w->hwnd = CreateWindowExA(ex, kFormClass, f.Caption.Chars(), style, x, y, cx, cy, nullptr, nullptr, inst_, nullptr);
+    w->hwnd = CreateWindowExA(ex, FORM_CLASS, f.Caption.Chars(), style, x, y, cx, cy, nullptr, nullptr, inst_, nullptr);
     if (f.IconId) {
         HICON icon = LoadIconA(inst_, MAKEINTRESOURCEA(f.IconId));
         SendMessageA(w->hwnd, WM_SETICON, ICON_BIG, (LPARAM)icon);
@@ -487,7 +512,7 @@ void Win32Platform::LoadForm(Form& f) {
     if (f.MouseIconId) w->pointer = LoadCursorA(inst_, MAKEINTRESOURCEA(f.MouseIconId));
 
     // Child windows in tab order, so that Tab follows it.
-    for (int tab = 0; tab < 64; ++tab)
+    for (int tab = 0; tab < TAB_INDEX_LIMIT; ++tab)
         for (int i = 0; i < f.ControlCount(); ++i)
             if (f.ControlAt(i)->TabIndex() == tab && !w->child[i]) w->child[i] = CreateChild(w, i, inst_);
     for (int i = 0; i < f.ControlCount(); ++i) {
@@ -514,7 +539,7 @@ void Win32Platform::ShowForm(Form& f) {
     // The focus goes to the first control in the tab order that can take it, or
     // to the window itself.
     HWND first = nullptr;
-    for (int tab = 0; tab < 64 && !first; ++tab)
+    for (int tab = 0; tab < TAB_INDEX_LIMIT && !first; ++tab)
         for (int i = 0; i < f.ControlCount() && !first; ++i)
             if (w->child[i] && f.ControlAt(i)->TabIndex() == tab && f.ControlAt(i)->Visible()) first = w->child[i];
     SetFocus(first ? first : w->hwnd);
@@ -553,13 +578,13 @@ int Win32Platform::Run(Form& startup) {
 
 Picture* Win32Platform::LoadPicture(int resourceId) {
     // Each picture is decoded once and shared.
-    static int ids[16];
-    static Picture* pictures[16];
+    static int ids[MAX_PICTURES];
+    static Picture* pictures[MAX_PICTURES];
     static int count = 0;
     for (int i = 0; i < count; ++i)
         if (ids[i] == resourceId) return pictures[i];
     Picture* p = DecodePictureResource(inst_, resourceId);
-    if (count < 16) {
+    if (count < MAX_PICTURES) {
         ids[count] = resourceId;
         pictures[count++] = p;
     }

@@ -34,8 +34,6 @@ public:
                                     const char* file) override;
     long GetWindowsDirectoryA(char* buffer, long size) override;
 
-    HINSTANCE Instance() const { return inst_; }
-
 private:
     HINSTANCE inst_;
     float tppX_, tppY_;

@@ -48,7 +48,7 @@ void OnSignal(int) {
 }
 
 // The longest that X events may wait for the next tick to be taken.
-const long long kEventLatencyMs = 200;
+const long long EVENT_LATENCY_MS = 200;
 
 long long NowMs() {
     timespec t;
@@ -392,7 +392,7 @@ double X11Platform::SecondsSinceMidnight() {
 
 int X11Platform::MsgBox(const Text& prompt, int style, const Text& title) {
     fprintf(stderr, "zelvosav: %s: %s\n", title.Chars(), prompt.Chars());
-    return vbOK;
+    return VB_OK;
 }
 
 long X11Platform::GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
@@ -490,7 +490,7 @@ int X11Platform::Run(Form& startup) {
         // While ticks come often, the events that came meanwhile (exposures, a new
         // size, the server's word that it has read the back buffer) are taken at the
         // next tick: one wake-up a tick. Otherwise the program waits for them too.
-        bool watchX = wait < 0 || wait > kEventLatencyMs;
+        bool watchX = wait < 0 || wait > EVENT_LATENCY_MS;
         if (watchX && XEventsQueued(x_->dpy, QueuedAlready)) continue;
         pollfd fds[2] = {{signalPipe_[0], POLLIN, 0}, {fd, POLLIN, 0}};
         if (poll(fds, watchX ? 2 : 1, (int)wait) < 0 && errno != EINTR) break;

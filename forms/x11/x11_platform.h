@@ -42,8 +42,8 @@ public:
     void LoadForm(Form& f) override;
     void ShowForm(Form& f) override;
     void UnloadForm(Form& f) override;
-    float TwipsPerPixelX() override { return kX11TwipsPerPixel; }
-    float TwipsPerPixelY() override { return kX11TwipsPerPixel; }
+    float TwipsPerPixelX() override { return X11_TWIPS_PER_PIXEL; }
+    float TwipsPerPixelY() override { return X11_TWIPS_PER_PIXEL; }
     Picture* LoadPicture(int resourceId) override;
     void End() override;
     Text CommandLine() override { return Text(commandLine_.c_str()); }

@@ -4,7 +4,7 @@
 namespace {
 
 int ToPixels(float twips) {
-    float v = twips / kX11TwipsPerPixel;
+    float v = twips / X11_TWIPS_PER_PIXEL;
     return (int)(v < 0 ? v - 0.5f : v + 0.5f);
 }
 
@@ -28,7 +28,7 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
 }
 
 void FitFormToWindow(Form& f, int widthPx, int heightPx) {
-    f.SetExtent(widthPx * kX11TwipsPerPixel, heightPx * kX11TwipsPerPixel);
+    f.SetExtent(widthPx * X11_TWIPS_PER_PIXEL, heightPx * X11_TWIPS_PER_PIXEL);
 }
 
 PixelRect ControlPixels(const Control& c) {
@@ -46,15 +46,15 @@ void DirtyRects::Add(const PixelRect& r) {
         else rect[kept++] = rect[i];
     }
     count = kept;
-    if (count == kMax) {
-        rect[kMax - 1] = Union(rect[kMax - 1], merged);
+    if (count == MAX_RECTS) {
+        rect[MAX_RECTS - 1] = Union(rect[MAX_RECTS - 1], merged);
         return;
     }
     rect[count++] = merged;
 }
 
 void SceneTracker::Reset(const Form& f) {
-    for (int i = 0; i < f.ControlCount() && i < kMaxControls; ++i) {
+    for (int i = 0; i < f.ControlCount() && i < Form::MAX_CONTROLS; ++i) {
         const Control* c = f.ControlAt(i);
         const Image* im = c->Kind() == ControlKind::Image ? static_cast<const Image*>(c) : nullptr;
         shown_[i] = {ControlPixels(*c), im ? im->GetPicture() : nullptr, c->Visible()};
@@ -64,7 +64,7 @@ void SceneTracker::Reset(const Form& f) {
 DirtyRects SceneTracker::Changes(const Form& f, int windowWidthPx, int windowHeightPx) {
     DirtyRects dirty;
     PixelRect window = {0, 0, windowWidthPx, windowHeightPx};
-    for (int i = 0; i < f.ControlCount() && i < kMaxControls; ++i) {
+    for (int i = 0; i < f.ControlCount() && i < Form::MAX_CONTROLS; ++i) {
         const Control* c = f.ControlAt(i);
         if (c->Kind() != ControlKind::Image) continue;
         const Image* im = static_cast<const Image*>(c);

@@ -8,7 +8,7 @@
 
 // On X11 a pixel is 15 twips, as on a Windows display of 96 dots per inch, so the
 // figure keeps its 100 pixels and its 4-pixel step on every monitor.
-const float kX11TwipsPerPixel = 15.0f;
+const float X11_TWIPS_PER_PIXEL = 15.0f;
 
 // A rectangle in window pixels; the right and bottom ends are exclusive.
 struct PixelRect {
@@ -31,8 +31,8 @@ struct PixelPicture {
 
 // Up to four rectangles to redraw; more are merged.
 struct DirtyRects {
-    enum { kMax = 4 };
-    PixelRect rect[kMax];
+    enum { MAX_RECTS = 4 };
+    PixelRect rect[MAX_RECTS];
     int count = 0;
     void Add(const PixelRect& r);
 };
@@ -48,8 +48,7 @@ public:
 
 private:
     struct Shown { PixelRect rect; const Picture* picture; bool visible; };
-    enum { kMaxControls = 16 };
-    Shown shown_[kMaxControls] = {};
+    Shown shown_[Form::MAX_CONTROLS] = {};
 };
 
 // Draws rectangle r of the form into buffer, whose pixel (x, y) of the window is

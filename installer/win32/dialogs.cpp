@@ -10,7 +10,7 @@ INT_PTR CALLBACK MissingComponentDialogProc(HWND dialog, UINT message, WPARAM wP
     switch (message) {
     case WM_INITDIALOG:
         MessageBeep(MB_ICONEXCLAMATION);
-        SetWindowTextA(GetDlgItem(dialog, 101), (const char*)lParam);
+        SetWindowTextA(GetDlgItem(dialog, IDC_MISSING_FILE_NAME), (const char*)lParam);
         return TRUE;
     case WM_COMMAND:
         // Only OK closes the warning: Cancel, Escape and the close box leave it open.

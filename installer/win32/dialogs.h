@@ -1,8 +1,7 @@
 // The installer's two dialogs, loaded from the templates in decorama.rc.
 #pragma once
 #include <windows.h>
-
-enum { PROGRESS_DIALOG = 1, MISSING_COMPONENT_DIALOG = 2 };
+#include "../resources/decorama_ids.h"
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK MissingComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -144,7 +144,7 @@ int SysMessageBox(SysWindow owner, const char* text, const char* caption, uint32
 void SysInitCommonControls() { InitCommonControls(); }
 
 SysWindow SysCreateProgressDialog(SysWindow owner) {
-    return (SysWindow)CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(PROGRESS_DIALOG),
+    return (SysWindow)CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_PROGRESS),
                                          (HWND)owner, ProgressDialogProc, 0);
 }
 
@@ -164,7 +164,7 @@ void SysSetWaitCursor() { SetCursor(LoadCursorA(0, (LPCSTR)IDC_WAIT)); }
 bool SysDestroyWindow(SysWindow window) { return DestroyWindow((HWND)window) != 0; }
 
 intptr_t SysShowMissingComponentDialog(SysWindow owner, const char* fileName) {
-    return DialogBoxParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(MISSING_COMPONENT_DIALOG), (HWND)owner,
+    return DialogBoxParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_MISSING_COMPONENT), (HWND)owner,
                            MissingComponentDialogProc, (LPARAM)fileName);
 }
 

@@ -504,20 +504,66 @@ def saver_icon():
     return icon_file(SPRITE_COLOURS, cv.px)
 
 
-# A chunky 5x7 pixel font for the header's lettering.
+# A chunky 5x7 pixel font: the lettering of the setup dialog's header here, and of
+# the sample theme's start-up and shut-down screens (theme/generate.py).
 GLYPHS = {
     "Z": ["#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"],
     "S": [".####", "#....", "#....", ".###.", "....#", "....#", "####."],
-    "e": [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
-    "l": [".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
-    "v": [".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
-    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
-    "c": [".....", ".....", ".###.", "#....", "#....", "#...#", ".###."],
-    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
-    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "D": ["####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."],
+    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
+    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#...."],
+    "I": [".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
     "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
+    "c": [".....", ".....", ".###.", "#....", "#....", "#...#", ".###."],
+    "d": ["....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"],
+    "e": [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
+    "f": ["..##.", ".#...", "####.", ".#...", ".#...", ".#...", ".#..."],
+    "h": ["#....", "#....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "i": ["..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."],
+    "k": ["#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."],
+    "l": [".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
+    "m": [".....", ".....", "##.#.", "#.#.#", "#.#.#", "#...#", "#...#"],
+    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
+    "p": [".....", ".....", "####.", "#...#", "####.", "#....", "#...."],
+    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
+    "s": [".....", ".....", ".####", "#....", ".###.", "....#", "####."],
+    "t": [".#...", ".#...", "####.", ".#...", ".#...", ".#..#", "..##."],
+    "u": [".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"],
+    "v": [".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    "w": [".....", ".....", "#...#", "#...#", "#.#.#", "#.#.#", ".#.#."],
+    "y": [".....", "#...#", "#...#", "#...#", ".####", "....#", ".###."],
+    "z": [".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"],
+    ".": [".....", ".....", ".....", ".....", ".....", ".##..", ".##.."],
     " ": ["....."] * 7,
 }
+
+
+def draw_text(cv, s, x, y, sx, sy, colour, shadow=None, bold=False):
+    """Letters of sx by sy pixels per dot (one pixel wider when bold), over a drop
+    shadow a third of a dot down and to the right when shadow is given."""
+    dots = []
+    for n, ch in enumerate(s):
+        for r, line in enumerate(GLYPHS[ch]):
+            for c, bit in enumerate(line):
+                if bit == "#":
+                    dots.append((x + (n * 6 + c) * sx, y + r * sy))
+    width = sx + (1 if bold else 0)
+    if shadow is not None:
+        ox, oy = max(1, sx // 3), max(1, sy // 3)
+        for px, py in dots:
+            for dy in range(sy):
+                for dx in range(width):
+                    cv.px[py + dy + oy][px + dx + ox] = shadow
+    for px, py in dots:
+        for dy in range(sy):
+            for dx in range(width):
+                cv.px[py + dy][px + dx] = colour
+
+
+def text_width(s, sx):
+    return (len(s) * 6 - 1) * sx
+
 
 # The header's own colours start after the sprite's sixteen.
 HEADER_SKY_TOP = (250, 232, 196)
@@ -542,22 +588,6 @@ def header_palette():
             HEADER_INK_LIGHT, HEADER_SHADOW, HEADER_PEBBLE]
     pal += [(0, 0, 0)] * (256 - len(pal))
     return pal
-
-
-def text(cv, s, x, y, scale, colour, shadow=None, bold=False):
-    for n, ch in enumerate(s):
-        for r, line in enumerate(GLYPHS[ch]):
-            for c, bit in enumerate(line):
-                if bit != "#":
-                    continue
-                px, py = x + (n * 6 + c) * scale, y + r * scale
-                for dy in range(scale):
-                    for dx in range(scale + (1 if bold else 0)):
-                        if shadow is not None:
-                            sx, sy = px + dx + max(1, scale // 3), py + dy + max(1, scale // 3)
-                            if cv.px[sy][sx] != colour:
-                                cv.px[sy][sx] = shadow
-                        cv.px[py + dy][px + dx] = colour
 
 
 def header_bitmap():
@@ -588,8 +618,8 @@ def header_bitmap():
     cv.view(2.3, 134.0, 40.0)
     draw_turtle(cv, 2, dust=True)
     cv.view(1.0, 0.0, 0.0)
-    text(cv, "Zelvo", 14, 14, 6, ink, shadow)
-    text(cv, "Screen Saver", 16, 64, 3, ink_light, shadow, bold=True)
+    draw_text(cv, "Zelvo", 14, 14, 6, 6, ink, shadow)
+    draw_text(cv, "Screen Saver", 16, 64, 3, 3, ink_light, shadow, bold=True)
     rows = cv.px
     return bmp_file(w, h, pal, rows)
 

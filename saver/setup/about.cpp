@@ -2,18 +2,18 @@
 #include "frmZelvoSetup.h"
 #include "platform.h"
 
-const char* const kTitleLine = "Zelvo Screen Saver 1.00";
-const char* const kCreditLine = "Written by the Zelvo team, e-mail: zelvo@example.com.";
-const char* const kVisitLine = "Visit the Zelvo screen saver web site - it's in your clipboard now.";
-const char* const kTrademarkNotice = "The pictured Zelvo characters belong to the Zelvo team";
-const char* const kWebAddress = "http://www.example.com/zelvo/screensaver/index.html";
+const char* const TITLE_LINE = "Zelvo Screen Saver 1.00";
+const char* const CREDIT_LINE = "Written by the Zelvo team, e-mail: zelvo@example.com.";
+const char* const VISIT_LINE = "Visit the Zelvo screen saver web site - it's in your clipboard now.";
+const char* const TRADEMARK_NOTICE = "The pictured Zelvo characters belong to the Zelvo team";
+const char* const WEB_ADDRESS = "http://www.example.com/zelvo/screensaver/index.html";
 
 void frmZelvoSetup::ShowAbout() {
     Text separator = Chr(10) + Chr(13);
-    About(0).SetCaption(Text(kTitleLine) + separator + kCreditLine + separator + kVisitLine);
-    About(1).SetCaption(kTrademarkNotice);
+    About(0).SetCaption(Text(TITLE_LINE) + separator + CREDIT_LINE + separator + VISIT_LINE);
+    About(1).SetCaption(TRADEMARK_NOTICE);
     // A clipboard that another program holds open is left alone: the dialog still opens.
-    ClipboardSetText(kWebAddress);
+    ClipboardSetText(WEB_ADDRESS);
 }
 
 void frmZelvoSetup::TimerTick(Timer& t) {

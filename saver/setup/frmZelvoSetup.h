@@ -29,8 +29,8 @@ private:
 };
 
 // The About texts and the web page address put on the clipboard.
-extern const char* const kTitleLine;
-extern const char* const kCreditLine;
-extern const char* const kVisitLine;
-extern const char* const kTrademarkNotice;
-extern const char* const kWebAddress;
+extern const char* const TITLE_LINE;
+extern const char* const CREDIT_LINE;
+extern const char* const VISIT_LINE;
+extern const char* const TRADEMARK_NOTICE;
+extern const char* const WEB_ADDRESS;

@@ -5,9 +5,9 @@
 Text WinDirBuffer;
 Text WinDir;
 
-const char* const kSettingsSection = "Zelvosav";
-const char* const kSpeedKey = "Speed";
-const char* const kSpeedDefault = "10";
+const char* const SETTINGS_SECTION = "Zelvosav";
+const char* const SPEED_KEY = "Speed";
+const char* const SPEED_DEFAULT = "10";
 
 Text ReadIni(const Text& section, const Text& key, const Text& def, const Text& file) {
     char buffer[256];
@@ -24,14 +24,14 @@ short WriteIni(const Text& section, const Text& key, const Text& value, const Te
                                                        file.Chars());
     if (ok == 0) {
         MsgBox("An error has occured while trying to write the information to the ini file.",
-               vbOKOnly | vbCritical, "Error");
+               VB_OK_ONLY | VB_CRITICAL, "Error");
         return 0;
     }
     return -1;
 }
 
 Text BuildSettingsPath(TextBox& txtTemp) {
-    WinDirBuffer = Text::Repeat('\0', 255);
+    // The platform fills a buffer of 255 NULs; its length result is not used.
     char buffer[256];
     for (int i = 0; i < 256; ++i) buffer[i] = 0;
     ThePlatform().GetWindowsDirectoryA(buffer, 255);

@@ -1,12 +1,15 @@
 // modZelvoSav: the settings file zelvosav.ini in the Windows directory, read and
 // written one key at a time through the KERNEL32 profile functions.
 #pragma once
-#include "text.h"
+#include "forms_text.h"
 
 class TextBox;
 
-extern Text WinDirBuffer;   // the Windows directory as the platform fills it (255 characters)
-extern Text WinDir;         // WinDirBuffer with spaces removed at both ends
+// Set by BuildSettingsPath: 255 characters, the Windows directory as the platform
+// reports it followed by NULs (all NULs when it reports none) ...
+extern Text WinDirBuffer;
+// ... and the same with spaces removed at both ends (the NULs stay).
+extern Text WinDir;
 
 // The value of key in section of file; the default when the file, section or key
 // is missing, the value is empty, or the read fails.
@@ -20,9 +23,9 @@ short WriteIni(const Text& section, const Text& key, const Text& value, const Te
 Text BuildSettingsPath(TextBox& txtTemp);
 
 // The section, key and default value of the speed setting.
-extern const char* const kSettingsSection;
-extern const char* const kSpeedKey;
-extern const char* const kSpeedDefault;
+extern const char* const SETTINGS_SECTION;
+extern const char* const SPEED_KEY;
+extern const char* const SPEED_DEFAULT;
 // The range of speeds the setup dialog offers, in milliseconds per tick.
-const short kSpeedLowest = 1;
-const short kSpeedHighest = 150;
+const short SPEED_LOWEST = 1;
+const short SPEED_HIGHEST = 150;

@@ -11,12 +11,12 @@ void frmZelvoSetup::Form_Load() {
 
 void frmZelvoSetup::LoadSettings() {
     Text path = BuildSettingsPath(txtTemp);
-    Text speed = ReadIni(kSettingsSection, kSpeedKey, kSpeedDefault, path);
+    Text speed = ReadIni(SETTINGS_SECTION, SPEED_KEY, SPEED_DEFAULT, path);
     // A stored value that is not a whole number within the scroll bar's range opens
     // the dialog at the default, so that OK can mend the file.
     short value;
     if (!TextToInteger(speed, &value) || !hsbSpeed.SetValue(value)) {
-        TextToInteger(kSpeedDefault, &value);
+        TextToInteger(SPEED_DEFAULT, &value);
         hsbSpeed.SetValue(value);
     }
 }
@@ -28,7 +28,7 @@ void frmZelvoSetup::ButtonClick(CommandButton& b) {
 void frmZelvoSetup::cmdOK_Click() {
     Text value = NumberText(hsbSpeed.Value());
     Text path = txtTemp.GetText();
-    short written = WriteIni(kSettingsSection, kSpeedKey, value, path);
+    short written = WriteIni(SETTINGS_SECTION, SPEED_KEY, value, path);
     (void)written;
     End();
 }

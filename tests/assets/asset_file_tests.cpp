@@ -55,8 +55,8 @@ std::string Join(const Faults& faults) {
 // ---------------------------------------------------------------------------
 // GIF
 
-constexpr int kFrameSize = 100;
-constexpr int kBoxLeft = 24, kBoxRight = 75, kBoxTop = 25, kBoxBottom = 74;
+constexpr int FRAME_SIZE = 100;
+constexpr int BOX_LEFT = 24, BOX_RIGHT = 75, BOX_TOP = 25, BOX_BOTTOM = 74;
 
 struct Gif {
     int width = 0, height = 0, background = -1, globalEntries = 0;
@@ -176,14 +176,14 @@ Gif ParseGif(const Bytes& f, Faults& faults) {
 
 Faults CheckFrameStructure(const Gif& g) {
     Faults faults;
-    if (g.width != kFrameSize || g.height != kFrameSize) faults.push_back("logical screen is not 100x100");
+    if (g.width != FRAME_SIZE || g.height != FRAME_SIZE) faults.push_back("logical screen is not 100x100");
     if (g.globalEntries != 256) faults.push_back("global colour table does not have 256 entries");
     if (g.background != 0) faults.push_back("background colour index is not 0");
     if (g.globalTable.size() >= 3 && (g.globalTable[0] || g.globalTable[1] || g.globalTable[2]))
         faults.push_back("colour 0 is not black");
     if (g.images != 1) faults.push_back("not exactly one image descriptor");
     if (g.left != 0 || g.top != 0) faults.push_back("image is not at (0,0)");
-    if (g.imageWidth != kFrameSize || g.imageHeight != kFrameSize) faults.push_back("image is not 100x100");
+    if (g.imageWidth != FRAME_SIZE || g.imageHeight != FRAME_SIZE) faults.push_back("image is not 100x100");
     if (g.interlaced) faults.push_back("image is interlaced");
     if (g.localTable) faults.push_back("image has a local colour table");
     if (g.extensions != 0) faults.push_back("file has extension blocks");
@@ -198,14 +198,14 @@ Faults CheckFrameStructure(const Gif& g) {
 
 Faults CheckFramePixels(const Bytes& indices) {
     Faults faults;
-    if (indices.size() != size_t(kFrameSize) * kFrameSize) return {"pixel count is not 100x100"};
+    if (indices.size() != size_t(FRAME_SIZE) * FRAME_SIZE) return {"pixel count is not 100x100"};
     std::set<int> used;
     bool outside = false;
-    for (int y = 0; y < kFrameSize; ++y)
-        for (int x = 0; x < kFrameSize; ++x) {
-            const int v = indices[y * kFrameSize + x];
+    for (int y = 0; y < FRAME_SIZE; ++y)
+        for (int x = 0; x < FRAME_SIZE; ++x) {
+            const int v = indices[y * FRAME_SIZE + x];
             used.insert(v);
-            if (v != 0 && (x < kBoxLeft || x > kBoxRight || y < kBoxTop || y > kBoxBottom)) outside = true;
+            if (v != 0 && (x < BOX_LEFT || x > BOX_RIGHT || y < BOX_TOP || y > BOX_BOTTOM)) outside = true;
         }
     if (*used.rbegin() > 15) faults.push_back("pixels use indices above 15");
     if (used.size() != 12) faults.push_back("frame uses " + std::to_string(used.size()) + " indices, not 12");
@@ -214,17 +214,23 @@ Faults CheckFramePixels(const Bytes& indices) {
     return faults;
 }
 
-class SpriteFrame : public testing::TestWithParam<const char*> {};
-
-TEST_P(SpriteFrame, HasTheFrameMakeUp) {
-    const Bytes file = ReadFile(SaverAsset(GetParam()));
-    ASSERT_FALSE(file.empty()) << GetParam() << " is missing";
+// Every fault of a sprite frame file: its GIF structure, then its pixels.
+Faults CheckFrame(const Bytes& file) {
     Faults faults;
     const Gif g = ParseGif(file, faults);
     const Faults structure = CheckFrameStructure(g);
     const Faults pixels = CheckFramePixels(g.indices);
     faults.insert(faults.end(), structure.begin(), structure.end());
     faults.insert(faults.end(), pixels.begin(), pixels.end());
+    return faults;
+}
+
+class SpriteFrame : public testing::TestWithParam<const char*> {};
+
+TEST_P(SpriteFrame, HasTheFrameMakeUp) {
+    const Bytes file = ReadFile(SaverAsset(GetParam()));
+    ASSERT_FALSE(file.empty()) << GetParam() << " is missing";
+    const Faults faults = CheckFrame(file);
     EXPECT_TRUE(faults.empty()) << Join(faults);
 }
 
@@ -238,8 +244,8 @@ TEST_P(SpriteFrame, DecodesToTheSameColoursWithAnotherDecoder) {
     int w = 0, h = 0, n = 0;
     stbi_uc* rgb = stbi_load_from_memory(file.data(), int(file.size()), &w, &h, &n, 3);
     ASSERT_NE(rgb, nullptr) << stbi_failure_reason();
-    ASSERT_EQ(w, kFrameSize);
-    ASSERT_EQ(h, kFrameSize);
+    ASSERT_EQ(w, FRAME_SIZE);
+    ASSERT_EQ(h, FRAME_SIZE);
     int mismatches = 0;
     for (int i = 0; i < w * h; ++i)
         for (int c = 0; c < 3; ++c)
@@ -275,7 +281,7 @@ struct GifDamage {
     const char* fault;
 };
 
-const GifDamage kGifDamages[] = {
+const GifDamage GIF_DAMAGES[] = {
     {"OlderVersion", [](Bytes& f) { f[4] = '7'; }, "GIF89a"},
     {"NarrowScreen", [](Bytes& f) { f[6] = 99; }, "logical screen"},
     {"SmallerTable", [](Bytes& f) { f[10] = (f[10] & ~7) | 3; }, "256 entries"},
@@ -308,16 +314,11 @@ TEST_P(DamagedFrame, IsRejected) {
     Bytes file = ReadFile(SaverAsset("frame1.gif"));
     ASSERT_FALSE(file.empty());
     GetParam().damage(file);
-    Faults faults;
-    const Gif g = ParseGif(file, faults);
-    const Faults structure = CheckFrameStructure(g);
-    const Faults pixels = CheckFramePixels(g.indices);
-    faults.insert(faults.end(), structure.begin(), structure.end());
-    faults.insert(faults.end(), pixels.begin(), pixels.end());
+    const Faults faults = CheckFrame(file);
     EXPECT_TRUE(HasFault(faults, GetParam().fault) && !faults.empty()) << Join(faults);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frame1, DamagedFrame, testing::ValuesIn(kGifDamages),
+INSTANTIATE_TEST_SUITE_P(Frame1, DamagedFrame, testing::ValuesIn(GIF_DAMAGES),
                          [](const testing::TestParamInfo<GifDamage>& info) { return info.param.name; });
 
 struct PixelDamage {
@@ -326,11 +327,11 @@ struct PixelDamage {
     const char* fault;
 };
 
-const PixelDamage kPixelDamages[] = {
-    {"LeftOfBox", kBoxLeft - 1, 50, 1, "outside the figure box"},
-    {"RightOfBox", kBoxRight + 1, 50, 1, "outside the figure box"},
-    {"AboveBox", 50, kBoxTop - 1, 1, "outside the figure box"},
-    {"BelowBox", 50, kBoxBottom + 1, 1, "outside the figure box"},
+const PixelDamage PIXEL_DAMAGES[] = {
+    {"LeftOfBox", BOX_LEFT - 1, 50, 1, "outside the figure box"},
+    {"RightOfBox", BOX_RIGHT + 1, 50, 1, "outside the figure box"},
+    {"AboveBox", 50, BOX_TOP - 1, 1, "outside the figure box"},
+    {"BelowBox", 50, BOX_BOTTOM + 1, 1, "outside the figure box"},
     {"IndexAbove15", 50, 50, 16, "above 15"},
 };
 
@@ -340,11 +341,11 @@ TEST_P(RepaintedFrame, IsRejected) {
     Faults faults;
     Gif g = ParseGif(ReadFile(SaverAsset("frame1.gif")), faults);
     ASSERT_TRUE(faults.empty()) << Join(faults);
-    g.indices[GetParam().y * kFrameSize + GetParam().x] = uint8_t(GetParam().index);
+    g.indices[GetParam().y * FRAME_SIZE + GetParam().x] = uint8_t(GetParam().index);
     EXPECT_TRUE(HasFault(CheckFramePixels(g.indices), GetParam().fault));
 }
 
-INSTANTIATE_TEST_SUITE_P(Frame1, RepaintedFrame, testing::ValuesIn(kPixelDamages),
+INSTANTIATE_TEST_SUITE_P(Frame1, RepaintedFrame, testing::ValuesIn(PIXEL_DAMAGES),
                          [](const testing::TestParamInfo<PixelDamage>& info) { return info.param.name; });
 
 TEST(RepaintedFrame, WithAThirteenthOrOnlyElevenColoursIsRejected) {
@@ -355,7 +356,7 @@ TEST(RepaintedFrame, WithAThirteenthOrOnlyElevenColoursIsRejected) {
     int unused = 0;
     while (used.count(unused)) ++unused;
     Bytes more = g.indices;
-    more[50 * kFrameSize + 50] = uint8_t(unused);
+    more[50 * FRAME_SIZE + 50] = uint8_t(unused);
     EXPECT_TRUE(HasFault(CheckFramePixels(more), "13 indices"));
     Bytes fewer = g.indices;
     const int dropped = *used.rbegin();
@@ -417,7 +418,7 @@ Faults CheckIconFile(const Bytes& f, const IconSpec& want) {
     return faults;
 }
 
-const IconSpec kIcons[] = {
+const IconSpec ICONS[] = {
     {"SaverIcon", SaverAsset("zelvosav.ico"), 1, 4, 16},
     {"InstallerIcon", std::string(INSTALLER_RESOURCE_DIR) + "/decorama.ico", 1, 4, 16},
     {"BlankPointer", SaverAsset("blank.cur"), 2, 1, 2},
@@ -432,17 +433,17 @@ TEST_P(IconFile, HasOne32x32ImageOfTheRightKind) {
     EXPECT_TRUE(faults.empty()) << Join(faults);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, IconFile, testing::ValuesIn(kIcons),
+INSTANTIATE_TEST_SUITE_P(Files, IconFile, testing::ValuesIn(ICONS),
                          [](const testing::TestParamInfo<IconSpec>& info) { return info.param.name; });
 
 struct IconDamage {
     const char* name;
-    int file;  // index into kIcons
+    int file;  // index into ICONS
     void (*damage)(Bytes&);
     const char* fault;
 };
 
-const IconDamage kIconDamages[] = {
+const IconDamage ICON_DAMAGES[] = {
     {"TwoImages", 0, [](Bytes& f) { f[4] = 2; }, "exactly one image"},
     {"Icon48", 0, [](Bytes& f) { f[6] = 48; }, "not 32x32"},
     {"EightBitIcon", 1, [](Bytes& f) { f[22 + 14] = 8; }, "bit depth"},
@@ -457,7 +458,7 @@ const IconDamage kIconDamages[] = {
 class DamagedIcon : public testing::TestWithParam<IconDamage> {};
 
 TEST_P(DamagedIcon, IsRejected) {
-    const IconSpec& want = kIcons[GetParam().file];
+    const IconSpec& want = ICONS[GetParam().file];
     Bytes file = ReadFile(want.path);
     ASSERT_FALSE(file.empty());
     GetParam().damage(file);
@@ -465,13 +466,13 @@ TEST_P(DamagedIcon, IsRejected) {
     EXPECT_TRUE(HasFault(faults, GetParam().fault)) << Join(faults);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DamagedIcon, testing::ValuesIn(kIconDamages),
+INSTANTIATE_TEST_SUITE_P(Files, DamagedIcon, testing::ValuesIn(ICON_DAMAGES),
                          [](const testing::TestParamInfo<IconDamage>& info) { return info.param.name; });
 
 // ---------------------------------------------------------------------------
 // The setup dialog's header picture.
 
-constexpr size_t kHeaderFileSize = 72758;
+constexpr size_t HEADER_FILE_SIZE = 72758;
 
 struct HeaderField {
     const char* name;
@@ -480,17 +481,17 @@ struct HeaderField {
     uint32_t expected;
 };
 
-const HeaderField kHeaderFields[] = {
-    {"bfType", 0, 2, 0x4D42},       {"bfSize", 2, 4, kHeaderFileSize}, {"bfReserved", 6, 4, 0},
+const HeaderField HEADER_FIELDS[] = {
+    {"bfType", 0, 2, 0x4D42},       {"bfSize", 2, 4, HEADER_FILE_SIZE}, {"bfReserved", 6, 4, 0},
     {"bfOffBits", 10, 4, 1078},     {"biSize", 14, 4, 40},             {"biWidth", 18, 4, 320},
     {"biHeight", 22, 4, 224},       {"biPlanes", 26, 2, 1},            {"biBitCount", 28, 2, 8},
     {"biCompression", 30, 4, 0},    {"biClrUsed", 46, 4, 256},         {"biClrImportant", 50, 4, 256},
 };
 
 Faults CheckHeaderBitmap(const Bytes& f) {
-    if (f.size() != kHeaderFileSize) return {"file is " + std::to_string(f.size()) + " bytes, not 72758"};
+    if (f.size() != HEADER_FILE_SIZE) return {"file is " + std::to_string(f.size()) + " bytes, not 72758"};
     Faults faults;
-    for (const HeaderField& field : kHeaderFields)
+    for (const HeaderField& field : HEADER_FIELDS)
         if (Le(f, field.offset, field.bytes) != field.expected)
             faults.push_back(std::string(field.name) + " is " + std::to_string(Le(f, field.offset, field.bytes)));
     const uint32_t imageSize = Le(f, 34, 4);
@@ -511,17 +512,17 @@ class DamagedHeader : public testing::TestWithParam<HeaderField> {};
 
 TEST_P(DamagedHeader, IsRejected) {
     Bytes file = ReadFile(SaverAsset("header.bmp"));
-    ASSERT_EQ(file.size(), kHeaderFileSize);
+    ASSERT_EQ(file.size(), HEADER_FILE_SIZE);
     file[GetParam().offset] ^= 0x01;
     EXPECT_TRUE(HasFault(CheckHeaderBitmap(file), GetParam().name));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fields, DamagedHeader, testing::ValuesIn(kHeaderFields),
+INSTANTIATE_TEST_SUITE_P(Fields, DamagedHeader, testing::ValuesIn(HEADER_FIELDS),
                          [](const testing::TestParamInfo<HeaderField>& info) { return info.param.name; });
 
 TEST(DamagedHeader, OfAnotherLengthOrBlankIsRejected) {
     Bytes file = ReadFile(SaverAsset("header.bmp"));
-    ASSERT_EQ(file.size(), kHeaderFileSize);
+    ASSERT_EQ(file.size(), HEADER_FILE_SIZE);
     Bytes longer = file;
     longer.push_back(0);
     EXPECT_TRUE(HasFault(CheckHeaderBitmap(longer), "not 72758"));

@@ -10,7 +10,7 @@
 #include "headless_platform.h"
 #include "setup/frmZelvoSetup.h"
 
-static const char* kIni = "C:\\WINDOWS\\zelvosav.ini";
+static const char* INI_PATH = "C:\\WINDOWS\\zelvosav.ini";
 
 static void Check(bool ok) {
     if (!ok) std::abort();
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     {
         HeadlessPlatform p;
-        p.SetFile(kIni, file);
+        p.SetFile(INI_PATH, file);
         p.commandLine = "/S";
         frmZelvoSaver saver;
         p.Start(saver);
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     {
         HeadlessPlatform p;
-        p.SetFile(kIni, file);
+        p.SetFile(INI_PATH, file);
         p.commandLine = "/C";
         frmZelvoSaver saver;
         p.Start(saver);
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.Click(setup->cmdOK);
         Check(p.ended);
         char buffer[256];
-        long n = p.GetPrivateProfileStringA("Zelvosav", "Speed", "", buffer, 256, kIni);
+        long n = p.GetPrivateProfileStringA("Zelvosav", "Speed", "", buffer, 256, INI_PATH);
         short back = 0;
         Check(TextToInteger(Text(buffer, (size_t)n), &back) && back == value);
     }

@@ -1,5 +1,5 @@
 // Splitting the command line into words.
-#include "support.h"
+#include "installer_test_support.h"
 
 static std::vector<std::string> Parse(const char* line, uint32_t capacity = 512, int maxArgs = 8) {
     std::vector<char> storage(capacity + 4, '#');

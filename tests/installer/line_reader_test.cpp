@@ -1,5 +1,5 @@
 // Reading theme files line by line.
-#include "support.h"
+#include "installer_test_support.h"
 #include <cstring>
 
 using namespace support;

@@ -1,17 +1,9 @@
 // Faults on a real machine: a volume that fills up during a copy or a record write,
 // and a reinstall abandoned after an error. Whatever happens, the machine ends as it
 // was before the run, or as the record says.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
-using Texts = std::vector<std::string>;
-
-static const std::string INSTALLED = THEMES + "\\Blue.the";
-static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
-static const char* CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
-static const char* SUCCESS = "Theme installed successfully!";
-static const char* FAILED = "Theme failed to install!";
-static const char* UNINSTALLED = "Theme uninstalled successfully!";
 
 class RecordFaultsTest : public InstallerTest {
 protected:
@@ -39,11 +31,29 @@ protected:
         EXPECT_EQ(TreeSnapshot(), tree) << what;
         EXPECT_EQ(RegistrySnapshot(), registry) << what;
     }
+    // Installs over a volume that fills up while file is copied, with answer to the
+    // one question after the error, and checks what the user was told, that file is
+    // not left behind and that a cancelled installation left the machine as it was
+    // (*tree and *registry). True when the user went on.
+    bool InstallUntilTheVolumeIsFull(const std::string& file, int answer, const std::string& what,
+                                     Texts* tree, Texts* registry) {
+        *tree = TreeSnapshot();
+        *registry = RegistrySnapshot();
+        w().answers = {SYS_IDOK, answer};
+        RunProgram({});
+        bool ok = answer == SYS_IDOK;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(112, file), ok ? SUCCESS : FAILED})) << what;
+        EXPECT_FALSE(w().Exists(THEMES + "\\" + file)) << what;
+        if (!ok) {
+            EXPECT_EQ(TreeSnapshot(), *tree) << what;
+            EXPECT_EQ(RegistrySnapshot(), *registry) << what;
+        }
+        return ok;
+    }
+    static std::string CopyError(uint32_t code, const std::string& name) {
+        return "Error " + std::to_string(code) + " copying file '" + name + "'\nContinue?";
+    }
 };
-
-static std::string CopyError(uint32_t code, const std::string& name) {
-    return "Error " + std::to_string(code) + " copying file '" + name + "'\nContinue?";
-}
 
 // ---- A volume that fills up during a copy
 
@@ -71,18 +81,8 @@ TEST_F(RecordFaultsTest, ACopyThatFillsTheVolumeIsReportedAndLeavesNoPartBehind)
         w().volumeFolder = THEMES;
         w().volumeCapacity = theme.size() + 1100;
         w().copyLeavesPart = c.leavesPart;
-        auto tree = TreeSnapshot();
-        auto registry = RegistrySnapshot();
-        w().answers = {SYS_IDOK, c.answer};
-        RunProgram({});
-        bool ok = c.answer == SYS_IDOK;
-        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(112, "Big3.bmp"), ok ? SUCCESS : FAILED})) << c.name;
-        EXPECT_FALSE(w().Exists(THEMES + "\\Big3.bmp")) << c.name;
-        if (!ok) {
-            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
-            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
-            continue;
-        }
+        Texts tree, registry;
+        if (!InstallUntilTheVolumeIsFull("Big3.bmp", c.answer, c.name, &tree, &registry)) continue;
         // The part copy was taken away, so the small file after it still fit.
         EXPECT_EQ(RecordedFiles(), (Texts{"File1=" + THEMES + "\\Big1.bmp", "File2=" + THEMES + "\\Big2.bmp",
                                           "File4=C:\\WINDOWS\\FullFx.wav", "File5=" + THEMES + "\\Small.ico"}))
@@ -165,18 +165,8 @@ TEST_F(RecordFaultsTest, AFileKeyThatCannotBeWrittenUndoesTheCopy) {
         w().volumeCapacity = theme.size() + 3000 + 20;
         w().profileWriteReportsFailure = c.reportsFailure;
         w().profileCache = c.cache;
-        auto tree = TreeSnapshot();
-        auto registry = RegistrySnapshot();
-        w().answers = {SYS_IDOK, c.answer};
-        RunProgram({});
-        bool ok = c.answer == SYS_IDOK;
-        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, CopyError(112, "Fill.bmp"), ok ? SUCCESS : FAILED})) << c.name;
-        EXPECT_FALSE(w().Exists(THEMES + "\\Fill.bmp")) << c.name;
-        if (!ok) {
-            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
-            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
-            continue;
-        }
+        Texts tree, registry;
+        if (!InstallUntilTheVolumeIsFull("Fill.bmp", c.answer, c.name, &tree, &registry)) continue;
         // Every file that stays is in the record, and nothing half-written is.
         w().profileCached.clear();
         EXPECT_EQ(Record(INSTALLED), (Texts{"File2=C:\\WINDOWS\\After.wav"})) << c.name;

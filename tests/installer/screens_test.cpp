@@ -1,11 +1,8 @@
 // Special start-up and shut-down screens: questions, backups and restore.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
-using Texts = std::vector<std::string>;
 
-static const std::string INSTALLED = THEMES + "\\Blue.the";
-static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
 static const char* ASK_STARTUP = "This Theme replaces your Startup Screen.\nDo you want it to do this?";
 static const char* ASK_WAIT = "This Theme replaces your Shutdown 'Wait' Screen.\nDo you want it to do this?";
 static const char* ASK_SAFE = "This Theme replaces your Shutdown 'Safe' Screen.\nDo you want it to do this?";

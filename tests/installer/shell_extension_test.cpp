@@ -1,8 +1,7 @@
 // Adding and removing the "Install Theme" verb on theme files.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
-using Texts = std::vector<std::string>;
 
 static const char* WELCOME =
     "Welcome to Decorama v1.04, the installer for Windows 95 desktop themes.\n"

@@ -7,7 +7,10 @@
 #include <cstring>
 
 #include "installer.h"
+#include "profile_model.h"
+#include "resources/decorama_ids.h"
 #include "sys.h"
+#include "sys_double_errors.h"
 
 namespace sysdouble {
 
@@ -21,8 +24,6 @@ std::string Lower(const std::string& text) {
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     return out;
 }
-
-static const uint32_t SYS_ERROR_SHARING_VIOLATION = 32;  // the file is open
 
 // No file or folder name holds a character below 32.
 static bool InvalidName(const std::string& full) {
@@ -229,11 +230,9 @@ void Reset() {
     theWorld = new World();
     World& w = world();
     w.AddDirectory("C:\\WINDOWS\\FONTS");
-    w.AddDirectory("C:\\Program Files\\Plus!\\Themes");
-    w.SetValue("hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "Path",
-               "C:\\Program Files\\Plus!\\Themes;");
-    w.SetValue("hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Fonts",
-               "C:\\WINDOWS\\FONTS");
+    w.AddDirectory(THEMES_FOLDER);
+    w.SetValue(APP_PATHS_KEY, "Path", THEMES_FOLDER + ";");
+    w.SetValue(SHELL_FOLDERS_KEY, "Fonts", "C:\\WINDOWS\\FONTS");
     w.AddDirectory(w.tempDirectory);
     w.keys["hklm\\software\\microsoft\\windows\\currentversion\\uninstall"];
     w.keys["hkcr\\themefile"];
@@ -402,7 +401,7 @@ bool SysSeekFile(SysFile file, uint32_t offset) {
 
 uint32_t SysSeekFromEnd(SysFile file, uint32_t back) {
     FileHandle* handle = (FileHandle*)file;
-    if (back > handle->node->data.size()) return Fail(131), SYS_INVALID_FILE_SIZE;  // before the start
+    if (back > handle->node->data.size()) return Fail(SYS_ERROR_NEGATIVE_SEEK), SYS_INVALID_FILE_SIZE;
     return (uint32_t)(handle->position = handle->node->data.size() - back);
 }
 
@@ -485,16 +484,25 @@ bool SysMoveFile(const char* source, const char* destination) {
     return true;
 }
 
-bool SysDeleteFile(const char* path) {
+// The file or folder that a deletion of path takes: null, with the error set, when
+// there is none or the test makes the deletion fail.
+static Node* FindToDelete(const char* path, std::string* full) {
     World& w = world();
-    std::string full = w.FullPath(path);
-    auto failure = w.deleteFailures.find(Lower(full));
-    if (failure != w.deleteFailures.end()) return Fail(failure->second), false;
-    Node* node = Find(full);
-    if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), false;
+    *full = w.FullPath(path);
+    auto failure = w.deleteFailures.find(Lower(*full));
+    if (failure != w.deleteFailures.end()) return Fail(failure->second), nullptr;
+    Node* node = Find(*full);
+    if (!*path || !node) return Fail(*path ? MissingError(*full) : SYS_ERROR_PATH_NOT_FOUND), nullptr;
+    return node;
+}
+
+bool SysDeleteFile(const char* path) {
+    std::string full;
+    Node* node = FindToDelete(path, &full);
+    if (!node) return false;
     if (node->directory || node->readOnly) return Fail(SYS_ERROR_ACCESS_DENIED), false;
     if (node->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
-    w.nodes.erase(Lower(full));
+    world().nodes.erase(Lower(full));
     return true;
 }
 
@@ -509,15 +517,12 @@ bool SysCreateDirectory(const char* path) {
 }
 
 bool SysRemoveDirectory(const char* path) {
-    World& w = world();
-    std::string full = w.FullPath(path);
-    auto failure = w.deleteFailures.find(Lower(full));
-    if (failure != w.deleteFailures.end()) return Fail(failure->second), false;
-    Node* node = Find(full);
-    if (!*path || !node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), false;
+    std::string full;
+    Node* node = FindToDelete(path, &full);
+    if (!node) return false;
     if (!node->directory) return Fail(SYS_ERROR_DIRECTORY), false;
     if (HasChildren(Lower(full))) return Fail(SYS_ERROR_DIR_NOT_EMPTY), false;
-    w.nodes.erase(Lower(full));
+    world().nodes.erase(Lower(full));
     return true;
 }
 
@@ -531,115 +536,24 @@ static std::string ProfilePath(const char* fileName) {
     return world().FullPath(name);
 }
 
-static std::string Trim(const std::string& text) {
-    size_t a = text.find_first_not_of(" \t\r"), b = text.find_last_not_of(" \t\r");
-    return a == std::string::npos ? "" : text.substr(a, b - a + 1);
-}
-
-static std::vector<std::string> Lines(const std::string& data) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < data.size()) {
-        size_t end = data.find('\n', start);
-        if (end == std::string::npos) end = data.size();
-        std::string line = data.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-static bool IsHeader(const std::string& line, std::string* name) {
-    std::string t = Trim(line);
-    if (t.empty() || t[0] != '[') return false;
-    size_t close = t.find(']');
-    *name = t.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-    return true;
-}
-
-// [first, last) lines of the first section named section (header at first - 1).
-static bool FindSection(const std::vector<std::string>& lines, const std::string& section, size_t* first, size_t* last) {
-    std::string name;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!IsHeader(lines[i], &name) || Lower(Trim(name)) != Lower(section)) continue;
-        size_t j = i + 1;
-        while (j < lines.size() && !IsHeader(lines[j], &name)) ++j;
-        *first = i + 1;
-        *last = j;
-        return true;
-    }
-    return false;
-}
-
-static std::string KeyOf(const std::string& line) { return Lower(Trim(line.substr(0, line.find('=')))); }
-
-// What a profile read sees of a file: the cached content, if any, or the file's own.
-// False when there is no file.
-static bool ProfileContent(const std::string& full, std::string* data) {
+// What a profile read sees of a file: the cached content, if any, or the file's own
+// ("" when there is no file).
+static std::string ProfileContent(const std::string& full) {
     auto cached = world().profileCached.find(Lower(full));
-    if (world().profileCache && cached != world().profileCached.end()) {
-        *data = cached->second;
-        return true;
-    }
+    if (world().profileCache && cached != world().profileCached.end()) return cached->second;
     Node* node = Find(full);
-    if (!node || node->directory) return false;
-    *data = node->data;
-    return true;
+    return node && !node->directory ? node->data : std::string();
 }
 
 uint32_t SysGetProfileSection(const char* section, char* buffer, uint32_t capacity, const char* fileName) {
-    std::string run, content;
-    if (ProfileContent(ProfilePath(fileName), &content)) {
-        std::vector<std::string> lines = Lines(content);
-        size_t first, last;
-        if (FindSection(lines, section, &first, &last)) {
-            for (size_t i = first; i < last; ++i) {
-                std::string t = Trim(lines[i]);
-                if (t.empty() || t[0] == ';') continue;
-                size_t eq = t.find('=');
-                run += eq == std::string::npos ? t : Trim(t.substr(0, eq)) + "=" + Trim(t.substr(eq + 1));
-                run += '\0';
-            }
-        }
-    }
-    if (capacity < 2) return 0;
-    if (run.size() + 2 > capacity) {
-        // Without room for the run and two zeros more, the read cuts it to capacity - 2
-        // characters, ends it with two zeros and returns capacity - 2, as Wine's does
-        // (even when the cut took only the last string's zero).
-        memcpy(buffer, run.data(), capacity - 2);
-        buffer[capacity - 2] = 0;
-        buffer[capacity - 1] = 0;
-        return capacity - 2;
-    }
-    memcpy(buffer, run.data(), run.size());
-    buffer[run.size()] = 0;
-    if (run.empty()) buffer[1] = 0;
-    return (uint32_t)run.size();
+    return profile::CopySection(profile::ReadSection(ProfileContent(ProfilePath(fileName)), section), buffer,
+                                capacity);
 }
 
 uint32_t SysGetProfileString(const char* section, const char* key, const char* defaultValue,
                              char* buffer, uint32_t capacity, const char* fileName) {
-    std::string value = defaultValue, content;
-    if (ProfileContent(ProfilePath(fileName), &content)) {
-        std::vector<std::string> lines = Lines(content);
-        size_t first, last;
-        if (FindSection(lines, section, &first, &last)) {
-            for (size_t i = first; i < last; ++i) {
-                std::string t = Trim(lines[i]);
-                size_t eq = t.find('=');
-                if (!t.empty() && t[0] != ';' && eq != std::string::npos && KeyOf(t) == Lower(Trim(key))) {
-                    value = Trim(t.substr(eq + 1));
-                    break;
-                }
-            }
-        }
-    }
-    if (capacity == 0) return 0;
-    value = value.substr(0, capacity - 1);
-    memcpy(buffer, value.c_str(), value.size() + 1);
-    return (uint32_t)value.size();
+    std::string content = ProfileContent(ProfilePath(fileName));
+    return profile::CopyString(profile::ReadString(content, section, key, defaultValue), buffer, capacity);
 }
 
 bool SysWriteProfileString(const char* section, const char* key, const char* value, const char* fileName) {
@@ -654,49 +568,18 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
     if (node && (node->directory || node->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
     if (node && node->openDenyingWrite) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     if (!node && !ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
-    std::string content;
-    ProfileContent(full, &content);
-    std::vector<std::string> lines = Lines(content);
-    size_t first, last;
-    bool found = FindSection(lines, section, &first, &last);
-    if (!key) {
-        if (found) lines.erase(lines.begin() + (first - 1), lines.begin() + last);
-    } else if (!found) {
-        if (value) {
-            lines.push_back(std::string("[") + section + "]");
-            lines.push_back(std::string(key) + "=" + value);
-        }
-    } else {
-        size_t at = last;
-        for (size_t i = first; i < last; ++i)
-            if (Trim(lines[i]).size() && Trim(lines[i])[0] != ';' && KeyOf(lines[i]) == Lower(Trim(key))) at = i;
-        if (at != last) {
-            if (value) lines[at] = std::string(key) + "=" + value;
-            else lines.erase(lines.begin() + at);
-        } else if (value) {
-            // New keys go after the section's last line that is not blank.
-            size_t insert = last;
-            while (insert > first && Trim(lines[insert - 1]).empty()) --insert;
-            lines.insert(lines.begin() + insert, std::string(key) + "=" + value);
-        }
-    }
-    std::string data;
-    for (auto& line : lines) data += line + "\r\n";
+    std::string data = profile::Write(ProfileContent(full), section, key, value), written = data;
     if (InVolume(full)) {
         uint64_t used = VolumeUsed(full);
         uint64_t room = used < w.volumeCapacity ? w.volumeCapacity - used : 0;
         if (data.size() > room) {
             if (w.profileWriteReportsFailure) return Fail(SYS_ERROR_DISK_FULL), false;
-            if (w.profileCache) w.profileCached[Lower(full)] = data;
-            data.resize((size_t)room);  // the rewrite stops where the volume is full
-            if (node) node->data = data;
-            else w.AddFile(full, data);
-            return true;
+            written.resize((size_t)room);  // the rewrite stops where the volume is full
         }
     }
     if (w.profileCache) w.profileCached[Lower(full)] = data;
-    if (node) node->data = data;
-    else w.AddFile(full, data);
+    if (node) node->data = written;
+    else w.AddFile(full, written);
     return true;
 }
 
@@ -757,7 +640,7 @@ int32_t SysRegCreateRootKey(SysRoot root, const char* subkey, SysKey* key, uint3
 
 int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* size) {
     auto it = world().keys.find(((KeyHandle*)key)->path);
-    if (it == world().keys.end()) return 1018;  // the key was deleted
+    if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
     auto value = it->second.values.find(Lower(name ? name : ""));
     if (value == it->second.values.end()) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
     uint32_t needed = (uint32_t)value->second.size();
@@ -772,7 +655,7 @@ int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* siz
 
 int32_t SysRegSetString(SysKey key, const char* name, const char* value) {
     auto it = world().keys.find(((KeyHandle*)key)->path);
-    if (it == world().keys.end()) return 1018;
+    if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
     it->second.values[Lower(name ? name : "")] = std::string(value) + std::string(1, '\0');
     return 0;
 }
@@ -827,7 +710,7 @@ SysWindow SysCreateProgressDialog(SysWindow) {
 }
 
 void SysSetDialogItemText(SysWindow, int id, const char* text) {
-    if (id == 102) world().banner = text;
+    if (id == IDC_BANNER) world().banner = text;
     world().events.push_back("text:" + std::to_string(id));
 }
 
@@ -835,7 +718,7 @@ static int progressBar, otherControl;
 
 SysWindow SysGetDialogItem(SysWindow dialog, int id) {
     if (dialog != &progressWindow) return nullptr;
-    return id == 101 ? (SysWindow)&progressBar : (SysWindow)&otherControl;
+    return id == IDC_PROGRESS_BAR ? (SysWindow)&progressBar : (SysWindow)&otherControl;
 }
 
 void SysSetProgressRange(SysWindow bar, uint16_t low, uint16_t high) {

@@ -110,6 +110,11 @@ struct World {
     std::vector<std::string> BoxTexts() const;
 };
 
+// What a fresh world holds of Plus! Themes and the Fonts folder.
+inline const std::string THEMES_FOLDER = "C:\\Program Files\\Plus!\\Themes";
+inline const std::string APP_PATHS_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
+inline const std::string SHELL_FOLDERS_KEY = "hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 // The one world that the system functions act on.
 World& world();
 // A fresh world: drive C with C:\WINDOWS, C:\WINDOWS\FONTS, the Themes folder

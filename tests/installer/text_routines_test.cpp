@@ -1,5 +1,5 @@
 // The shared path, name and registry routines.
-#include "support.h"
+#include "installer_test_support.h"
 #include <cstring>
 
 using namespace support;

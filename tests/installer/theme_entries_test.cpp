@@ -1,5 +1,5 @@
 // Classification of theme lines and the entry source over a record section.
-#include "support.h"
+#include "installer_test_support.h"
 #include <cstring>
 
 using namespace support;

@@ -1,14 +1,8 @@
 // Whole installation, rollback and uninstall jobs on the in-memory system.
-#include "support.h"
+#include "installer_test_support.h"
 #include <algorithm>
 
 using namespace support;
-using Texts = std::vector<std::string>;
-
-static const std::string INSTALLED = THEMES + "\\Blue.the";
-static const char* SUCCESS = "Theme installed successfully!";
-static const char* CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
-static const char* CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
 
 // A theme with Themes, Windows and (special) Fonts lines and nested folders.
 static const char* FULL_THEME =
@@ -556,11 +550,10 @@ struct UnknownFolderCase {
 
 TEST_F(ThemeJobTest, AFileWhoseFolderIsUnknownIsNotCopied) {
     const UnknownFolderCase cases[] = {{"no Fonts value", nullptr}, {"an empty one", ""}, {"a relative one", "Fonts"}};
-    const std::string shellFolders = "hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     for (const auto& c : cases) {
         sysdouble::Reset();
-        if (c.fonts) w().SetValue(shellFolders, "Fonts", c.fonts);
-        else w().keys[Lower(shellFolders)].values.clear();
+        if (c.fonts) w().SetValue(SHELL_FOLDERS_KEY, "Fonts", c.fonts);
+        else w().keys[Lower(SHELL_FOLDERS_KEY)].values.clear();
         MakeTheme("[T]\r\n[DecoramaSpecial]\r\nF=%FontDir%\\windows\\x.ttf\r\nG=%FontDir%y.ttf\r\n", {"x.ttf", "y.ttf"});
         auto tree = TreeSnapshot();
         EXPECT_EQ(RunProgram({}), 1) << c.name;

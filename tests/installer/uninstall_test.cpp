@@ -1,9 +1,8 @@
 // The uninstall entry, the installer command and the uninstall command text.
-#include "support.h"
+#include "installer_test_support.h"
 #include <algorithm>
 
 using namespace support;
-using Texts = std::vector<std::string>;
 
 class RegisterUninstallTest : public InstallerTest {
 protected:

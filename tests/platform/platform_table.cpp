@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "sys.h"
+#include "sys_double_errors.h"
 
 static const char DIR[] = "C:\\ZPT";
 static const char KEY[] = "Software\\ZPT";
@@ -109,6 +110,14 @@ static bool StringsAreStoredWithTheirZero(char* detail) {
     return true;
 }
 
+// Starts a profile row: an empty C:\ZPT, and in it c.ini holding text (no file when
+// text is null).
+static bool StartProfileRow(char* file, const char* text) {
+    Clean();
+    Path(file, "c.ini");
+    return !text || PlatformWriteFile(file, text);
+}
+
 // The "key=value" strings of a section read, joined with "|".
 static uint32_t ReadSection(const char* file, const char* section, char* out, uint32_t capacity) {
     char buffer[512];
@@ -121,11 +130,16 @@ static uint32_t ReadSection(const char* file, const char* section, char* out, ui
     return n;
 }
 
+// True when the section reads as want ("key=value" strings joined with "|").
+static bool SectionReads(const char* file, const char* section, const char* want) {
+    char got[512];
+    ReadSection(file, section, got, sizeof got);
+    return strcmp(got, want) == 0;
+}
+
 static bool NewKeysGoToTheEndOfTheirSection(char* detail) {
-    Clean();
     char file[260], got[512];
-    Path(file, "c.ini");
-    CHECK(PlatformWriteFile(file, "[Decorama]\r\nFile1=x\r\n\r\n[Other]\r\nA=1\r\n"));
+    CHECK(StartProfileRow(file, "[Decorama]\r\nFile1=x\r\n\r\n[Other]\r\nA=1\r\n"));
     CHECK(SysWriteProfileString("Decorama", "Dir1", "y", file));
     CHECK(SysWriteProfileString("decorama", "file1", "z", file));  // an existing key, any case
     SysWriteProfileString(0, 0, 0, file);
@@ -133,18 +147,14 @@ static bool NewKeysGoToTheEndOfTheirSection(char* detail) {
     CHECK(strcmp(got, "file1=z|Dir1=y") == 0 || strcmp(got, "File1=z|Dir1=y") == 0);
     CHECK(SysWriteProfileString("Decorama", "FILE1", 0, file));
     SysWriteProfileString(0, 0, 0, file);
-    ReadSection(file, "Decorama", got, sizeof got);
-    CHECK(strcmp(got, "Dir1=y") == 0);
-    ReadSection(file, "Other", got, sizeof got);
-    CHECK(strcmp(got, "A=1") == 0);
+    CHECK(SectionReads(file, "Decorama", "Dir1=y"));
+    CHECK(SectionReads(file, "Other", "A=1"));
     return true;
 }
 
 static bool ACutSectionReadSaysSo(char* detail) {
-    Clean();
     char file[260], buffer[64];
-    Path(file, "c.ini");
-    CHECK(PlatformWriteFile(file, "[S]\r\nK1=0123456789\r\nK2=0123456789\r\nK3=0123456789\r\n"));
+    CHECK(StartProfileRow(file, "[S]\r\nK1=0123456789\r\nK2=0123456789\r\nK3=0123456789\r\n"));
     // 42 characters: with room for two zeros more they come back whole; with one less,
     // the read says that it had to cut (capacity - 2), and ends in two zeros.
     CHECK_EQ(SysGetProfileSection("S", buffer, 45, file), 42);
@@ -159,39 +169,94 @@ static bool ACutSectionReadSaysSo(char* detail) {
 }
 
 static bool ASectionRemovalTakesTheFirstOfItsName(char* detail) {
-    Clean();
     char file[260], got[512];
-    Path(file, "c.ini");
-    CHECK(PlatformWriteFile(file, "[Decorama]\r\nFile1=one\r\n[T]\r\nX=1\r\n[Decorama]\r\nFile2=two\r\n"));
-    ReadSection(file, "Decorama", got, sizeof got);
-    CHECK(strcmp(got, "File1=one") == 0);
+    CHECK(StartProfileRow(file, "[Decorama]\r\nFile1=one\r\n[T]\r\nX=1\r\n[Decorama]\r\nFile2=two\r\n"));
+    CHECK(SectionReads(file, "Decorama", "File1=one"));
     CHECK(SysWriteProfileString("Decorama", 0, 0, file));
     SysWriteProfileString(0, 0, 0, file);
-    ReadSection(file, "Decorama", got, sizeof got);
-    CHECK(strcmp(got, "File2=two") == 0);
+    CHECK(SectionReads(file, "Decorama", "File2=two"));
     CHECK(SysWriteProfileString("Decorama", 0, 0, file));
     SysWriteProfileString(0, 0, 0, file);
     CHECK_EQ(ReadSection(file, "Decorama", got, sizeof got), 0);
-    ReadSection(file, "T", got, sizeof got);
-    CHECK(strcmp(got, "X=1") == 0);
+    CHECK(SectionReads(file, "T", "X=1"));
     return true;
 }
 
 static bool ValuesLoseTheBlanksAroundThem(char* detail) {
-    Clean();
     char file[260], value[64];
-    Path(file, "c.ini");
-    CHECK(PlatformWriteFile(file, "[S]\r\n  Key  =  C:\\a b  \r\n"));
+    CHECK(StartProfileRow(file, "[S]\r\n  Key  =  C:\\a b  \r\n"));
     CHECK_EQ(SysGetProfileString("S", "key", "", value, sizeof value, file), 6);
     CHECK(strcmp(value, "C:\\a b") == 0);
     return true;
 }
 
-static bool AProfileWriteWaitsForNoOneHoldingTheFile(char* detail) {
-    Clean();
+// True when a string read of key (default "10") gives count characters, the text want.
+static bool KeyReads(const char* file, const char* section, const char* key, uint32_t count, const char* want) {
+    char value[64];
+    return SysGetProfileString(section, key, "10", value, sizeof value, file) == count && strcmp(value, want) == 0;
+}
+
+static bool AStringReadGivesTheDefaultOrTheBareValue(char* detail) {
     char file[260];
-    Path(file, "c.ini");
-    CHECK(PlatformWriteFile(file, "[S]\r\nA=1\r\n"));
+    CHECK(StartProfileRow(file, 0));
+    CHECK(KeyReads(file, "Zelvosav", "Speed", 2, "10"));
+    CHECK(PlatformWriteFile(file, "[Other]\r\nSpeed=5\r\n[Zelvosav]\r\nPace=5\r\nEmpty=\r\n"
+                                  "A=\"x y\"\r\nB= 'z' \r\nC=\"w\r\nD=\"\r\n"));
+    CHECK(KeyReads(file, "Missing", "Speed", 2, "10"));
+    CHECK(KeyReads(file, "Zelvosav", "Speed", 2, "10"));
+    // An empty value is no missing key: it reads as nothing.
+    CHECK(KeyReads(file, "zelvosav", "EMPTY", 0, ""));
+    // Quotes around a value are dropped when they match.
+    CHECK(KeyReads(file, "Zelvosav", "A", 3, "x y"));
+    CHECK(KeyReads(file, "Zelvosav", "B", 1, "z"));
+    CHECK(KeyReads(file, "Zelvosav", "C", 2, "\"w"));
+    CHECK(KeyReads(file, "Zelvosav", "D", 1, "\""));
+    return true;
+}
+
+static bool TheFirstKeyOfANameIsTheOneReadAndWritten(char* detail) {
+    char file[260];
+    CHECK(StartProfileRow(file, "[S]\r\nK=1\r\nK=2\r\n"));
+    CHECK(KeyReads(file, "S", "K", 1, "1"));
+    CHECK(SysWriteProfileString("S", "K", "3", file));
+    SysWriteProfileString(0, 0, 0, file);
+    CHECK(SectionReads(file, "S", "K=3|K=2"));
+    CHECK(SysWriteProfileString("S", "K", 0, file));
+    SysWriteProfileString(0, 0, 0, file);
+    CHECK(SectionReads(file, "S", "K=2"));
+    return true;
+}
+
+// The whole text of a file.
+static bool ReadWholeFile(const char* path, char* text, uint32_t capacity) {
+    SysFile file = SysOpenExisting(path, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
+    if (!file) return false;
+    uint32_t got = 0;
+    bool read = SysReadFile(file, text, capacity - 1, &got);
+    SysCloseFile(file);
+    text[read ? got : 0] = 0;
+    return read;
+}
+
+static bool AWriteMakesTheFileAndSectionItNeeds(char* detail) {
+    char file[260], text[256];
+    CHECK(StartProfileRow(file, 0));
+    CHECK(SysWriteProfileString("Zelvosav", "Speed", "12", file));
+    SysWriteProfileString(0, 0, 0, file);
+    CHECK(ReadWholeFile(file, text, sizeof text));
+    CHECK(strcmp(text, "[Zelvosav]\r\nSpeed=12\r\n") == 0);
+    // A value is replaced where it stands; the other keys and sections stay.
+    CHECK(PlatformWriteFile(file, "[Zelvosav]\r\nSpeed=1\r\nColour=red\r\n[Other]\r\nx=1\r\n"));
+    CHECK(SysWriteProfileString("Zelvosav", "Speed", "150", file));
+    SysWriteProfileString(0, 0, 0, file);
+    CHECK(ReadWholeFile(file, text, sizeof text));
+    CHECK(strcmp(text, "[Zelvosav]\r\nSpeed=150\r\nColour=red\r\n[Other]\r\nx=1\r\n") == 0);
+    return true;
+}
+
+static bool AProfileWriteWaitsForNoOneHoldingTheFile(char* detail) {
+    char file[260];
+    CHECK(StartProfileRow(file, "[S]\r\nA=1\r\n"));
     SysFile open = SysOpenExisting(file, SYS_SHARE_READ, true);
     CHECK(open != 0);
     bool written = SysWriteProfileString("S", "B", "2", file);
@@ -289,6 +354,10 @@ const PlatformRow PLATFORM_ROWS[] = {
     {"a cut section read returns capacity - 2", ACutSectionReadSaysSo},
     {"a section removal takes the first of its name", ASectionRemovalTakesTheFirstOfItsName},
     {"profile values lose the blanks around them", ValuesLoseTheBlanksAroundThem},
+    {"a missing file, section or key reads as the default; quotes are dropped",
+     AStringReadGivesTheDefaultOrTheBareValue},
+    {"the first profile key of a name is the one read and written", TheFirstKeyOfANameIsTheOneReadAndWritten},
+    {"a profile write makes the file and section it needs", AWriteMakesTheFileAndSectionItNeeds},
     {"a profile write fails while the file is held open", AProfileWriteWaitsForNoOneHoldingTheFile},
     {"file errors: 80, 183, 2, 3, 145, 123", FileErrorsAreTheOnesTheInstallerTellsApart},
     {"spellings of one path resolve alike", SpellingsOfOnePathResolveAlike},

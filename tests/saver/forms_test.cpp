@@ -54,7 +54,7 @@ TEST(TextConversion, RoundingAndFloor) {
 }
 
 TEST(Text, KeepsNulsUntilATextBoxCutsThem) {
-    Text padded = Text("C:\\WINDOWS") + Text::Repeat('\0', 5);
+    Text padded = Text("C:\\WINDOWS") + Text("\0\0\0\0\0", 5);
     EXPECT_EQ(padded.Len(), 15u);
     EXPECT_EQ(padded.Trim().Len(), 15u) << "only spaces are trimmed";
     EXPECT_EQ(Text("  a b  ").Trim(), Text("a b"));

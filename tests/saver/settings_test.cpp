@@ -3,9 +3,9 @@
 #include "headless_platform.h"
 #include "setup/modZelvoSav.h"
 
-static const char* kPath = "C:\\WINDOWS\\zelvosav.ini";
+static const char* INI_PATH = "C:\\WINDOWS\\zelvosav.ini";
 
-static Text Read(HeadlessPlatform& p) { return ReadIni("Zelvosav", "Speed", "10", kPath); }
+static Text Read(HeadlessPlatform& p) { return ReadIni("Zelvosav", "Speed", "10", INI_PATH); }
 
 TEST(ReadIni, FallsBackToTheDefault) {
     struct Row { const char* file; const char* expected; };
@@ -21,7 +21,7 @@ TEST(ReadIni, FallsBackToTheDefault) {
     };
     for (const Row& r : rows) {
         HeadlessPlatform p;
-        if (r.file) p.SetFile(kPath, r.file);
+        if (r.file) p.SetFile(INI_PATH, r.file);
         EXPECT_EQ(Read(p), Text(r.expected)) << (r.file ? r.file : "(no file)");
     }
 }
@@ -29,7 +29,7 @@ TEST(ReadIni, FallsBackToTheDefault) {
 TEST(ReadIni, CutsALongValueTo255Characters) {
     HeadlessPlatform p;
     std::string value(300, '7');
-    p.SetFile(kPath, "[Zelvosav]\r\nSpeed=" + value + "\r\n");
+    p.SetFile(INI_PATH, "[Zelvosav]\r\nSpeed=" + value + "\r\n");
     Text got = Read(p);
     EXPECT_EQ(got.Len(), 255u);
     EXPECT_EQ(got, Text(value.c_str(), 255));
@@ -37,25 +37,25 @@ TEST(ReadIni, CutsALongValueTo255Characters) {
 
 TEST(WriteIni, CreatesReplacesAndKeepsOtherKeys) {
     HeadlessPlatform p;
-    EXPECT_EQ(WriteIni("Zelvosav", "Speed", "12", kPath), -1);
-    EXPECT_EQ(p.FileText(kPath), "[Zelvosav]\r\nSpeed=12\r\n");
-    p.SetFile(kPath, "[Zelvosav]\r\nSpeed=1\r\nColour=red\r\n[Other]\r\nx=1\r\n");
-    EXPECT_EQ(WriteIni("Zelvosav", "Speed", "150", kPath), -1);
-    EXPECT_EQ(p.FileText(kPath), "[Zelvosav]\r\nSpeed=150\r\nColour=red\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(WriteIni("Zelvosav", "Speed", "12", INI_PATH), -1);
+    EXPECT_EQ(p.FileText(INI_PATH), "[Zelvosav]\r\nSpeed=12\r\n");
+    p.SetFile(INI_PATH, "[Zelvosav]\r\nSpeed=1\r\nColour=red\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(WriteIni("Zelvosav", "Speed", "150", INI_PATH), -1);
+    EXPECT_EQ(p.FileText(INI_PATH), "[Zelvosav]\r\nSpeed=150\r\nColour=red\r\n[Other]\r\nx=1\r\n");
     EXPECT_TRUE(p.messageBoxes.empty());
 }
 
 TEST(WriteIni, AFailedWriteShowsOneErrorBoxAndReturnsZero) {
     HeadlessPlatform p;
-    p.SetFile(kPath, "[Zelvosav]\r\nSpeed=33\r\n");
-    p.readOnlyFiles.push_back(kPath);
-    EXPECT_EQ(WriteIni("Zelvosav", "Speed", "12", kPath), 0);
+    p.SetFile(INI_PATH, "[Zelvosav]\r\nSpeed=33\r\n");
+    p.readOnlyFiles.push_back(INI_PATH);
+    EXPECT_EQ(WriteIni("Zelvosav", "Speed", "12", INI_PATH), 0);
     ASSERT_EQ(p.messageBoxes.size(), 1u);
     EXPECT_EQ(p.messageBoxes[0].title, "Error");
     EXPECT_EQ(p.messageBoxes[0].style, 16);
     EXPECT_EQ(p.messageBoxes[0].prompt,
               "An error has occured while trying to write the information to the ini file.");
-    EXPECT_EQ(p.FileText(kPath), "[Zelvosav]\r\nSpeed=33\r\n");
+    EXPECT_EQ(p.FileText(INI_PATH), "[Zelvosav]\r\nSpeed=33\r\n");
 }
 
 TEST(SettingsPath, IsTheWindowsDirectoryAndTheFileName) {

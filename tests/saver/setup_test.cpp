@@ -5,7 +5,7 @@
 #include "setup/frmZelvoSetup.h"
 
 namespace {
-const char* kIni = "C:\\WINDOWS\\zelvosav.ini";
+const char* INI_PATH = "C:\\WINDOWS\\zelvosav.ini";
 
 struct SetupRun {
     HeadlessPlatform platform;
@@ -13,7 +13,7 @@ struct SetupRun {
     frmZelvoSetup* dialog = nullptr;
     explicit SetupRun(const char* stored = nullptr) {
         platform.commandLine = "/c";
-        if (stored) platform.SetFile(kIni, std::string("[Zelvosav]\r\nSpeed=") + stored + "\r\n");
+        if (stored) platform.SetFile(INI_PATH, std::string("[Zelvosav]\r\nSpeed=") + stored + "\r\n");
     }
     SetupRun& Start() {
         platform.Start(saver);
@@ -47,13 +47,13 @@ TEST(SetupLoad, AboutTextClipboardAndSeparator) {
     ASSERT_NE(s.dialog, nullptr);
     std::string about(s.dialog->About(0).Caption().Chars(), s.dialog->About(0).Caption().Len());
     std::string sep = "\n\r";
-    EXPECT_EQ(about, std::string(kTitleLine) + sep + kCreditLine + sep + kVisitLine);
-    EXPECT_EQ(std::string(s.dialog->About(1).Caption().Chars()), kTrademarkNotice);
-    EXPECT_EQ(s.platform.clipboard, kWebAddress);
-    EXPECT_EQ(std::string(kCreditLine).size(), 53u);
-    EXPECT_EQ(std::string(kTrademarkNotice).size(), 54u);
-    EXPECT_EQ(std::string(kWebAddress).size(), 51u);
-    EXPECT_EQ(std::string(kWebAddress).rfind("http://www.example.com/", 0), 0u);
+    EXPECT_EQ(about, std::string(TITLE_LINE) + sep + CREDIT_LINE + sep + VISIT_LINE);
+    EXPECT_EQ(std::string(s.dialog->About(1).Caption().Chars()), TRADEMARK_NOTICE);
+    EXPECT_EQ(s.platform.clipboard, WEB_ADDRESS);
+    EXPECT_EQ(std::string(CREDIT_LINE).size(), 53u);
+    EXPECT_EQ(std::string(TRADEMARK_NOTICE).size(), 54u);
+    EXPECT_EQ(std::string(WEB_ADDRESS).size(), 51u);
+    EXPECT_EQ(std::string(WEB_ADDRESS).rfind("http://www.example.com/", 0), 0u);
 }
 
 TEST(SetupLoad, ABusyClipboardDoesNotStopTheDialog) {
@@ -77,21 +77,21 @@ TEST(SetupOK, WritesTheValueAndEnds) {
         if (r.moveTo) ASSERT_TRUE(s.dialog->hsbSpeed.SetValue(r.moveTo));
         s.platform.Click(s.dialog->cmdOK);
         EXPECT_TRUE(s.platform.ended);
-        EXPECT_EQ(s.platform.FileText(kIni).find(std::string("Speed=") + r.written + "\r\n") != std::string::npos, true)
-            << s.platform.FileText(kIni);
+        EXPECT_EQ(s.platform.FileText(INI_PATH).find(std::string("Speed=") + r.written + "\r\n") != std::string::npos, true)
+            << s.platform.FileText(INI_PATH);
     }
 }
 
 TEST(SetupOK, AFailedWriteShowsOneErrorAndStillEnds) {
     SetupRun s("33");
-    s.platform.readOnlyFiles.push_back(kIni);
+    s.platform.readOnlyFiles.push_back(INI_PATH);
     s.Start();
     s.dialog->hsbSpeed.SetValue(99);
     s.platform.Click(s.dialog->cmdOK);
     ASSERT_EQ(s.platform.messageBoxes.size(), 1u);
     EXPECT_EQ(s.platform.messageBoxes[0].title, "Error");
     EXPECT_TRUE(s.platform.ended);
-    EXPECT_EQ(s.platform.FileText(kIni), "[Zelvosav]\r\nSpeed=33\r\n");
+    EXPECT_EQ(s.platform.FileText(INI_PATH), "[Zelvosav]\r\nSpeed=33\r\n");
 }
 
 TEST(SetupClose, ClosingWithoutOKWritesNothing) {
@@ -100,7 +100,7 @@ TEST(SetupClose, ClosingWithoutOKWritesNothing) {
     s.dialog->hsbSpeed.SetValue(99);
     s.dialog->Unload();
     EXPECT_TRUE(s.platform.ended) << "the last form closed";
-    EXPECT_FALSE(s.platform.HasFile(kIni));
+    EXPECT_FALSE(s.platform.HasFile(INI_PATH));
 }
 
 TEST(SetupSlide, OneTickSlidesTheButtonIn) {

@@ -19,9 +19,9 @@ struct Saver {
         FitFormToWindow(form, w, h);
     }
     int MovesInAPass() {   // from a restart to the next one
-        while (platform.Advance(10), form.Zelvo.Left() != kSpriteStartLeft) {}
+        while (platform.Advance(10), form.Zelvo.Left() != SPRITE_START_LEFT) {}
         int moves = 0;
-        while (platform.Advance(10), form.Zelvo.Left() != kSpriteStartLeft) ++moves;
+        while (platform.Advance(10), form.Zelvo.Left() != SPRITE_START_LEFT) ++moves;
         return moves;
     }
 };
@@ -50,7 +50,7 @@ TEST(X11WindowSize, AShrunkWindowRestartsTheFigureInsideIt) {
     saver.form.Zelvo.SetLeft(9000);
     FitFormToWindow(saver.form, 160, 120);
     saver.platform.Advance(10);
-    EXPECT_EQ(saver.form.Zelvo.Left(), kSpriteStartLeft);
+    EXPECT_EQ(saver.form.Zelvo.Left(), SPRITE_START_LEFT);
     EXPECT_LE(saver.form.Zelvo.Top(), 120 * 15.0f - 1500 - 1);
 }
 

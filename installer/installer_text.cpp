@@ -1,5 +1,5 @@
 // Tiny string helpers for zero-terminated 8-bit strings in fixed buffers.
-#include "text.h"
+#include "installer_text.h"
 
 uint32_t TextLength(const char* text) {
     uint32_t n = 0;

@@ -1,7 +1,7 @@
 // Start-up: checks the platform and Plus! Themes, finds the theme and dispatches to
 // the install, uninstall or shell-verb job.
 #include "installer.h"
-#include "text.h"
+#include "installer_text.h"
 
 static const uint32_t WINDOWS_95_FAMILY = 1;
 

@@ -1,4 +1,4 @@
-// Shared set-up for the installer's unit tests.
+// Shared set-up for the installer's unit tests: the test theme, running the program, snapshots.
 #pragma once
 #include <gtest/gtest.h>
 #include <cstring>
@@ -9,12 +9,23 @@
 #include "sys_double.h"
 
 namespace support {
+using sysdouble::APP_PATHS_KEY;
 using sysdouble::Lower;
+using sysdouble::SHELL_FOLDERS_KEY;
 
-const std::string THEMES = "C:\\Program Files\\Plus!\\Themes";
+const std::string THEMES = sysdouble::THEMES_FOLDER;
 const std::string SOURCE = "C:\\Downloads\\Blue";
 const std::string UNINSTALL_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const std::string APP_PATHS_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
+
+using Texts = std::vector<std::string>;
+
+// The installed copy of the test theme "Blue", and what the installer says about it.
+const std::string INSTALLED = THEMES + "\\Blue.the";
+const char* const CONFIRM = "This will install the 'Blue' Theme.\nDo you wish to continue?";
+const char* const CONFIRM_UNINSTALL = "This will uninstall the 'Blue' Theme.\nDo you want to continue?";
+const char* const SUCCESS = "Theme installed successfully!";
+const char* const FAILED = "Theme failed to install!";
+const char* const UNINSTALLED = "Theme uninstalled successfully!";
 const std::string VERB_PATH = "hkcr\\ThemeFile\\Shell\\Install";
 
 // Runs the installer with these words after the program's path.

@@ -1,5 +1,5 @@
 // Start-up: platform and Plus! Themes checks, the theme search, dispatch, exit codes.
-#include "support.h"
+#include "installer_test_support.h"
 
 using namespace support;
 

@@ -21,8 +21,6 @@ public:
     bool operator==(const Text& o) const;
     bool operator!=(const Text& o) const { return !(*this == o); }
 
-    static Text Repeat(char c, size_t n);          // n copies of c
-    Text Left(size_t n) const;                     // the first n characters
     Text BeforeNul() const;                        // the characters before the first NUL
     Text Trim() const;                             // spaces removed at both ends (only spaces)
     Text UCase() const;                            // ASCII letters in upper case

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "forms_text.h"
 #include <string.h>
 
 static char g_empty[1] = {0};
@@ -48,18 +48,6 @@ Text operator+(const Text& a, const Text& b) {
 bool Text::operator==(const Text& o) const {
     return len_ == o.len_ && memcmp(buf_, o.buf_, len_) == 0;
 }
-
-Text Text::Repeat(char c, size_t n) {
-    Text r;
-    if (!n) return r;
-    char* b = new char[n];
-    memset(b, c, n);
-    r.Assign(b, n);
-    delete[] b;
-    return r;
-}
-
-Text Text::Left(size_t n) const { return Text(buf_, n < len_ ? n : len_); }
 
 Text Text::BeforeNul() const { return Text(buf_, strlen(buf_)); }
 

@@ -23,12 +23,12 @@ frmZelvoSaver::~frmZelvoSaver() { delete setupDialog; }
 
 void frmZelvoSaver::LoadSettings() {
     Text path = BuildSettingsPath(txtTemp);
-    Text speed = ReadIni(kSettingsSection, kSpeedKey, kSpeedDefault, path);
+    Text speed = ReadIni(SETTINGS_SECTION, SPEED_KEY, SPEED_DEFAULT, path);
     // A value that is not a number, or that the timer cannot take (0 to 65535 ms),
     // counts as missing: a damaged file must not keep the saver from running.
     long interval;
     if (!TextToLong(speed, &interval) || interval < 0 || interval > 65535)
-        TextToLong(kSpeedDefault, &interval);
+        TextToLong(SPEED_DEFAULT, &interval);
     tmrZelvo.SetInterval(interval);
 }
 
