@@ -215,11 +215,13 @@ def wallpaper():
 LOGO_W, LOGO_H = 320, 400
 
 
+LOGO_SKY_STEPS = 40  # the dusk colours of the screens' sky
+
+
 def logo_palette():
     pal = list(SPRITE_COLOURS)
-    steps = 40
-    for k in range(steps):
-        pal.append(blend((36, 70, 44), (232, 196, 140), k / (steps - 1)))   # dusk sky
+    for k in range(LOGO_SKY_STEPS):
+        pal.append(blend((36, 70, 44), (232, 196, 140), k / (LOGO_SKY_STEPS - 1)))   # dusk sky
     names = [("sand", (214, 174, 128)), ("sand_dark", (176, 132, 92)), ("ink", (92, 52, 24)),
              ("cream", (255, 244, 210)), ("shadow", (150, 108, 72)), ("dune", (196, 150, 104)),
              ("star", (255, 250, 224))]
@@ -230,18 +232,26 @@ def logo_palette():
     # The boot screen's animation cycles the topmost palette entries; keeping
     # them black means no part of this picture flickers.
     pal += [(0, 0, 0)] * (256 - len(pal))
-    return pal, index, steps
+    return pal, index
 
 
-def startup_screen():
-    pal, c, steps = logo_palette()
-    sky0 = len(SPRITE_COLOURS)
+def screen_canvas(sky_first, sky_count, ground):
+    """A start-up or shut-down screen's palette, colour names and canvas, drawn at twice
+    its width: sky_count dusk colours from the sky_first one down to the horizon, and
+    the ground below in the named colour."""
+    pal, c = logo_palette()
     w, h = LOGO_W * 2, LOGO_H
     cv = Canvas(w, h)
     horizon = 300
-    gradient(cv, sky0, steps, 0, horizon)
+    gradient(cv, len(SPRITE_COLOURS) + sky_first, sky_count, 0, horizon)
     for j in range(horizon, h):
-        cv.px[j] = [c["sand"]] * w
+        cv.px[j] = [c[ground]] * w
+    return pal, c, cv
+
+
+def startup_screen():
+    pal, c, cv = screen_canvas(0, LOGO_SKY_STEPS, "sand")
+    w = cv.w
     for x, y in ((40, 30), (120, 70), (210, 22), (330, 54), (420, 26), (520, 80), (600, 40), (80, 120),
                  (470, 140), (270, 100)):
         cv.fill(Ellipse(x, y, 2.4, 1.6), c["star"])
@@ -271,14 +281,7 @@ def centred_lines(cv, lines, y, sx, sy, colour, shadow=None, gap=None):
 
 def shutdown_wait_screen():
     """Shown while Windows shuts down: Zelvo dashing off home at dusk."""
-    pal, c, steps = logo_palette()
-    sky0 = len(SPRITE_COLOURS)
-    w, h = LOGO_W * 2, LOGO_H
-    cv = Canvas(w, h)
-    horizon = 300
-    gradient(cv, sky0 + steps // 4, steps - steps // 4, 0, horizon)
-    for j in range(horizon, h):
-        cv.px[j] = [c["sand"]] * w
+    pal, c, cv = screen_canvas(LOGO_SKY_STEPS // 4, LOGO_SKY_STEPS - LOGO_SKY_STEPS // 4, "sand")
     cv.fill(Union(Ellipse(80, 310, 220, 24), Ellipse(520, 314, 230, 28)), c["dune"])
     cv.fill(Ellipse(320, 420, 420, 90), c["sand"])
     cv.fill(Ellipse(444, 352, 70, 7), c["shadow"])
@@ -330,14 +333,7 @@ def sleeping_turtle(cv, cx, base, s):
 
 def shutdown_safe_screen():
     """Shown when the computer may be switched off: Zelvo asleep under the moon."""
-    pal, c, steps = logo_palette()
-    sky0 = len(SPRITE_COLOURS)
-    w, h = LOGO_W * 2, LOGO_H
-    cv = Canvas(w, h)
-    horizon = 300
-    gradient(cv, sky0, steps // 2, 0, horizon)
-    for j in range(horizon, h):
-        cv.px[j] = [c["shadow"]] * w
+    pal, c, cv = screen_canvas(0, LOGO_SKY_STEPS // 2, "shadow")
     for x, y in ((40, 150), (120, 190), (210, 160), (330, 210), (420, 170), (520, 230), (600, 150),
                  (80, 250), (470, 260), (270, 240), (560, 200), (160, 220)):
         cv.fill(Ellipse(x, y, 2.4, 1.6), c["star"])
