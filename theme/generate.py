@@ -114,6 +114,17 @@ SKY_TOP = (190, 214, 196)     # sage
 SKY_LOW = (252, 230, 190)     # warm peach at the horizon
 
 
+def full_palette(pal, named):
+    """pal with the named colours added and black up to 256 entries; and the index of
+    each named colour."""
+    index = {}
+    for name, rgb in named:
+        index[name] = len(pal)
+        pal.append(rgb)
+    pal += [(0, 0, 0)] * (256 - len(pal))
+    return pal, index
+
+
 def wallpaper_palette():
     pal = list(SPRITE_COLOURS)  # 0..15: the turtle's own colours
     for k in range(SKY_STEPS):
@@ -128,12 +139,7 @@ def wallpaper_palette():
         ("cactus_line", (28, 64, 32)), ("grass", (104, 150, 60)), ("grass_dark", (70, 112, 46)),
         ("flower", (236, 80, 96)), ("cloud", (255, 250, 236)), ("cloud_shade", (236, 222, 206)),
     ]
-    index = {}
-    for name, rgb in named:
-        index[name] = len(pal)
-        pal.append(rgb)
-    pal += [(0, 0, 0)] * (256 - len(pal))
-    return pal, index
+    return full_palette(pal, named)
 
 
 def wallpaper():
@@ -225,14 +231,9 @@ def logo_palette():
     names = [("sand", (214, 174, 128)), ("sand_dark", (176, 132, 92)), ("ink", (92, 52, 24)),
              ("cream", (255, 244, 210)), ("shadow", (150, 108, 72)), ("dune", (196, 150, 104)),
              ("star", (255, 250, 224))]
-    index = {}
-    for name, rgb in names:
-        index[name] = len(pal)
-        pal.append(rgb)
     # The boot screen's animation cycles the topmost palette entries; keeping
     # them black means no part of this picture flickers.
-    pal += [(0, 0, 0)] * (256 - len(pal))
-    return pal, index
+    return full_palette(pal, names)
 
 
 def screen_canvas(sky_first, sky_count, ground):
