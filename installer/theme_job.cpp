@@ -477,8 +477,8 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
 
 // Installed from the Themes folder itself, the theme file is also the record file,
 // which the profile functions cannot write while the job holds it open: the job then
-// reads a scratch copy under a name that no other file holds. False when it could
-// not be made (scratch is then empty).
+// reads a scratch copy under a name that no other file holds. When it cannot be
+// made, scratch is left empty.
 static void MakeScratchCopy(char* scratch) {
     char folder[TEXT_CAPACITY];
     uint32_t n = SysGetTempPath(TEXT_CAPACITY, folder);
