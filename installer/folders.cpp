@@ -3,12 +3,25 @@
 #include "installer.h"
 #include "installer_text.h"
 
+// A folder named in full, as the file system spells it ("/" and "." folded), so that
+// the paths composed in it are the ones a search of the folder gives back.
+static void SpellAsTheSystemDoes(char* folder) {
+    if (!IsFullPath(folder)) return;
+    char full[TEXT_CAPACITY];
+    uint32_t n = SysGetFullPathName(folder, TEXT_CAPACITY, full);
+    if (n > 0 && n < PATH_CAPACITY) TextCopy(folder, full, PATH_CAPACITY);
+}
+
 bool ReadThemesFolder() {
     if (!ReadRegistryString(SYS_HKEY_LOCAL_MACHINE, THEMES_APP_KEY, "Path", themesDir)) return false;
+    SpellAsTheSystemDoes(themesDir);
     return IsFullPath(themesDir);
 }
 
-void ReadFontsFolder() { ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", fontsDir); }
+void ReadFontsFolder() {
+    ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", fontsDir);
+    SpellAsTheSystemDoes(fontsDir);
+}
 
 // The one spelling that the file system gives an existing path: in full, with short
 // names, without a separator at its end. False when it does not exist or fit.

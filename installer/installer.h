@@ -4,7 +4,8 @@
 #pragma once
 #include "sys.h"
 
-// Buffer sizes: the platform's path length, working texts, one profile section.
+// Buffer sizes: the platform's path length, working texts, one profile section. A
+// path that the system's calls take must be shorter than PATH_CAPACITY.
 enum : uint32_t { PATH_CAPACITY = 260, TEXT_CAPACITY = 520, SECTION_CAPACITY = 32767 };
 
 // ---- Shared state (state.cpp) ----
@@ -13,6 +14,7 @@ extern char themesDir[PATH_CAPACITY];      // the Plus! Themes directory
 extern char fontsDir[PATH_CAPACITY];       // the user's Fonts folder
 extern char themeName[PATH_CAPACITY];      // search pattern, then the display name
 extern char themeFileName[PATH_CAPACITY];  // the theme file's long name, no directory
+extern char copyFileName[PATH_CAPACITY];   // the installed copy's name in themesDir
 extern char installerPath[PATH_CAPACITY];  // argument 0: the installer's full path
 // Empties every shared buffer (start of the program; the tests between cases).
 void ResetInstallerState();
@@ -59,6 +61,8 @@ bool SameFile(const char* a, const char* b);
 extern const char THEMES_APP_KEY[];       // HKLM: Plus! Themes' folder, value "Path"
 extern const char FONTS_KEY[];            // HKCU: the Fonts folder, value "Fonts"
 extern const char CURRENT_VERSION_KEY[];  // HKLM: parent of the uninstall entries
+extern const char UNINSTALL_ENTRIES_KEY[];        // HKLM: the uninstall entries
+#define UNINSTALL_NAME "Uninstall"        // its name below CURRENT_VERSION_KEY
 extern const char VERB_KEY[];             // HKCR: the "Install Theme" verb
 extern const char VERB_COMMAND_KEY[];     // HKCR: its command, the subkey named below
 #define VERB_COMMAND_NAME "command"
@@ -142,13 +146,24 @@ int ClassifyThemeLine(const char* line, bool special, const char** position);
 extern const char SPECIAL_MARKER[];
 
 // ---- The installation record (record.cpp) ----
+// Besides the "File" and "Dir" entries, the record holds the proof that this installer
+// wrote it and what identifies each copy, under keys that no reader takes for entries
+// (those begin with "F" or "D"): "Seal" (a value drawn when the installation began,
+// kept also in its uninstall entry), "Copy" N (the size and last-write time of up to
+// COPY_STAMP_BATCH copies) and "Backup" N (the screen that file N moved aside).
 extern const char RECORD_SECTION[];  // "Decorama"
+extern const char SEAL_NAME[];       // "Seal": the record's key and the entry's value
 enum : uint32_t {
-    RECORD_KEY_CAPACITY = 16,  // "File" or "Dir" and a 32-bit number
+    RECORD_KEY_CAPACITY = 16,  // "File", "Dir", "Copy" or "Backup" and a 32-bit number
     // The most a record may hold (its key=value strings with their zeros): a section
     // read of SECTION_CAPACITY gives it back whole, and says so by returning less than
     // SECTION_CAPACITY - 2, the result of a read that had to cut.
     RECORD_LIMIT = SECTION_CAPACITY - 3,
+};
+enum : uint32_t { SEAL_CAPACITY = 17, COPY_STAMP_BATCH = 16 };
+struct CopyStamp {
+    uint32_t number;  // of the copy's "File" key
+    SysFileStamp stamp;
 };
 struct RecordFile {
     char* path;            // the installed copy of the theme file (520 bytes)
@@ -156,6 +171,10 @@ struct RecordFile {
     uint32_t length;       // what the section holds, counted as a section read returns it
     uint32_t keysWritten;  // keys this run added; new keys go to the end of the section
     uint32_t size;         // the file's length after the last key checked, 0 when not known
+    // The stamps of the copies made since the last "Copy" key: one profile write for a
+    // batch of them costs what one for each copy would cost many times over.
+    CopyStamp batch[COPY_STAMP_BATCH];
+    uint32_t batchCount;
 };
 // True when length more characters still leave the record readable whole.
 bool RecordHasRoom(const RecordFile& record, uint32_t length);
@@ -181,9 +200,51 @@ uint32_t MeasureRecord(RecordFile& record);
 // [runBegin, end) of the section read back at [sectionBegin, end); the whole section
 // when the run made it.
 void ForgetRunKeys(const RecordFile& record, const char* sectionBegin, const char* runBegin, const char* end);
-// After an uninstall that did not finish: removes the keys of the entries marked done,
-// so that the record lists what is still in place.
+// After an uninstall that did not finish: removes the keys of the entries marked done
+// (and the "Backup" keys of those files), so that the record lists what is still in place.
 void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end);
+
+// The proof of ownership. A record is this installer's when an uninstall entry that
+// names the installed copy holds the seal that the record holds: a value that no
+// theme's author can know in advance, and that no theme can write into the registry.
+// Draws a new seal into out (SEAL_CAPACITY bytes) from the clock and the process.
+void DrawSeal(char* out);
+// Writes the record's seal; 0, or the error of a write that did not take.
+uint32_t WriteSeal(RecordFile& record, const char* seal);
+struct RecordProof {
+    char seal[SEAL_CAPACITY];
+    char entry[TEXT_CAPACITY];  // the entry that holds it, below CURRENT_VERSION_KEY
+};
+// True when the record in copyPath is proven this installer's; proof says by which entry.
+bool ProveRecord(const char* copyPath, RecordProof* proof);
+// Keeps what identifies the copy of "File" number (its stamp after the copy) for the
+// next FlushCopyStamps; true when the batch is full and should be written now.
+bool AddCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp);
+// Writes the stamps kept so far into a new "Copy" key. 0, or the error of a write that
+// did not take; record.batch then still lists the copies whose stamps are not in the
+// record, for the caller to undo before DiscardPendingStamps.
+uint32_t FlushCopyStamps(RecordFile& record);
+void DiscardPendingStamps(RecordFile& record);
+// What one copy's stamp may take in the record, at most (with its share of a key), and
+// what the stamps not yet written may take.
+uint32_t CopyStampRoom();
+uint32_t PendingStampRoom(const RecordFile& record);
+// Before an uninstall or a rollback removes the files of [begin, end), a part of the
+// record section section[0, sectionEnd): marks done (so that they are left where they
+// are, and dropped from the record) the "File" entries whose file is not the copy
+// that the record describes: gone, changed since (size or last-write time), or without
+// a stamp in the record. Each folder is read once.
+void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end);
+// Writes the "Backup" key of "File" number (the screen it moved aside); 0 or an error.
+uint32_t WriteBackupKey(RecordFile& record, uint32_t number, const char* backup);
+// The backup that "File" number moved aside, as its record lists it, into out (520
+// bytes); false when the record lists none.
+bool FindBackupKey(const char* section, const char* end, uint32_t number, char* out);
+// The number of a "File" or "Dir" entry string ("File12=…" gives 12); 0 for none.
+uint32_t EntryNumber(const char* entry);
+// The first number from *number on that no key prefix + number of the record holds
+// (numbers of an earlier installation's record stay in use).
+void FindFreeNumber(const RecordFile& record, const char* prefix, uint32_t* number);
 
 // ---- The job engine (theme_job.cpp) ----
 // What a job did: for the caller's registration and final message and, after an
@@ -191,19 +252,36 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
 struct JobOutcome {
     bool ran;               // the theme file was opened and the job walked it
     bool aborted;           // the user chose Cancel after an error
-    bool themeFileInPlace;  // install: the installed copy was there before this run
+    bool noRecord;          // install: the installed copy, the record, could not be made
     uint32_t keysWritten;   // install: the record keys this run added, the last ones
+    bool unproven;          // uninstall, rollback: the record is not proven this
+                            // installer's, so nothing was removed
     bool incomplete;        // uninstall: recorded entries are still in place; the
                             // installed copy keeps the record of them
     bool leftOutside;       // uninstall: a recorded path outside the job's folders was left
 };
-// Runs one job. A rollback undoes what the abandoned installation described by
-// installation recorded, and nothing else.
-JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installation = 0);
+// The installed copy that an installation writes its record into (copyFileName in
+// themesDir): an earlier installation's, proven, or a new one.
+struct InstalledCopy {
+    bool reused;               // an earlier installation's copy and record
+    bool isThemeFile;          // the theme file itself, installed from the Themes folder
+    char seal[SEAL_CAPACITY];  // the record's seal
+    char entry[TEXT_CAPACITY]; // its uninstall entry below CURRENT_VERSION_KEY, once known
+};
+// Runs one job. An installation writes into copy; a rollback undoes what the abandoned
+// installation described by installation recorded, and nothing else; an uninstall
+// (and a rollback) acts only on a proven record, and sets copy's entry and seal.
+JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy = 0,
+                       const JobOutcome* installation = 0);
 
 // ---- A whole installation (install_theme.cpp) ----
-// Runs the installation job, then its rollback or the uninstall registration, and
-// tells the user the outcome.
+// Chooses the installed copy: an earlier installation's that is proven this
+// installer's, else the first of themeFileName, "<name> (2).<ext>" … "(9)" that no
+// file or folder holds (none of someone else's is ever written to); from the Themes
+// folder itself, the theme file. False when there is none; copyFileName is set.
+bool ChooseInstalledCopy(InstalledCopy* copy);
+// Registers the installation, runs the job, then its rollback or the final update of
+// the uninstall entry, and tells the user the outcome.
 void InstallTheme(SysWindow owner);
 
 // ---- Special screens (screens.cpp) ----
@@ -217,31 +295,49 @@ void GetScreenDestination(int kind, char* out);
 void MakeInstallBackupName(const char* path, char* out);
 // True when a base name begins with "logo" and ends with ".sys" (any case).
 bool IsScreenFileName(const char* baseName);
-// After a screen file was deleted (or its deletion tried): puts the ".old" backup
-// (the path with its last four characters replaced) back in its place. False when a
-// backup is left where it was (the screen file is still there).
-bool RestoreScreenBackup(const char* path);
+// After a screen file was deleted (or its deletion tried): puts the backup that the
+// record lists for it back in its place. False when the backup is left where it was
+// (the screen file is still there).
+bool RestoreScreenBackup(const char* path, const char* backup);
 // True when path is one of the three screen files of this job's folders.
 bool IsScreenPath(const char* path);
 
 // ---- Uninstall entry (uninstall_entry.cpp) ----
-// Install: writes the uninstall entry of the installed copy (themesDir + themeFileName),
-// replacing only an entry of its own. Uninstall: removes that entry. Another
-// program's key is never changed.
-bool RegisterUninstall(SysWindow owner, JobMode mode);
+// Install: writes the uninstall entry of the installed copy (themesDir + copyFileName)
+// with its seal, under copy->entry when that is set (an earlier installation's, whose
+// values are brought up to date), else under the first name of the display name that
+// no key holds, which copy->entry then gets; refuses a name whose key could not be
+// removed again. Uninstall: removes copy->entry, the proven entry. Another program's
+// key is never changed.
+bool RegisterUninstall(SysWindow owner, JobMode mode, InstalledCopy* copy);
+// Removes the entry that an installation abandoned at its start made (name below
+// CURRENT_VERSION_KEY), as it was created.
+void RemoveUninstallEntry(const char* name);
+// The command that starts this installer, its path in double quotes: the shell verb's
+// when the verb is this installer's, else argument 0.
 void GetInstallerCommand(char* out);
 // The uninstall command of the current theme into out (520 bytes); false when it
 // would not fit.
 bool ComposeUninstallString(char* out);
-// True when an uninstall entry of the current display name names the installed copy
-// at path in its command: an earlier installation of this theme is still registered.
-bool IsRegisteredCopy(const char* path);
+// The installed copy: themesDir (the current directory when empty) and copyFileName.
+bool InstalledCopyPath(char* out);
+// Calls visit for every uninstall entry whose command is " /u " and the quoted path of
+// an installed copy, with the entry's name below CURRENT_VERSION_KEY and that path;
+// stops when visit returns true, and returns whether it did.
+typedef bool (*EntryVisitor)(const char* name, const char* copy, void* context);
+bool VisitUninstallEntries(EntryVisitor visit, void* context);
+// Reads a string value of an entry (name below CURRENT_VERSION_KEY) into out; false
+// when it is missing or does not fit.
+bool ReadEntryString(const char* name, const char* valueName, char* out, uint32_t capacity);
 
 // ---- Uninstall (uninstall.cpp) ----
 void UninstallTheme(SysWindow owner, const char* path);
 
 // ---- Shell verb (shell_extension.cpp) ----
 bool SetupShellExtension(SysWindow owner);
+// True when the "Install Theme" verb's command starts this installer (the verb is
+// ours); its command then goes to command (520 bytes) when given.
+bool IsOwnVerb(char* command);
 
 // ---- Messages ----
 extern const char CAPTION[];  // "Decorama"

@@ -39,20 +39,22 @@ int RunInstaller(int argc, char** argv) {
             char name[PATH_CAPACITY];
             TextCopy(name, base, sizeof name);
             *base = 0;
-            if (themeName[0]) SysSetCurrentDirectory(themeName);
+            // A folder that cannot be entered holds no theme here; the current
+            // directory is some other folder.
+            if (themeName[0] && !SysSetCurrentDirectory(themeName)) searchable = false;
             TextCopy(themeName, name, PATH_CAPACITY);
         }
     } else {
         TextCopy(themeName, "*.the", PATH_CAPACITY);
     }
 
-    char found[PATH_CAPACITY];
-    SysFind find = searchable && themeName[0] ? SysFindFirstFile(themeName, found) : 0;
+    SysFindData found;
+    SysFind find = searchable && themeName[0] ? SysFindFirstFile(themeName, &found) : 0;
     if (find) {
         SysFindClose(find);
-        found[PATH_CAPACITY - 1] = 0;
-        TextCopy(themeFileName, found, PATH_CAPACITY);
-        TextCopy(themeName, found, PATH_CAPACITY);
+        found.name[PATH_CAPACITY - 1] = 0;
+        TextCopy(themeFileName, found.name, PATH_CAPACITY);
+        TextCopy(themeName, found.name, PATH_CAPACITY);
         CutAtLastDot(themeName);
     }
     // A file without a display name (".the") is no theme: its uninstall entry would

@@ -32,6 +32,17 @@ bool TextAppendNumber(char* dst, uint32_t value, uint32_t capacity) {
     return TextAppend(dst, digits + i, capacity);
 }
 
+bool TextAppendHex(char* dst, uint32_t value, int digits, uint32_t capacity) {
+    char text[9];
+    int i = 8;
+    text[i] = 0;
+    do {
+        text[--i] = "0123456789ABCDEF"[value & 15];
+        value >>= 4;
+    } while ((value || 8 - i < digits) && i > 0);
+    return TextAppend(dst, text + i, capacity);
+}
+
 bool TextCopyCount(char* dst, const char* src, uint32_t n, uint32_t capacity) {
     if (capacity == 0) return false;
     uint32_t i = 0;

@@ -11,6 +11,8 @@ bool TextCopy(char* dst, const char* src, uint32_t capacity);
 bool TextAppend(char* dst, const char* src, uint32_t capacity);
 // Appends the decimal form of value.
 bool TextAppendNumber(char* dst, uint32_t value, uint32_t capacity);
+// Appends value in upper-case hexadecimal, at least digits digits (0: as few as it needs).
+bool TextAppendHex(char* dst, uint32_t value, int digits, uint32_t capacity);
 // Copies n characters of src (or fewer, up to its end) and terminates.
 bool TextCopyCount(char* dst, const char* src, uint32_t n, uint32_t capacity);
 bool TextEqual(const char* a, const char* b);

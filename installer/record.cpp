@@ -5,6 +5,9 @@
 #include "installer_text.h"
 
 const char RECORD_SECTION[] = "Decorama";
+const char SEAL_NAME[] = "Seal";
+static const char COPY_PREFIX[] = "Copy";
+static const char BACKUP_PREFIX[] = "Backup";
 
 // A theme file may hold the section more than once; each removal takes the first.
 // More than this many is not a theme file worth installing.
@@ -64,7 +67,9 @@ static uint32_t RecordWriteError(bool callFailed) {
 static uint32_t StringLength(const char* key, const char* value) { return TextLength(key) + TextLength(value) + 2; }
 
 bool RecordHasRoom(const RecordFile& record, uint32_t length) {
-    return record.length <= RECORD_LIMIT && length <= RECORD_LIMIT - record.length;
+    // The stamps not yet written keep their room.
+    uint32_t used = record.length + PendingStampRoom(record);
+    return used <= RECORD_LIMIT && length <= RECORD_LIMIT - used;
 }
 
 uint32_t FileKeyRoom(const char* destination) {
@@ -72,17 +77,23 @@ uint32_t FileKeyRoom(const char* destination) {
     return 4 + 10 + TextLength(destination) + 2;
 }
 
-bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, const char* value, uint32_t reserve,
-                    char* key, uint32_t* error) {
-    for (;;) {
-        TextCopy(key, prefix, RECORD_KEY_CAPACITY);
-        TextAppendNumber(key, *number, RECORD_KEY_CAPACITY);
-        if (!record.reuse) break;
-        char existing[TEXT_CAPACITY];
+static void MakeKey(char* key, const char* prefix, uint32_t number) {
+    TextCopy(key, prefix, RECORD_KEY_CAPACITY);
+    TextAppendNumber(key, number, RECORD_KEY_CAPACITY);
+}
+
+void FindFreeNumber(const RecordFile& record, const char* prefix, uint32_t* number) {
+    if (!record.reuse) return;
+    for (;; ++*number) {
+        char key[RECORD_KEY_CAPACITY], existing[TEXT_CAPACITY];
+        MakeKey(key, prefix, *number);
         SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, record.path);
-        if (existing[0] == 0) break;
-        ++*number;
+        if (existing[0] == 0) return;
     }
+}
+
+// Writes key = value as a new key of the record (see WriteRecordKey).
+static bool WriteNewKey(RecordFile& record, char* key, const char* value, uint32_t reserve, uint32_t* error) {
     uint32_t length = StringLength(key, value);
     if (!RecordHasRoom(record, length + reserve)) {
         // The uninstall could not read the record back whole: nothing is written.
@@ -98,6 +109,13 @@ bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, co
     }
     *error = RecordWriteError(!written);
     return false;
+}
+
+bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, const char* value, uint32_t reserve,
+                    char* key, uint32_t* error) {
+    FindFreeNumber(record, prefix, number);
+    MakeKey(key, prefix, *number);
+    return WriteNewKey(record, key, value, reserve, error);
 }
 
 void DropRecordKey(const RecordFile& record, const char* key) {
@@ -166,5 +184,310 @@ void ForgetRunKeys(const RecordFile& record, const char* sectionBegin, const cha
 }
 
 void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end) {
+    // A file's backup key goes with its entry.
+    for (const char* at = begin; at < end; at += TextLength(at) + 1) {
+        if (at[0] != 'f') continue;
+        char key[RECORD_KEY_CAPACITY];
+        MakeKey(key, BACKUP_PREFIX, EntryNumber(at));
+        SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+    }
     DropKeys(record, begin, end, IsEntryDone);
+}
+
+uint32_t EntryNumber(const char* entry) {
+    const char* p = entry;
+    while (*p && *p != '=' && !(*p >= '0' && *p <= '9')) ++p;
+    uint32_t number = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (number > 400000000u) return 0;
+        number = number * 10 + (uint32_t)(*p - '0');
+    }
+    return *p == '=' ? number : 0;
+}
+
+uint32_t WriteBackupKey(RecordFile& record, uint32_t number, const char* backup) {
+    char key[RECORD_KEY_CAPACITY];
+    MakeKey(key, BACKUP_PREFIX, number);
+    uint32_t error = 0;
+    return WriteNewKey(record, key, backup, 0, &error) ? 0 : error;
+}
+
+// The value of the string whose key is key (letters compared without regard to case)
+// in [begin, end); 0 when there is none.
+static const char* FindValue(const char* begin, const char* end, const char* key) {
+    uint32_t n = TextLength(key);
+    for (const char* at = begin; at < end; at += TextLength(at) + 1)
+        if (TextStartsWithNoCase(at, key) && at[n] == '=') return at + n + 1;
+    return 0;
+}
+
+bool FindBackupKey(const char* section, const char* end, uint32_t number, char* out) {
+    char key[RECORD_KEY_CAPACITY];
+    MakeKey(key, BACKUP_PREFIX, number);
+    const char* value = FindValue(section, end, key);
+    return value && TextCopy(out, value, TEXT_CAPACITY);
+}
+
+// ---------------------------------------------------------------- the seal
+
+// One round of a 32-bit mixing function: every bit of the result depends on every bit
+// of both inputs.
+static uint32_t Mix(uint32_t h, uint32_t v) {
+    h ^= v;
+    h *= 0x9E3779B1u;
+    h ^= h >> 15;
+    h *= 0x85EBCA77u;
+    h ^= h >> 13;
+    return h;
+}
+
+void DrawSeal(char* out) {
+    // The time to 100 ns, the milliseconds since the system started and the process:
+    // nothing that a theme file written beforehand could hold.
+    uint32_t low = 0, high = 0;
+    SysGetSystemTime(&low, &high);
+    uint32_t tick = SysGetTickCount(), process = SysGetCurrentProcessId();
+    uint32_t a = Mix(Mix(Mix(Mix(0x2545F491u, low), tick), process), high);
+    uint32_t b = Mix(Mix(Mix(Mix(a ^ 0x6A09E667u, high), process), tick), low);
+    out[0] = 0;
+    TextAppendHex(out, a, 8, SEAL_CAPACITY);
+    TextAppendHex(out, b, 8, SEAL_CAPACITY);
+}
+
+// A seal as DrawSeal writes it: sixteen upper-case hexadecimal digits.
+static bool IsSeal(const char* text) {
+    uint32_t n = 0;
+    for (; text[n]; ++n)
+        if (!((text[n] >= '0' && text[n] <= '9') || (text[n] >= 'A' && text[n] <= 'F'))) return false;
+    return n == SEAL_CAPACITY - 1;
+}
+
+uint32_t WriteSeal(RecordFile& record, const char* seal) {
+    bool written = SysWriteProfileString(RECORD_SECTION, SEAL_NAME, seal, record.path);
+    if (!written || !RecordHolds(record, SEAL_NAME, seal)) return RecordWriteError(!written);
+    if (!record.reuse) {
+        // A new record's first key; an earlier record's seal was counted with it.
+        record.length += StringLength(SEAL_NAME, seal);
+        ++record.keysWritten;
+    }
+    return 0;
+}
+
+struct ProofSearch {
+    const char* copyPath;
+    const char* seal;
+    RecordProof* proof;
+};
+
+static bool EntryHoldsSeal(const char* name, const char* copy, void* context) {
+    ProofSearch* search = (ProofSearch*)context;
+    if (!SameFile(copy, search->copyPath)) return false;
+    char value[TEXT_CAPACITY];
+    if (!ReadEntryString(name, SEAL_NAME, value, sizeof value) || !TextEqual(value, search->seal)) return false;
+    TextCopy(search->proof->seal, search->seal, SEAL_CAPACITY);
+    TextCopy(search->proof->entry, name, TEXT_CAPACITY);
+    return true;
+}
+
+bool ProveRecord(const char* copyPath, RecordProof* proof) {
+    char seal[TEXT_CAPACITY];
+    SysGetProfileString(RECORD_SECTION, SEAL_NAME, "", seal, sizeof seal, copyPath);
+    if (!IsSeal(seal)) return false;
+    ProofSearch search = {copyPath, seal, proof};
+    return VisitUninstallEntries(EntryHoldsSeal, &search);
+}
+
+// ---------------------------------------------------------------- the copies' stamps
+
+// A stamp as the record writes it: the "File" number, then the size and the last-write
+// time in hexadecimal, "12:1F4:01DD8791D6F4288B"; the stamps of a batch are joined by
+// ",", and a batch's text stays well within what any profile function reads back.
+enum : uint32_t { STAMP_TEXT_MAX = 10 + 1 + 8 + 1 + 16 + 1, BATCH_TEXT_LIMIT = 480 };
+
+static void AppendStamp(char* text, const CopyStamp& stamp, uint32_t capacity) {
+    if (text[0]) TextAppend(text, ",", capacity);
+    TextAppendNumber(text, stamp.number, capacity);
+    TextAppend(text, ":", capacity);
+    TextAppendHex(text, stamp.stamp.size, 0, capacity);
+    TextAppend(text, ":", capacity);
+    TextAppendHex(text, stamp.stamp.timeHigh, 8, capacity);
+    TextAppendHex(text, stamp.stamp.timeLow, 8, capacity);
+}
+
+uint32_t CopyStampRoom() { return STAMP_TEXT_MAX + RECORD_KEY_CAPACITY + 2; }
+
+uint32_t PendingStampRoom(const RecordFile& record) { return record.batchCount * CopyStampRoom(); }
+
+// The batch's text into out (TEXT_CAPACITY bytes); its length.
+static uint32_t BatchText(const RecordFile& record, char* out) {
+    out[0] = 0;
+    for (uint32_t i = 0; i < record.batchCount; ++i) AppendStamp(out, record.batch[i], TEXT_CAPACITY);
+    return TextLength(out);
+}
+
+bool AddCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp) {
+    CopyStamp& added = record.batch[record.batchCount++];
+    added.number = number;
+    added.stamp = stamp;
+    char text[TEXT_CAPACITY];
+    return record.batchCount == COPY_STAMP_BATCH || BatchText(record, text) + STAMP_TEXT_MAX > BATCH_TEXT_LIMIT;
+}
+
+uint32_t FlushCopyStamps(RecordFile& record) {
+    if (record.batchCount == 0) return 0;
+    char text[TEXT_CAPACITY], key[RECORD_KEY_CAPACITY];
+    BatchText(record, text);
+    // A key of its own, at the end of the section like every new key: a write that a
+    // full disk cuts off can only cut it.
+    uint32_t count = record.batchCount, number = record.batch[0].number, error = 0;
+    record.batchCount = 0;  // the room kept for these stamps is theirs to take
+    if (WriteRecordKey(record, COPY_PREFIX, &number, text, 0, key, &error)) return 0;
+    DropRecordKey(record, key);
+    record.batchCount = count;
+    return error;
+}
+
+void DiscardPendingStamps(RecordFile& record) { record.batchCount = 0; }
+
+// Reads a decimal number of at most 9 digits, or exactly digits hexadecimal ones.
+static bool ReadDecimal(const char** p, uint32_t* value) {
+    uint32_t n = 0;
+    int digits = 0;
+    for (; **p >= '0' && **p <= '9'; ++*p)
+        if (++digits > 9) return false;
+        else n = n * 10 + (uint32_t)(**p - '0');
+    *value = n;
+    return digits > 0;
+}
+
+static bool ReadHex(const char** p, int digits, uint32_t* value) {
+    uint32_t n = 0;
+    int read = 0;
+    for (;; ++*p) {
+        char c = LowerLetter(**p);
+        uint32_t d;
+        if (c >= '0' && c <= '9') d = (uint32_t)(c - '0');
+        else if (c >= 'a' && c <= 'f') d = (uint32_t)(c - 'a' + 10);
+        else break;
+        if (read == 8 || (digits && read == digits)) break;
+        n = (n << 4) | d;
+        ++read;
+    }
+    *value = n;
+    return read > 0 && (!digits || read == digits);
+}
+
+// Reads the stamps of every "Copy" key of [begin, end) into table (capacity of them);
+// returns how many there are. What does not read as a stamp ends its key's list.
+static uint32_t ReadStamps(const char* begin, const char* end, CopyStamp* table, uint32_t capacity) {
+    uint32_t count = 0;
+    for (const char* at = begin; at < end; at += TextLength(at) + 1) {
+        if (!TextStartsWithNoCase(at, COPY_PREFIX)) continue;
+        const char* p = at;
+        while (*p && *p != '=') ++p;
+        for (bool more = *p == '='; more; more = *p == ',') {
+            ++p;
+            CopyStamp stamp;
+            if (!ReadDecimal(&p, &stamp.number) || *p++ != ':' || !ReadHex(&p, 0, &stamp.stamp.size) ||
+                *p++ != ':' || !ReadHex(&p, 8, &stamp.stamp.timeHigh) || !ReadHex(&p, 8, &stamp.stamp.timeLow))
+                break;
+            if (count < capacity) table[count] = stamp;
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The stamp recorded last for "File" number: a later key is a later installation's.
+static bool FindStamp(const CopyStamp* table, uint32_t count, uint32_t number, SysFileStamp* out) {
+    bool found = false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (table[i].number == number) *out = table[i].stamp, found = true;
+    return found;
+}
+
+// The path of a "File" entry and where its file name starts; false for a string
+// without "=" or a path without a folder or a name.
+static bool SplitEntry(const char* entry, const char** path, const char** name) {
+    const char* p = entry;
+    while (*p && *p != '=') ++p;
+    if (*p != '=') return false;
+    *path = p + 1;
+    *name = FindBaseName(*path);
+    return *name > *path && **name;
+}
+
+static bool SameFolder(const char* pathA, const char* nameA, const char* pathB, const char* nameB) {
+    uint32_t n = (uint32_t)(nameA - pathA);
+    if ((uint32_t)(nameB - pathB) != n) return false;
+    for (uint32_t i = 0; i < n; ++i)
+        if (LowerLetter(pathA[i]) != LowerLetter(pathB[i])) return false;
+    return true;
+}
+
+// The marks of a "File" entry while the files are checked: not yet looked at, the
+// copy, gone, or done (left where it is).
+enum : char { FILE_UNCHECKED = 'F', FILE_COPY = 'G', FILE_GONE = 'g', FILE_DONE = 'f' };
+
+// Reads the folder of entry once and marks every unchecked "File" entry of
+// [entry, end) in that folder: the copy, not the copy (done), or gone.
+static void CheckFolder(char* entry, char* end, const CopyStamp* table, uint32_t count) {
+    const char *path, *name;
+    if (!SplitEntry(entry, &path, &name)) {
+        entry[0] = FILE_DONE;
+        return;
+    }
+    char pattern[TEXT_CAPACITY];
+    SysFind find = 0;
+    SysFindData found;
+    // A folder that no search can name holds nothing provable: what it lists is done.
+    bool searchable = TextCopyCount(pattern, path, (uint32_t)(name - path), sizeof pattern) &&
+                      TextAppend(pattern, "*", sizeof pattern) && TextLength(pattern) < PATH_CAPACITY;
+    if (searchable) find = SysFindFirstFile(pattern, &found);
+    for (bool more = find != 0; more; more = SysFindNextFile(find, &found)) {
+        if (found.attributes & SYS_FILE_ATTRIBUTE_DIRECTORY) continue;
+        for (char* other = entry; other < end; other += TextLength(other) + 1) {
+            const char *otherPath, *otherName;
+            if (other[0] != FILE_UNCHECKED || !SplitEntry(other, &otherPath, &otherName) ||
+                !SameFolder(path, name, otherPath, otherName))
+                continue;
+            if (!TextEqualNoCase(otherName, found.name) && !(found.shortName[0] && TextEqualNoCase(otherName, found.shortName)))
+                continue;
+            SysFileStamp recorded;
+            bool same = found.sizeHigh == 0 && FindStamp(table, count, EntryNumber(other), &recorded) &&
+                        recorded.size == found.sizeLow && recorded.timeLow == found.timeLow &&
+                        recorded.timeHigh == found.timeHigh;
+            other[0] = same ? FILE_COPY : FILE_DONE;
+        }
+    }
+    if (find) SysFindClose(find);
+    for (char* other = entry; other < end; other += TextLength(other) + 1) {
+        const char *otherPath, *otherName;
+        if (other[0] == FILE_UNCHECKED && SplitEntry(other, &otherPath, &otherName) &&
+            SameFolder(path, name, otherPath, otherName))
+            other[0] = searchable ? FILE_GONE : FILE_DONE;
+    }
+}
+
+void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end) {
+    uint32_t count = ReadStamps(section, sectionEnd, 0, 0);
+    CopyStamp* table = count ? (CopyStamp*)SysAllocBlock(count * (uint32_t)sizeof(CopyStamp)) : 0;
+    if (table) ReadStamps(section, sectionEnd, table, count);
+    else count = 0;
+    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1)
+        if (entry[0] == FILE_UNCHECKED) CheckFolder(entry, end, table, count);
+    if (table) SysFreeBlock(table);
+    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) {
+        if (entry[0] == FILE_COPY) {
+            entry[0] = FILE_UNCHECKED;
+        } else if (entry[0] == FILE_GONE) {
+            // Gone by hand: a screen it moved aside goes back in its place now, since
+            // nothing of this installation's stands in its way.
+            char backup[TEXT_CAPACITY];
+            const char *path, *name;
+            if (SplitEntry(entry, &path, &name) && FindBackupKey(section, sectionEnd, EntryNumber(entry), backup))
+                RestoreScreenBackup(path, backup);
+            entry[0] = FILE_DONE;
+        }
+    }
 }

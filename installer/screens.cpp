@@ -44,12 +44,11 @@ bool IsScreenFileName(const char* baseName) {
            TextEqualNoCase(baseName + n - 4, ".sys");
 }
 
-bool RestoreScreenBackup(const char* path) {
-    uint32_t n = TextLength(path);
-    if (n < 4) return true;
-    char backup[TEXT_CAPACITY];
-    TextCopyCount(backup, path, n - 4, sizeof backup);
-    TextAppend(backup, ".old", sizeof backup);
+bool RestoreScreenBackup(const char* path, const char* backup) {
+    // Only the name this installer gives a backup: a record lists nothing else.
+    char expected[TEXT_CAPACITY];
+    MakeInstallBackupName(path, expected);
+    if (!TextEqualNoCase(expected, backup)) return true;
     return SysMoveFile(backup, path) || SysGetFileAttributes(backup) == SYS_INVALID_FILE_ATTRIBUTES;
 }
 

@@ -1,16 +1,99 @@
-// The "Install Theme" command on the context menu of theme files.
+// The "Install Theme" command on the context menu of theme files. The verb is this
+// installer's only when its command starts this installer (or, left without a command
+// by a set-up that failed half-way, when it holds the note that this installer writes
+// into it); another program's verb of that name is never offered for removal, changed
+// or deleted.
 #include "installer.h"
 #include "installer_text.h"
 
-bool SetupShellExtension(SysWindow owner) {
+// The keys above the verb that the set-up had to create, noted in the verb so that its
+// removal takes them too, when nothing else has come to live in them.
+#define THEME_FILE_KEY "ThemeFile"
+#define SHELL_KEY THEME_FILE_KEY "\\Shell"
+static const char CREATED_NOTE[] = "Created";
+
+static bool KeyExists(const char* subkey) {
+    SysKey key = 0;
+    if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, subkey, &key) != SYS_ERROR_SUCCESS) return false;
+    SysRegCloseKey(key);
+    return true;
+}
+
+// Reads a string value of an open key into out (TEXT_CAPACITY bytes); false when missing.
+static bool ReadString(SysKey key, const char* name, char* out) {
+    uint32_t size = TEXT_CAPACITY - 1;
+    if (SysRegQueryValue(key, name, out, &size) != SYS_ERROR_SUCCESS || size >= TEXT_CAPACITY) return false;
+    out[size] = 0;
+    return true;
+}
+
+// The program that a command starts: its first word, quoted or not, into out.
+static void CommandProgram(const char* command, char* out) {
+    const char* p = command;
+    char end = ' ';
+    if (*p == '"') end = '"', ++p;
+    uint32_t n = 0;
+    while (p[n] && p[n] != end) ++n;
+    TextCopyCount(out, p, n, TEXT_CAPACITY);
+}
+
+bool IsOwnVerb(char* command) {
+    char text[TEXT_CAPACITY];
+    char* out = command ? command : text;
+    SysKey key = 0;
+    if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_COMMAND_KEY, &key) == SYS_ERROR_SUCCESS) {
+        bool read = ReadString(key, 0, out);
+        SysRegCloseKey(key);
+        char program[TEXT_CAPACITY];
+        if (!read) return false;
+        CommandProgram(out, program);
+        return program[0] && SameFile(program, installerPath);
+    }
+    // No command: the verb is ours when it holds the note.
+    if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY, &key) != SYS_ERROR_SUCCESS) return false;
+    bool noted = ReadString(key, CREATED_NOTE, text);
+    SysRegCloseKey(key);
+    if (command) command[0] = 0;
+    return noted;
+}
+
+// Deletes a key above the verb when it holds nothing any more.
+static void DeleteIfEmpty(const char* subkey) {
+    SysKey key = 0;
+    if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, subkey, &key) != SYS_ERROR_SUCCESS) return;
+    uint32_t subkeys = 1, values = 1;
+    bool empty = SysRegCountKey(key, &subkeys, &values) == SYS_ERROR_SUCCESS && subkeys == 0 && values == 0;
+    SysRegCloseKey(key);
+    if (empty) SysRegDeleteRootKey(SYS_HKEY_CLASSES_ROOT, subkey);
+}
+
+static void RemoveVerb() {
+    char created[TEXT_CAPACITY];
+    created[0] = 0;
     SysKey verb = 0;
     if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY, &verb) == SYS_ERROR_SUCCESS) {
+        if (!ReadString(verb, CREATED_NOTE, created)) created[0] = 0;
         SysRegCloseKey(verb);
-        if (SysMessageBox(owner, "Remove the Decorama shell extension?", CAPTION, SYS_MB_OKCANCEL) == SYS_IDOK) {
-            // The inner key first: a key with subkeys may not be deleted.
-            SysRegDeleteRootKey(SYS_HKEY_CLASSES_ROOT, VERB_COMMAND_KEY);
-            SysRegDeleteRootKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY);
+    }
+    // The inner key first: a key with subkeys may not be deleted.
+    SysRegDeleteRootKey(SYS_HKEY_CLASSES_ROOT, VERB_COMMAND_KEY);
+    SysRegDeleteRootKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY);
+    bool madeTheme = TextEqualNoCase(created, THEME_FILE_KEY);
+    if (madeTheme || TextEqualNoCase(created, SHELL_KEY)) DeleteIfEmpty(SHELL_KEY);
+    if (madeTheme) DeleteIfEmpty(THEME_FILE_KEY);
+}
+
+bool SetupShellExtension(SysWindow owner) {
+    if (KeyExists(VERB_KEY)) {
+        if (!IsOwnVerb(0)) {
+            SysMessageBox(owner,
+                          "Theme files already have an Install command, of another program.\n"
+                          "The Decorama shell extension was not installed.",
+                          CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+            return false;
         }
+        if (SysMessageBox(owner, "Remove the Decorama shell extension?", CAPTION, SYS_MB_OKCANCEL) == SYS_IDOK)
+            RemoveVerb();
         return false;
     }
 
@@ -20,10 +103,14 @@ bool SetupShellExtension(SysWindow owner) {
                       CAPTION, SYS_MB_OKCANCEL) != SYS_IDOK)
         return false;
 
+    // The outermost key that the verb's creation makes, if any.
+    const char* created = !KeyExists(THEME_FILE_KEY) ? THEME_FILE_KEY : !KeyExists(SHELL_KEY) ? SHELL_KEY : 0;
+    SysKey verb = 0;
     uint32_t disposition = 0;
     if (SysRegCreateRootKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY, &verb, &disposition) != SYS_ERROR_SUCCESS)
         return false;
     SysRegSetString(verb, 0, "&Install Theme");
+    SysRegSetString(verb, CREATED_NOTE, created ? created : "");
     SysKey command = 0;
     if (SysRegCreateKey(verb, VERB_COMMAND_NAME, &command, &disposition) != SYS_ERROR_SUCCESS) {
         SysRegCloseKey(verb);

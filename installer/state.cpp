@@ -7,6 +7,7 @@ char themesDir[PATH_CAPACITY];
 char fontsDir[PATH_CAPACITY];
 char themeName[PATH_CAPACITY];
 char themeFileName[PATH_CAPACITY];
+char copyFileName[PATH_CAPACITY];
 char installerPath[PATH_CAPACITY];
 
 const char CAPTION[] = "Decorama";
@@ -18,5 +19,6 @@ void ResetInstallerState() {
     memset(fontsDir, 0, sizeof fontsDir);
     memset(themeName, 0, sizeof themeName);
     memset(themeFileName, 0, sizeof themeFileName);
+    memset(copyFileName, 0, sizeof copyFileName);
     memset(installerPath, 0, sizeof installerPath);
 }

@@ -25,6 +25,7 @@ enum : uint32_t {
     SYS_ERROR_INVALID_NAME = 123,
     SYS_ERROR_ALREADY_EXISTS = 183,
     SYS_ERROR_FILENAME_EXCED_RANGE = 206,
+    SYS_ERROR_NO_MORE_ITEMS = 259,
 };
 
 // Message box styles, with the values of MB_*, and results, with those of ID*.
@@ -65,11 +66,35 @@ uint32_t SysGetTempPath(uint32_t capacity, char* buffer);
 // no other file holds and puts its path in buffer (260 bytes). False on failure.
 bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer);
 
+// GetSystemTimeAsFileTime: the time now, in 100-nanosecond steps since 1601.
+void SysGetSystemTime(uint32_t* low, uint32_t* high);
+// GetCurrentProcessId.
+uint32_t SysGetCurrentProcessId();
+
 // ---- Files ----
-// FindFirstFileA: the long name of the first match goes to foundName (260 bytes).
-SysFind SysFindFirstFile(const char* pattern, char* foundName);
+// What a file search reports of one match (WIN32_FIND_DATAA's fields).
+enum : uint32_t { SYS_FILE_ATTRIBUTE_DIRECTORY = 0x10 };
+struct SysFindData {
+    char name[260];       // the long name
+    char shortName[14];   // the 8.3 name, empty when it is the long name
+    uint32_t attributes;
+    uint32_t sizeHigh, sizeLow;
+    uint32_t timeLow, timeHigh;  // last written
+};
+// FindFirstFileA.
+SysFind SysFindFirstFile(const char* pattern, SysFindData* found);
+// FindNextFileA: false when no match is left.
+bool SysFindNextFile(SysFind find, SysFindData* found);
 // FindClose.
 bool SysFindClose(SysFind find);
+// A file's size and last-write time, as a file search or GetFileTime reports them.
+struct SysFileStamp {
+    uint32_t size;
+    uint32_t timeLow, timeHigh;
+};
+// CreateFileA (reading, shared), GetFileSize, GetFileTime, CloseHandle: false when the
+// file does not open or is 4 GiB or more.
+bool SysGetFileStamp(const char* path, SysFileStamp* stamp);
 // CreateFileA(path, GENERIC_READ, shareMode, 0, OPEN_EXISTING,
 //             sequential ? FILE_FLAG_SEQUENTIAL_SCAN : FILE_ATTRIBUTE_NORMAL, 0).
 SysFile SysOpenExisting(const char* path, uint32_t shareMode, bool sequential);
@@ -120,6 +145,8 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
 // ---- Registry (results are Win32 error codes, 0 = success) ----
 // RegOpenKeyA.
 int32_t SysRegOpenKey(SysRoot root, const char* subkey, SysKey* key);
+// RegOpenKeyA under an open key.
+int32_t SysRegOpenSubkey(SysKey parent, const char* subkey, SysKey* key);
 // RegOpenKeyExA(root, subkey, 0, KEY_READ | KEY_WRITE, key).
 int32_t SysRegOpenKeyReadWrite(SysRoot root, const char* subkey, SysKey* key);
 // RegCreateKeyExA(parent, subkey, 0, "", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, 0,
@@ -137,6 +164,10 @@ int32_t SysRegSetString(SysKey key, const char* name, const char* value);
 int32_t SysRegDeleteRootKey(SysRoot root, const char* subkey);
 // RegDeleteKeyA under an open key, likewise.
 int32_t SysRegDeleteKey(SysKey parent, const char* subkey);
+// RegEnumKeyA: the name of subkey index (capacity bytes); SYS_ERROR_NO_MORE_ITEMS after the last.
+int32_t SysRegEnumKey(SysKey key, uint32_t index, char* name, uint32_t capacity);
+// RegQueryInfoKeyA: how many subkeys and values the key holds.
+int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values);
 // RegCloseKey.
 int32_t SysRegCloseKey(SysKey key);
 

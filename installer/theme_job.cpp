@@ -25,6 +25,7 @@ enum : uint32_t { PROGRESS_PAINT_INTERVAL = 100 };
 struct Job {
     SysWindow owner;
     JobMode mode;
+    InstalledCopy* copy;  // the installed copy; an uninstall learns its entry
     char* source;       // the source name (a file in the current directory)
     char* destination;  // where the entry goes, or the recorded path
     char* line;         // the current line; also composes messages
@@ -39,7 +40,12 @@ struct Job {
     bool counting;
     bool special;
     bool warnOnce;
-    bool fromThemesFolder;  // install: the theme file is read from the Themes folder itself
+    char* otherCopies;  // install: the installed copies that uninstall entries name
+    // The copies whose stamps wait in record.batch: each one's path and whether it
+    // moved a screen aside, so that a batch that cannot be written can be undone
+    // whatever the record file holds.
+    char pendingPaths[COPY_STAMP_BATCH][PATH_CAPACITY];
+    bool pendingMovedAside[COPY_STAMP_BATCH];
     SysWindow progress;
     SysWindow progressBar;  // its bar, looked up once
     int pendingSteps;       // steps the bar has not been moved by yet
@@ -62,9 +68,58 @@ static void StepProgress(Job& job) {
     if (SysGetTickCount() - job.lastPaint >= PROGRESS_PAINT_INTERVAL) ShowProgress(job);
 }
 
+// "Error <code> copying file '<name>'" and the tail into out (TEXT_CAPACITY bytes).
+static void ComposeNameMessage(char* out, const char* head, const char* name, const char* tail);
+static void ComposeCopyError(char* out, uint32_t error, const char* name, const char* tail) {
+    char head[48];
+    TextCopy(head, "Error ", sizeof head);
+    TextAppendNumber(head, error, sizeof head);
+    TextAppend(head, " copying file '", sizeof head);
+    ComposeNameMessage(out, head, name, tail);
+}
+
+// After a batch of stamps that could not be written: the copies whose stamps are not
+// in the record go again (no uninstall could ever show that they are its own), with
+// their keys and the screens they moved aside, and the user is asked whether to go
+// on, naming the last of them. Its own buffers: the entry at hand keeps its names.
+static void StampsNotWritten(Job& job, uint32_t error) {
+    if (!error) return;
+    RecordFile& record = job.record;
+    char text[TEXT_CAPACITY], backup[TEXT_CAPACITY];
+    const char* name = "";
+    for (uint32_t i = 0; i < record.batchCount; ++i) {
+        const char* path = job.pendingPaths[i];
+        char key[RECORD_KEY_CAPACITY];
+        SysDeleteFile(path);
+        TextCopy(key, "File", sizeof key);
+        TextAppendNumber(key, record.batch[i].number, sizeof key);
+        DropRecordKey(record, key);
+        if (job.pendingMovedAside[i]) {
+            MakeInstallBackupName(path, backup);
+            SysMoveFile(backup, path);
+            TextCopy(key, "Backup", sizeof key);
+            TextAppendNumber(key, record.batch[i].number, sizeof key);
+            DropRecordKey(record, key);
+        }
+        name = FindBaseName(path);
+    }
+    ComposeCopyError(text, error, name, "'\nContinue?");
+    DiscardPendingStamps(record);
+    ShowProgress(job);
+    if (SysMessageBox(job.owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK)
+        job.outcome.aborted = true;
+}
+
+// Before the job stops to ask (the user may end the program there): the stamps of
+// the copies so far go into the record.
+static void BeforeAsking(Job& job) {
+    ShowProgress(job);
+    if (job.mode == Install) StampsNotWritten(job, FlushCopyStamps(job.record));
+}
+
 // Shows an error question; Cancel (or a box that could not be shown) aborts the job.
 static void AskToContinue(Job& job, const char* text) {
-    ShowProgress(job);
+    BeforeAsking(job);
     if (SysMessageBox(job.owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK)
         job.outcome.aborted = true;
 }
@@ -78,6 +133,7 @@ static void ComposeNameMessage(char* out, const char* head, const char* name, co
     TextCopyCount(out + n, name, room, TEXT_CAPACITY - n);
     TextAppend(out, tail, TEXT_CAPACITY);
 }
+
 
 // The folder a theme line's kind points into.
 static const char* KindDirectory(int kind) {
@@ -109,9 +165,10 @@ static bool MayRemoveRecordedPath(const Job& job, const char* path) {
     return IsScreenPath(path);
 }
 
-// Removes a recorded file or directory (uninstall and rollback). What is gone is
-// marked done in the section, so that an uninstall that stops early can leave a
-// record of exactly what is still in place.
+// Removes a recorded file or directory (uninstall and rollback): a file only when it
+// is still the copy that the record describes (the others were marked done before
+// the walk). What is gone is marked done in the section, so that an uninstall that
+// stops early can leave a record of exactly what is still in place.
 static void RemoveEntry(Job& job) {
     if (!MayRemoveRecordedPath(job, job.destination)) {
         // Not this installer's to remove, now or ever: it leaves the record.
@@ -129,7 +186,10 @@ static void RemoveEntry(Job& job) {
     } else {
         removed = SysDeleteFile(job.destination);
         if (!removed) error = SysGetLastError();
-        if (IsScreenFileName(FindBaseName(job.destination))) backupLeft = !RestoreScreenBackup(job.destination);
+        // The screen that the installation moved aside, and only that, goes back.
+        char backup[TEXT_CAPACITY];
+        if (FindBackupKey(job.section, job.cursor->end, EntryNumber(job.cursor->current), backup))
+            backupLeft = !RestoreScreenBackup(job.destination, backup);
     }
     // Gone already (by hand, or with its folder): nothing to say.
     bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;
@@ -184,60 +244,59 @@ static void ReportCopyError(Job& job, uint32_t error) {
     if (error == SYS_ERROR_FILE_NOT_FOUND) {
         if (job.warnOnce) {
             job.warnOnce = false;
-            ShowProgress(job);
+            BeforeAsking(job);
             SysShowMissingComponentDialog(job.owner, job.source);
         }
         return;
     }
-    char head[48];
-    TextCopy(head, "Error ", sizeof head);
-    TextAppendNumber(head, error, sizeof head);
-    TextAppend(head, " copying file '", sizeof head);
-    ComposeNameMessage(job.line, head, job.source, "'\nContinue?");
+    ComposeCopyError(job.line, error, job.source, "'\nContinue?");
     AskToContinue(job, job.line);
 }
 
-// The theme file itself, the first entry: its installed copy becomes the record.
-// A copy made now, and the theme file read from the Themes folder itself, lose any
-// record section of their own (one that the theme's author put there would make an
-// uninstall delete what it lists). A file that was there before keeps its record
-// only when it is the installed copy of a registered earlier installation of this
-// theme. Any other file of that name is someone else's: it is never written to or
-// deleted, and with nowhere to keep a record, nothing can be installed.
+// The theme file's copy could not become the record: nothing can be installed, so the
+// user is told so, without a question that could only have one answer.
+static void RecordNotMade(Job& job, uint32_t error) {
+    job.outcome.noRecord = true;
+    ShowProgress(job);
+    ComposeCopyError(job.line, error, job.source, "'");
+    SysMessageBox(job.owner, job.line, CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+}
+
+// The theme file itself, the first entry: its installed copy becomes the record. An
+// earlier installation's copy, proven, keeps its record, which must still take keys.
+// A copy made now, and the theme file installed from the Themes folder itself, lose
+// any record section of their own (one that the theme's author put there would make
+// an uninstall delete what it lists) and take the seal of this installation.
 static void InstallThemeFile(Job& job) {
-    TextCopy(job.record.path, job.destination, TEXT_CAPACITY);
-    bool existed = SysGetFileAttributes(job.destination) != SYS_INVALID_FILE_ATTRIBUTES;
+    const InstalledCopy& copy = *job.copy;
+    RecordFile& record = job.record;
+    TextCopy(record.path, job.destination, TEXT_CAPACITY);
     uint32_t error;
-    if (SysCopyFile(job.source, job.destination, true)) {
-        ClearReadOnly(job.destination);
-        error = DropRecordSections(job.record);
-        if (!error) return;
-        SysDeleteFile(job.destination);
-        ReportCopyError(job, error);
+    if (copy.reused) {
+        record.reuse = true;
+        error = MeasureRecord(record);
+        // The seal written again in place: a copy that can no longer be written (read-only,
+        // a full volume) would take none of this run's keys.
+        if (!error) error = WriteSeal(record, copy.seal);
+        if (error) RecordNotMade(job, error);
         return;
     }
-    error = SysGetLastError();
-    if (error == SYS_ERROR_FILE_EXISTS || error == SYS_ERROR_ALREADY_EXISTS) existed = true;
-    if (!existed) {
-        // Whatever the failed copy left there is a cut-off file of its own; going on,
-        // the record writes make a file of their own.
-        SysDeleteFile(job.destination);
-        ReportCopyError(job, error);
-        return;
-    }
-    job.outcome.themeFileInPlace = true;
-    bool registered = IsRegisteredCopy(job.destination);
-    if (registered || job.fromThemesFolder) {
-        SysFile present = SysOpenExisting(job.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
-        if (present) {
-            SysCloseFile(present);
-            job.record.reuse = registered;
-            error = registered ? MeasureRecord(job.record) : DropRecordSections(job.record);
-            if (!error) return;
+    if (!copy.isThemeFile) {
+        if (!SysCopyFile(job.source, job.destination, true)) {
+            error = SysGetLastError();
+            // Whatever a copy that failed half-way left there is a cut-off file of its
+            // own; a file that was there first is never touched.
+            if (error != SYS_ERROR_FILE_EXISTS && error != SYS_ERROR_ALREADY_EXISTS) SysDeleteFile(job.destination);
+            RecordNotMade(job, error);
+            return;
         }
+        ClearReadOnly(job.destination);
     }
-    ReportCopyError(job, error);
-    job.outcome.aborted = true;
+    error = DropRecordSections(record);
+    if (!error) error = WriteSeal(record, copy.seal);
+    if (!error) return;
+    if (!copy.isThemeFile) SysDeleteFile(job.destination);
+    RecordNotMade(job, error);
 }
 
 // After a copy that failed with error: true when what stands at the destination was
@@ -256,6 +315,46 @@ static bool DestinationWasThere(Job& job, uint32_t error) {
     return false;
 }
 
+// The installed copies of other installations, gathered once per installation: a
+// theme's file may never land on one of them.
+struct CopyList {
+    char* at;
+    uint32_t room;
+    uint32_t needed;
+};
+
+static bool AddCopy(const char*, const char* copy, void* context) {
+    CopyList* list = (CopyList*)context;
+    uint32_t n = TextLength(copy) + 1;
+    list->needed += n;
+    if (list->at && n < list->room) {
+        TextCopy(list->at, copy, n);
+        list->at += n;
+        list->room -= n;
+    }
+    return false;
+}
+
+static void GatherOtherCopies(Job& job) {
+    CopyList list = {0, 0, 1};
+    VisitUninstallEntries(AddCopy, &list);
+    job.otherCopies = (char*)SysAllocBlock(list.needed + 1);
+    if (!job.otherCopies) return;
+    list = {job.otherCopies, list.needed + 1, 0};
+    VisitUninstallEntries(AddCopy, &list);
+}
+
+// True when destination is the installed copy that an uninstall entry names. Only
+// names alike are compared in full, as the file system resolves them.
+static bool IsOtherCopy(const Job& job, const char* destination) {
+    const char* name = FindBaseName(destination);
+    // Without the list, nothing can be shown to be no installed copy.
+    if (!job.otherCopies) return true;
+    for (const char* copy = job.otherCopies; *copy; copy += TextLength(copy) + 1)
+        if (TextEqualNoCase(FindBaseName(copy), name) && SameFile(copy, destination)) return true;
+    return false;
+}
+
 // Copies one entry into place and records it. refusedError, when not 0, is the
 // error of an entry whose paths were refused: nothing is touched for it.
 static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t refusedError) {
@@ -267,9 +366,18 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         InstallThemeFile(job);
         return;
     }
+    // The record itself counts as in place; another theme's record may not be replaced.
+    if (TextEqualNoCase(FindBaseName(job.destination), FindBaseName(job.record.path)) &&
+        SameFile(job.destination, job.record.path))
+        return;
+    if (IsOtherCopy(job, job.destination)) {
+        ReportCopyError(job, SYS_ERROR_ACCESS_DENIED);
+        return;
+    }
     // An entry whose keys the record could not take is not copied: the uninstall
     // must be able to read back every path it lists, whole.
-    uint32_t fileKeyRoom = FileKeyRoom(job.destination);
+    uint32_t entryRoom = CopyStampRoom();
+    uint32_t fileKeyRoom = FileKeyRoom(job.destination) + entryRoom;
     uint32_t error = 0;
     if (!RecordHasRoom(job.record, fileKeyRoom)) {
         ReportCopyError(job, SYS_ERROR_FILENAME_EXCED_RANGE);
@@ -280,21 +388,47 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         return;
     }
 
+    uint32_t number = job.position - 1;
+    FindFreeNumber(job.record, "File", &number);
     char backup[TEXT_CAPACITY];
     bool movedAside = false;
     if (IsScreenKind(kind)) {
+        // The screen in place is moved aside, and the record says so before anything
+        // else happens, so that only a backup this installation made is ever put back.
         MakeInstallBackupName(job.destination, backup);
         movedAside = SysMoveFile(job.destination, backup);
+        if (movedAside && (error = WriteBackupKey(job.record, number, backup)) != 0) {
+            SysMoveFile(backup, job.destination);
+            ReportCopyError(job, error);
+            return;
+        }
     }
+    char backupKey[RECORD_KEY_CAPACITY];
+    TextCopy(backupKey, "Backup", sizeof backupKey);
+    TextAppendNumber(backupKey, number, sizeof backupKey);
     if (SysCopyFile(job.source, job.destination, true)) {
         ClearReadOnly(job.destination);
         char key[RECORD_KEY_CAPACITY];
-        uint32_t number = job.position - 1;
-        if (WriteRecordKey(job.record, "File", &number, job.destination, 0, key, &error)) return;
-        // Not in the record, so nothing would ever remove it: undo the copy.
+        SysFileStamp stamp;
+        if (!SysGetFileStamp(job.destination, &stamp)) {
+            error = SysGetLastError();
+            if (!error) error = SYS_ERROR_ACCESS_DENIED;
+            key[0] = 0;
+        } else if (WriteRecordKey(job.record, "File", &number, job.destination, entryRoom, key, &error)) {
+            uint32_t pending = job.record.batchCount;
+            TextCopy(job.pendingPaths[pending], job.destination, PATH_CAPACITY);
+            job.pendingMovedAside[pending] = movedAside;
+            if (AddCopyStamp(job.record, number, stamp)) StampsNotWritten(job, FlushCopyStamps(job.record));
+            return;
+        }
+        // Not in the record, or not provably this copy, so nothing would ever remove
+        // it: undo the copy.
         SysDeleteFile(job.destination);
         DropRecordKey(job.record, key);
-        if (movedAside) SysMoveFile(backup, job.destination);
+        if (movedAside) {
+            SysMoveFile(backup, job.destination);
+            DropRecordKey(job.record, backupKey);
+        }
         ReportCopyError(job, error);
         return;
     }
@@ -311,8 +445,19 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         // Whatever the failed copy left there is a cut-off file of its own.
         SysDeleteFile(job.destination);
     }
-    if (movedAside) SysMoveFile(backup, job.destination);
+    if (movedAside) {
+        SysMoveFile(backup, job.destination);
+        DropRecordKey(job.record, backupKey);
+    }
     ReportCopyError(job, error);
+}
+
+// True when a component of path (after its first folder) ends in a dot or a blank,
+// which the file system drops: the name recorded would not be the name on disk.
+static bool HasTrailingDotOrBlank(const char* path) {
+    for (const char* p = path; *p; ++p)
+        if ((*p == '.' || *p == ' ') && (p[1] == '\\' || p[1] == 0)) return true;
+    return false;
 }
 
 // Works out where a theme line's file comes from and goes to. False when the line
@@ -328,8 +473,8 @@ static bool ResolveThemeLine(Job& job, int kind, const char* position, uint32_t*
     const char* directory = KindDirectory(kind);
     bool folderKnown = IsKnownFolder(directory);
     if (IsScreenKind(kind) && folderKnown) {
-        ShowProgress(job);
-        if (!AskScreenQuestion(job.owner, kind)) return false;
+        BeforeAsking(job);
+        if (job.outcome.aborted || !AskScreenQuestion(job.owner, kind)) return false;
         GetScreenDestination(kind, job.destination);
         *directoryLength = TextLength(job.destination);
     } else {
@@ -337,27 +482,32 @@ static bool ResolveThemeLine(Job& job, int kind, const char* position, uint32_t*
         *directoryLength = TextLength(job.destination);
         uint32_t separator = (*directoryLength > 0 && directory[*directoryLength - 1] != '\\' &&
                               directory[*directoryLength - 1] != ':') ? 1 : 0;
+        char full[TEXT_CAPACITY];
         if (!folderKnown) {
             // Nowhere known to put it (a folder missing from the registry).
             *refusedError = SYS_ERROR_PATH_NOT_FOUND;
-            job.destination[0] = 0;
         } else if (HasControlCharacter(job.source)) {
             // No file name holds one, and the record could not give it back: the
             // profile functions end lines and trim values at such characters.
             *refusedError = SYS_ERROR_INVALID_NAME;
-            job.destination[0] = 0;
         } else if (PathLeavesFolder(job.source)) {
             // Would land outside its folder (a ".." or a drive): refused like a
             // copy that is not allowed.
             *refusedError = SYS_ERROR_ACCESS_DENIED;
-            job.destination[0] = 0;
-        } else if (*directoryLength + separator + length >= TEXT_CAPACITY) {
-            // Would not fit: never cut it into another path.
+        } else if (*directoryLength + separator + length >= PATH_CAPACITY) {
+            // A path Windows cannot name: never cut it into another path.
             *refusedError = SYS_ERROR_FILENAME_EXCED_RANGE;
-            job.destination[0] = 0;
         } else {
+            // The destination as the file system spells it ("/" and "." folded), so
+            // that the record names the file that an uninstall finds.
             AppendPathPart(job.destination, job.source, TEXT_CAPACITY);
+            uint32_t n = SysGetFullPathName(job.destination, TEXT_CAPACITY, full);
+            if (n == 0 || n >= PATH_CAPACITY) *refusedError = SYS_ERROR_FILENAME_EXCED_RANGE;
+            else if (!TextStartsWithNoCase(full, directory) || !full[*directoryLength]) *refusedError = SYS_ERROR_ACCESS_DENIED;
+            else if (HasTrailingDotOrBlank(full + *directoryLength)) *refusedError = SYS_ERROR_INVALID_NAME;
+            else TextCopy(job.destination, full, TEXT_CAPACITY);
         }
+        if (*refusedError) job.destination[0] = 0;
     }
     // Sources lie flat beside the theme file.
     const char* base = FindBaseName(job.source);
@@ -401,18 +551,32 @@ static void HandleEntry(Job& job) {
         RemoveEntry(job);
 }
 
+// The theme file itself, always the first entry of an installation, taken whole
+// (its name may hold a comma or anything else a line would stop at).
+static void HandleThemeFile(Job& job) {
+    if (job.counting) {
+        ++job.countedTotal;
+        return;
+    }
+    StepProgress(job);
+    TextCopy(job.source, themeFileName, TEXT_CAPACITY);
+    TextCopy(job.destination, themesDir, TEXT_CAPACITY);
+    TextAppend(job.destination, copyFileName, TEXT_CAPACITY);
+    ++job.position;
+    InstallEntry(job, ThemesEntry, 0, 0);
+}
+
 static void RunPasses(Job& job, ThemeReader* reader) {
     for (;;) {
         job.position = 0;
         job.entryKind = 'F';
         job.special = false;
-        if (job.mode == Install) {
-            // The theme file itself is always the first entry.
-            TextCopy(job.line, "%ThemeDir%", TEXT_CAPACITY);
-            TextAppend(job.line, themeFileName, TEXT_CAPACITY);
-        }
         bool more = true;
-        while (more && !job.outcome.aborted) {
+        if (job.mode == Install) {
+            HandleThemeFile(job);
+            more = !job.outcome.noRecord && NextThemeEntry(reader, job.line, job.cursor, &job.entryKind) != 0;
+        }
+        while (more && !job.outcome.aborted && !job.outcome.noRecord) {
             HandleEntry(job);
             more = NextThemeEntry(reader, job.line, job.cursor, &job.entryKind) != 0;
         }
@@ -436,13 +600,23 @@ static char* LastStringBefore(char* begin, char* end) {
 }
 
 // Reads the record back (uninstall and rollback) and sets the cursor over what the
-// job is to remove: the whole record, or for a rollback the keys of the run it undoes.
+// job is to remove: the whole record, or for a rollback the keys of the run it undoes,
+// and that only when the record is proven this installer's.
 static void ReadRecord(Job& job, const JobOutcome* installation) {
     uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, job.record.path);
     if (n >= TEXT_CAPACITY) return;
     job.record.path[n] = 0;
     AppendPathPart(job.record.path, 0, TEXT_CAPACITY);
-    if (!TextAppend(job.record.path, FindBaseName(themeFileName), TEXT_CAPACITY)) return;
+    if (!TextAppend(job.record.path, FindBaseName(copyFileName), TEXT_CAPACITY)) return;
+    RecordProof proof;
+    if (!ProveRecord(job.record.path, &proof)) {
+        job.outcome.unproven = true;
+        return;
+    }
+    if (job.copy) {
+        TextCopy(job.copy->seal, proof.seal, SEAL_CAPACITY);
+        TextCopy(job.copy->entry, proof.entry, TEXT_CAPACITY);
+    }
     if (job.mode == Rollback && !(installation && installation->keysWritten)) return;
 
     uint32_t read = SysGetProfileSection(RECORD_SECTION, job.section, SECTION_CAPACITY, job.record.path);
@@ -473,6 +647,8 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
         }
         job.cursor->begin = job.cursor->at = runBegin;
     }
+    // Only what is still the copy that the record describes is removed.
+    MarkFilesNotCopied(job.section, job.cursor->end, job.cursor->begin, job.cursor->end);
 }
 
 // Installed from the Themes folder itself, the theme file is also the record file,
@@ -492,21 +668,15 @@ static void MakeScratchCopy(char* scratch) {
     }
 }
 
-// Whether the theme file is read from the Themes folder itself, as the file system
-// resolves the two folders.
-static bool ReadFromThemesFolder(char* work) {
-    uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, work);
-    if (n == 0 || n >= TEXT_CAPACITY) return false;
-    work[n] = 0;
-    return SamePath(work, themesDir);
-}
-
-JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installation) {
+JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy, const JobOutcome* installation) {
     Job job = {};
+    // An installation writes into the copy that its caller chose and registered.
+    if (mode == Install && !copy) return job.outcome;
     char* block = (char*)SysAllocBlock(mode == Install ? INSTALL_BLOCK_SIZE : RECORD_BLOCK_SIZE);
     if (!block) return job.outcome;
     job.owner = owner;
     job.mode = mode;
+    job.copy = copy;
     job.source = block + SOURCE_OFFSET;
     job.destination = block + DESTINATION_OFFSET;
     job.line = block + LINE_OFFSET;
@@ -524,14 +694,13 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
 
     char scratch[TEXT_CAPACITY];
     scratch[0] = 0;
-    if (mode == Install) {
-        job.fromThemesFolder = ReadFromThemesFolder(job.line);
-        if (job.fromThemesFolder) MakeScratchCopy(scratch);
-    }
-    SysFile file = SysOpenExisting(scratch[0] ? scratch : themeFileName, SYS_SHARE_READ, true);
+    if (mode == Install && copy->isThemeFile) MakeScratchCopy(scratch);
+    const char* walked = mode == Install ? (scratch[0] ? scratch : themeFileName) : copyFileName;
+    SysFile file = SysOpenExisting(walked, SYS_SHARE_READ, true);
     if (!file) {
         if (scratch[0]) SysDeleteFile(scratch);
-        SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+        if (mode != Rollback)
+            SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         SysFreeBlock(block);
         return job.outcome;
     }
@@ -540,6 +709,7 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
     StartThemeReader(&reader, file);
 
     if (mode == Install) {
+        GatherOtherCopies(job);
         job.progress = SysCreateProgressDialog(0);
         if (job.progress) {
             SysSetDialogItemText(job.progress, IDC_BANNER, PRODUCT_BANNER);
@@ -549,8 +719,10 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
             SysSetWaitCursor();
         }
         RunPasses(job, &reader);
+        if (!job.outcome.noRecord) StampsNotWritten(job, FlushCopyStamps(job.record));
+        if (job.otherCopies) SysFreeBlock(job.otherCopies);
     } else if (job.cursor) {
-        // Only what a record lists is removed. Without a record, the theme's lines
+        // Only what a proven record lists is removed. Without one, the theme's lines
         // may name files that were in place before (system files among them), and
         // nothing tells them apart from what an installation copied.
         job.line[0] = 0;
@@ -563,18 +735,18 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, const JobOutcome* installa
     job.outcome.keysWritten = job.record.keysWritten;
 
     // The installed copy is closed now, so the profile functions may write it.
-    if (mode == Uninstall) {
+    if (mode == Uninstall && !job.outcome.unproven) {
         if (job.outcome.aborted) job.outcome.incomplete = true;
-        if (job.outcome.incomplete) {
-            // Keeps the record of what is still in place, and the copy that holds it,
-            // so that the uninstall can be run again and finish.
+        // The copy holds the record: it goes last, and only when nothing it lists is
+        // left; a copy that cannot be deleted keeps the entry that names it.
+        if (!job.outcome.incomplete && !SysDeleteFile(copyFileName) &&
+            SysGetFileAttributes(copyFileName) != SYS_INVALID_FILE_ATTRIBUTES)
+            job.outcome.incomplete = true;
+        if (job.outcome.incomplete)
             ForgetDoneKeys(job.record, job.section, job.cursor ? job.cursor->end : job.section);
-        } else {
-            SysDeleteFile(themeFileName);
-        }
-    } else if (mode == Rollback) {
-        if (!installation || !installation->themeFileInPlace)
-            SysDeleteFile(themeFileName);
+    } else if (mode == Rollback && !job.outcome.unproven) {
+        if (copy && !copy->reused && !copy->isThemeFile)
+            SysDeleteFile(copyFileName);
         else if (job.cursor)
             ForgetRunKeys(job.record, job.section, job.cursor->begin, job.cursor->end);
     }

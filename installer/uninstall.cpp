@@ -3,6 +3,8 @@
 #include "installer.h"
 #include "installer_text.h"
 
+static void Tell(const char* text, uint32_t style) { SysMessageBox(0, text, CAPTION, style); }
+
 void UninstallTheme(SysWindow owner, const char* path) {
     char directory[TEXT_CAPACITY];
     bool fits = TextCopy(directory, path, sizeof directory);
@@ -10,18 +12,19 @@ void UninstallTheme(SysWindow owner, const char* path) {
     fits = fits && TextLength(base) < PATH_CAPACITY && (uint32_t)(base - directory) < PATH_CAPACITY;
     if (fits) {
         TextCopy(themeFileName, base, PATH_CAPACITY);
+        TextCopy(copyFileName, base, PATH_CAPACITY);
         TextCopy(themeName, base, PATH_CAPACITY);
         CutAtLastDot(themeName);
     }
-    if (!fits || !themeName[0]) {
-        // A path this long cannot name an installed theme (cutting it would name
-        // another), and a name without a display name is no theme's.
-        SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+    // A path this long cannot name an installed theme (cutting it would name another),
+    // a name without a display name is no theme's, and a folder that cannot be entered
+    // holds no copy here: the current directory is not that folder.
+    *base = 0;
+    if (!fits || !themeName[0] || (directory[0] && !SysSetCurrentDirectory(directory))) {
+        Tell("Unable to open theme file!", SYS_MB_OK | SYS_MB_ICONWARNING);
         return;
     }
-    *base = 0;
     TextCopy(themesDir, directory, PATH_CAPACITY);
-    SysSetCurrentDirectory(themesDir);
     SysGetWindowsDirectory(windowsDir, PATH_CAPACITY);
     ReadFontsFolder();
 
@@ -29,14 +32,18 @@ void UninstallTheme(SysWindow owner, const char* path) {
     TextCopy(text, "This will uninstall the '", sizeof text);
     TextAppend(text, themeName, sizeof text);
     TextAppend(text, "' Theme.\nDo you want to continue?", sizeof text);
-    if (SysMessageBox(0, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK) return;
+    if (SysMessageBox(owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK) return;
 
-    JobOutcome outcome = RunThemeJob(0, Uninstall);
+    InstalledCopy copy = {};
+    JobOutcome outcome = RunThemeJob(owner, Uninstall, &copy);
     if (!outcome.ran) return;
-    // An uninstall that did not finish keeps its entry, so that it can be run again.
-    if (!outcome.incomplete) RegisterUninstall(0, Uninstall);
-    if (outcome.incomplete || outcome.leftOutside)
-        SysMessageBox(0, "Theme was not completely uninstalled.", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+    // A record that is not proven this installer's is never acted on: nothing was
+    // removed, and an entry that names the copy stays. An uninstall that did not
+    // finish keeps its entry, so that it can be run again.
+    bool complete = !outcome.unproven && !outcome.incomplete;
+    if (complete) RegisterUninstall(owner, Uninstall, &copy);
+    if (!complete || outcome.leftOutside)
+        Tell("Theme was not completely uninstalled.", SYS_MB_OK | SYS_MB_ICONWARNING);
     else
-        SysMessageBox(0, "Theme uninstalled successfully!", CAPTION, SYS_MB_OK);
+        Tell("Theme uninstalled successfully!", SYS_MB_OK);
 }

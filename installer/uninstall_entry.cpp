@@ -1,7 +1,7 @@
 // The uninstall entry in the system's list of removable software, and the command that
-// starts the installer. The installer writes, replaces and removes only entries of its
-// own: a key whose command names the installed copy of this theme. A key of the same
-// name that belongs to another program is left exactly as it is.
+// starts the installer. The installer writes, updates and removes only entries of its
+// own: one it has just made, or one that proves the record of its installed copy (see
+// ProveRecord). A key that belongs to another program is left exactly as it is.
 #include "installer.h"
 #include "installer_text.h"
 
@@ -10,34 +10,33 @@
 // entry of its own.
 static const int UNINSTALL_NAMES = 9;
 
+// The longest path of a key below HKEY_LOCAL_MACHINE that is created and removed again:
+// with "HKEY_LOCAL_MACHINE\" before it, the 255 characters that a key's full name may
+// have. (Wine already refuses to open or delete one of 260.)
+static const uint32_t ENTRY_PATH_LIMIT = 255 - 19;
+
 void GetInstallerCommand(char* out) {
-    SysKey key = 0;
-    if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_COMMAND_KEY, &key) == SYS_ERROR_SUCCESS) {
-        // The value may lack its zero: keep one byte free to add it.
-        uint32_t size = TEXT_CAPACITY - 1;
-        int32_t result = SysRegQueryValue(key, 0, out, &size);
-        SysRegCloseKey(key);
-        if (result == SYS_ERROR_SUCCESS && size < TEXT_CAPACITY) {
-            out[size] = 0;
-            char* cut = 0;
-            for (char* p = out; *p && !cut; ++p)
-                if (TextStartsWith(p, " \"%1")) cut = p;
-            if (cut) *cut = 0;
-            return;
-        }
+    if (IsOwnVerb(out)) {
+        char* cut = 0;
+        for (char* p = out; *p && !cut; ++p)
+            if (TextStartsWith(p, " \"%1")) cut = p;
+        if (cut) *cut = 0;
+        return;
     }
-    TextCopy(out, installerPath, TEXT_CAPACITY);
+    // Quoted: a path with blanks would otherwise start another program.
+    TextCopy(out, "\"", TEXT_CAPACITY);
+    TextAppend(out, installerPath, TEXT_CAPACITY);
+    TextAppend(out, "\"", TEXT_CAPACITY);
 }
 
 bool ComposeUninstallString(char* out) {
+    char copy[TEXT_CAPACITY];
     GetInstallerCommand(out);
-    return TextAppend(out, " /u \"", TEXT_CAPACITY) && TextAppend(out, themesDir, TEXT_CAPACITY) &&
-           TextAppend(out, themeFileName, TEXT_CAPACITY) && TextAppend(out, "\"", TEXT_CAPACITY);
+    return InstalledCopyPath(copy) && TextAppend(out, " /u \"", TEXT_CAPACITY) && TextAppend(out, copy, TEXT_CAPACITY) &&
+           TextAppend(out, "\"", TEXT_CAPACITY);
 }
 
-// The installed copy: themesDir and themeFileName; the current directory stands in
-// for an empty themesDir, as it does for the job.
-static bool InstalledCopyPath(char* out) {
+bool InstalledCopyPath(char* out) {
     if (themesDir[0]) {
         TextCopy(out, themesDir, TEXT_CAPACITY);
     } else {
@@ -46,68 +45,70 @@ static bool InstalledCopyPath(char* out) {
         out[n] = 0;
     }
     AppendPathPart(out, 0, TEXT_CAPACITY);
-    return TextAppend(out, themeFileName, TEXT_CAPACITY);
+    return TextAppend(out, copyFileName, TEXT_CAPACITY);
 }
 
-// The name of candidate index (1 to UNINSTALL_NAMES) below CURRENT_VERSION_KEY.
+// The installed copy that an uninstall command names: the quoted path after its last
+// " /u ", which ends the command.
+static bool CommandCopy(char* command, const char** copy) {
+    uint32_t n = TextLength(command);
+    if (n == 0 || command[n - 1] != '"') return false;
+    const char* path = 0;
+    for (const char* p = command; *p; ++p)
+        if (TextStartsWith(p, " /u \"")) path = p + 5;
+    if (!path || path >= command + n - 1) return false;
+    command[n - 1] = 0;
+    *copy = path;
+    return true;
+}
+
+bool VisitUninstallEntries(EntryVisitor visit, void* context) {
+    SysKey entries = 0;
+    if (SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, UNINSTALL_ENTRIES_KEY, &entries) != SYS_ERROR_SUCCESS) return false;
+    bool stopped = false;
+    for (uint32_t index = 0; !stopped; ++index) {
+        char name[TEXT_CAPACITY];
+        TextCopy(name, UNINSTALL_NAME "\\", sizeof name);
+        uint32_t n = TextLength(name);
+        if (SysRegEnumKey(entries, index, name + n, PATH_CAPACITY) != SYS_ERROR_SUCCESS) break;
+        SysKey key = 0;
+        if (SysRegOpenSubkey(entries, name + n, &key) != SYS_ERROR_SUCCESS) continue;
+        char command[TEXT_CAPACITY + 1];
+        uint32_t size = TEXT_CAPACITY;
+        bool read = SysRegQueryValue(key, "UninstallString", command, &size) == SYS_ERROR_SUCCESS && size <= TEXT_CAPACITY;
+        SysRegCloseKey(key);
+        if (!read) continue;
+        command[size] = 0;
+        const char* copy;
+        if (CommandCopy(command, &copy)) stopped = visit(name, copy, context);
+    }
+    SysRegCloseKey(entries);
+    return stopped;
+}
+
+bool ReadEntryString(const char* name, const char* valueName, char* out, uint32_t capacity) {
+    char path[TEXT_CAPACITY];
+    TextCopy(path, CURRENT_VERSION_KEY, sizeof path);
+    SysKey key = 0;
+    if (!TextAppend(path, "\\", sizeof path) || !TextAppend(path, name, sizeof path) ||
+        SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, path, &key) != SYS_ERROR_SUCCESS)
+        return false;
+    uint32_t size = capacity - 1;
+    bool read = SysRegQueryValue(key, valueName, out, &size) == SYS_ERROR_SUCCESS && size < capacity;
+    SysRegCloseKey(key);
+    if (read) out[size] = 0;
+    return read;
+}
+
+// The name of candidate index (1 to UNINSTALL_NAMES) below CURRENT_VERSION_KEY; false
+// when its key's path would be too long to be removed again.
 static bool EntryName(int index, char* out) {
-    TextCopy(out, "Uninstall\\", TEXT_CAPACITY);
+    TextCopy(out, UNINSTALL_NAME "\\", TEXT_CAPACITY);
     bool fits = TextAppend(out, themeName, TEXT_CAPACITY);
     if (index > 1)
         fits = fits && TextAppend(out, " (", TEXT_CAPACITY) && TextAppendNumber(out, (uint32_t)index, TEXT_CAPACITY) &&
                TextAppend(out, ")", TEXT_CAPACITY);
-    return fits;
-}
-
-static bool EntryPath(const char* name, char* out) {
-    TextCopy(out, CURRENT_VERSION_KEY, TEXT_CAPACITY);
-    return TextAppend(out, "\\", TEXT_CAPACITY) && TextAppend(out, name, TEXT_CAPACITY);
-}
-
-// True when the key's command ends in " /u " and the quoted path of copy: the entry
-// that an installation of this copy wrote.
-static bool CommandNamesCopy(SysKey key, const char* copy) {
-    char command[TEXT_CAPACITY + 1];
-    uint32_t size = TEXT_CAPACITY;
-    if (SysRegQueryValue(key, "UninstallString", command, &size) != SYS_ERROR_SUCCESS || size > TEXT_CAPACITY)
-        return false;
-    command[size] = 0;
-    uint32_t n = TextLength(command);
-    if (n == 0 || command[n - 1] != '"') return false;
-    command[n - 1] = 0;
-    const char* path = 0;
-    for (const char* p = command; *p; ++p)
-        if (TextStartsWith(p, " /u \"")) path = p + 5;
-    return path && SameFile(path, copy);
-}
-
-// Looks through the names of the current display name for the entry of copy: true,
-// with its name in out, when one is there. Otherwise out gets the first name that no
-// key holds, or is left empty when every name is taken.
-static bool FindOwnEntry(const char* copy, char* out) {
-    out[0] = 0;
-    if (!themeName[0]) return false;
-    for (int index = 1; index <= UNINSTALL_NAMES; ++index) {
-        char name[TEXT_CAPACITY], path[TEXT_CAPACITY];
-        SysKey key = 0;
-        if (!EntryName(index, name) || !EntryPath(name, path)) break;
-        if (SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, path, &key) != SYS_ERROR_SUCCESS) {
-            if (!out[0]) TextCopy(out, name, TEXT_CAPACITY);
-            continue;
-        }
-        bool own = CommandNamesCopy(key, copy);
-        SysRegCloseKey(key);
-        if (own) {
-            TextCopy(out, name, TEXT_CAPACITY);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool IsRegisteredCopy(const char* path) {
-    char name[TEXT_CAPACITY];
-    return FindOwnEntry(path, name) != 0;
+    return fits && TextLength(CURRENT_VERSION_KEY) + 1 + TextLength(out) <= ENTRY_PATH_LIMIT;
 }
 
 static bool FailRegistration(SysWindow owner) {
@@ -115,63 +116,73 @@ static bool FailRegistration(SysWindow owner) {
     return false;
 }
 
-// Removes the entry of the installed copy, or says that it could not.
-static void RemoveOwnEntry(SysWindow owner) {
-    char copy[TEXT_CAPACITY], name[TEXT_CAPACITY], path[TEXT_CAPACITY];
-    bool removed = InstalledCopyPath(copy) && FindOwnEntry(copy, name) && EntryPath(name, path) &&
-                   SysRegDeleteRootKey(SYS_HKEY_LOCAL_MACHINE, path) == SYS_ERROR_SUCCESS;
-    if (!removed) SysMessageBox(owner, "Error removing from Registry!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+// Sets the entry's two values (and, for a new entry, its seal); false when one does
+// not take or the command would not fit (cut, it would name another file).
+static bool WriteEntryValues(SysKey key, const char* seal) {
+    char text[TEXT_CAPACITY];
+    TextCopy(text, themeName, sizeof text);
+    TextAppend(text, " Theme", sizeof text);
+    bool ok = SysRegSetString(key, "DisplayName", text) == SYS_ERROR_SUCCESS;
+    ok = ok && ComposeUninstallString(text) && SysRegSetString(key, "UninstallString", text) == SYS_ERROR_SUCCESS;
+    return ok && (!seal || SysRegSetString(key, SEAL_NAME, seal) == SYS_ERROR_SUCCESS);
 }
 
-bool RegisterUninstall(SysWindow owner, JobMode mode) {
+// Opens CURRENT_VERSION_KEY, under which entries are made and removed by their names.
+static bool OpenParent(SysKey* parent) {
+    return SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, CURRENT_VERSION_KEY, parent) == SYS_ERROR_SUCCESS;
+}
+
+void RemoveUninstallEntry(const char* name) {
+    SysKey parent = 0;
+    if (!OpenParent(&parent)) return;
+    SysRegDeleteKey(parent, name);
+    SysRegCloseKey(parent);
+}
+
+bool RegisterUninstall(SysWindow owner, JobMode mode, InstalledCopy* copy) {
+    SysKey parent = 0;
     if (mode != Install) {
-        RemoveOwnEntry(owner);
+        bool removed = copy->entry[0] && OpenParent(&parent);
+        if (removed) {
+            removed = SysRegDeleteKey(parent, copy->entry) == SYS_ERROR_SUCCESS;
+            SysRegCloseKey(parent);
+        }
+        if (!removed) SysMessageBox(owner, "Error removing from Registry!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         return true;
     }
-    char copy[TEXT_CAPACITY], subkey[TEXT_CAPACITY];
-    if (!themeName[0] || !InstalledCopyPath(copy)) return FailRegistration(owner);
-    // The entry of an earlier installation of this copy is replaced; otherwise the
-    // theme takes the first name that no key holds.
-    FindOwnEntry(copy, subkey);
-    if (!subkey[0]) return FailRegistration(owner);
-
-    SysKey parent = 0;
-    if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, CURRENT_VERSION_KEY, &parent) != SYS_ERROR_SUCCESS)
-        return FailRegistration(owner);
-    char text[TEXT_CAPACITY];
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        SysKey key = 0;
-        uint32_t disposition = 0;
-        if (SysRegCreateKey(parent, subkey, &key, &disposition) != SYS_ERROR_SUCCESS) {
-            SysRegCloseKey(parent);
-            return FailRegistration(owner);
-        }
-        if (disposition == SYS_REG_OPENED_EXISTING_KEY) {
-            // Drop an earlier registration's values and start again with a new key;
-            // a key that is not this installation's own is never touched.
-            bool own = CommandNamesCopy(key, copy);
+    if (!themeName[0] || !OpenParent(&parent)) return FailRegistration(owner);
+    SysKey key = 0;
+    uint32_t disposition = 0;
+    bool ok;
+    if (copy->entry[0]) {
+        // An earlier installation's entry: its values are brought up to date, its seal
+        // stays (the record holds it).
+        ok = SysRegCreateKey(parent, copy->entry, &key, &disposition) == SYS_ERROR_SUCCESS;
+        if (ok) {
+            ok = disposition == SYS_REG_OPENED_EXISTING_KEY && WriteEntryValues(key, 0);
             SysRegCloseKey(key);
-            if (!own) {
-                SysRegCloseKey(parent);
-                return FailRegistration(owner);
+        }
+    } else {
+        // A new entry under the first name that no key holds: a key of that name is
+        // another program's, or another installation's.
+        char name[TEXT_CAPACITY];
+        ok = false;
+        for (int index = 1; index <= UNINSTALL_NAMES && !ok; ++index) {
+            if (!EntryName(index, name)) break;
+            SysKey existing = 0;
+            if (SysRegOpenSubkey(parent, name, &existing) == SYS_ERROR_SUCCESS) {
+                SysRegCloseKey(existing);
+                continue;
             }
-            SysRegDeleteKey(parent, subkey);
-            continue;
+            if (SysRegCreateKey(parent, name, &key, &disposition) != SYS_ERROR_SUCCESS) break;
+            bool made = disposition == SYS_REG_CREATED_NEW_KEY;
+            ok = made && WriteEntryValues(key, copy->seal);
+            SysRegCloseKey(key);
+            if (made && !ok) SysRegDeleteKey(parent, name);
+            if (!made) break;
+            if (ok) TextCopy(copy->entry, name, TEXT_CAPACITY);
         }
-        TextCopy(text, themeName, sizeof text);
-        TextAppend(text, " Theme", sizeof text);
-        SysRegSetString(key, "DisplayName", text);
-        // A command that does not fit would be cut into one that names another file.
-        bool fits = ComposeUninstallString(text);
-        if (fits) SysRegSetString(key, "UninstallString", text);
-        SysRegCloseKey(key);
-        if (!fits) {
-            SysRegDeleteKey(parent, subkey);
-            SysRegCloseKey(parent);
-            return FailRegistration(owner);
-        }
-        break;
     }
     SysRegCloseKey(parent);
-    return true;
+    return ok || FailRegistration(owner);
 }

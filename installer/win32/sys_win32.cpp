@@ -37,12 +37,38 @@ bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer) {
     return GetTempFileNameA(folder, prefix, 0, buffer) != 0;
 }
 
-SysFind SysFindFirstFile(const char* pattern, char* foundName) {
+void SysGetSystemTime(uint32_t* low, uint32_t* high) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    *low = now.dwLowDateTime;
+    *high = now.dwHighDateTime;
+}
+
+uint32_t SysGetCurrentProcessId() { return GetCurrentProcessId(); }
+
+static void TakeFindData(const WIN32_FIND_DATAA& data, SysFindData* found) {
+    lstrcpynA(found->name, data.cFileName, sizeof found->name);
+    lstrcpynA(found->shortName, data.cAlternateFileName, sizeof found->shortName);
+    found->attributes = data.dwFileAttributes;
+    found->sizeHigh = data.nFileSizeHigh;
+    found->sizeLow = data.nFileSizeLow;
+    found->timeLow = data.ftLastWriteTime.dwLowDateTime;
+    found->timeHigh = data.ftLastWriteTime.dwHighDateTime;
+}
+
+SysFind SysFindFirstFile(const char* pattern, SysFindData* found) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(pattern, &data);
     if (find == INVALID_HANDLE_VALUE) return 0;
-    lstrcpynA(foundName, data.cFileName, MAX_PATH);
+    TakeFindData(data, found);
     return (SysFind)find;
+}
+
+bool SysFindNextFile(SysFind find, SysFindData* found) {
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA((HANDLE)find, &data)) return false;
+    TakeFindData(data, found);
+    return true;
 }
 
 bool SysFindClose(SysFind find) { return FindClose((HANDLE)find) != 0; }
@@ -66,6 +92,22 @@ bool SysSeekFile(SysFile file, uint32_t offset) {
 }
 uint32_t SysSeekFromEnd(SysFile file, uint32_t back) { return SetFilePointer((HANDLE)file, -(LONG)back, 0, FILE_END); }
 bool SysCloseFile(SysFile file) { return CloseHandle((HANDLE)file) != 0; }
+
+bool SysGetFileStamp(const char* path, SysFileStamp* stamp) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD high = 0;
+    DWORD size = GetFileSize(file, &high);
+    FILETIME written;
+    bool ok = size != INVALID_FILE_SIZE && high == 0 && GetFileTime(file, 0, 0, &written);
+    CloseHandle(file);
+    if (!ok) return false;
+    stamp->size = size;
+    stamp->timeLow = written.dwLowDateTime;
+    stamp->timeHigh = written.dwHighDateTime;
+    return true;
+}
 uint32_t SysGetFileAttributes(const char* path) { return GetFileAttributesA(path); }
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {
     return CopyFileA(source, destination, failIfExists) != 0;
@@ -92,6 +134,13 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
 int32_t SysRegOpenKey(SysRoot root, const char* subkey, SysKey* key) {
     HKEY opened = 0;
     LONG result = RegOpenKeyA(RootKey(root), subkey, &opened);
+    *key = (SysKey)opened;
+    return result;
+}
+
+int32_t SysRegOpenSubkey(SysKey parent, const char* subkey, SysKey* key) {
+    HKEY opened = 0;
+    LONG result = RegOpenKeyA((HKEY)parent, subkey, &opened);
     *key = (SysKey)opened;
     return result;
 }
@@ -135,6 +184,18 @@ int32_t SysRegSetString(SysKey key, const char* name, const char* value) {
 
 int32_t SysRegDeleteRootKey(SysRoot root, const char* subkey) { return RegDeleteKeyA(RootKey(root), subkey); }
 int32_t SysRegDeleteKey(SysKey parent, const char* subkey) { return RegDeleteKeyA((HKEY)parent, subkey); }
+int32_t SysRegEnumKey(SysKey key, uint32_t index, char* name, uint32_t capacity) {
+    return RegEnumKeyA((HKEY)key, index, name, capacity);
+}
+
+int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values) {
+    DWORD keys = 0, valueCount = 0;
+    LONG result = RegQueryInfoKeyA((HKEY)key, 0, 0, 0, &keys, 0, 0, &valueCount, 0, 0, 0, 0);
+    *subkeys = keys;
+    *values = valueCount;
+    return result;
+}
+
 int32_t SysRegCloseKey(SysKey key) { return RegCloseKey((HKEY)key); }
 
 int SysMessageBox(SysWindow owner, const char* text, const char* caption, uint32_t style) {

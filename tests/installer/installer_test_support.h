@@ -1,6 +1,8 @@
 // Shared set-up for the installer's unit tests: the test theme, running the program, snapshots.
 #pragma once
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -90,11 +92,52 @@ inline std::vector<std::string> TreeSnapshot() {
 }
 
 // The record section of an installed theme file, one "key=value" string each.
-inline std::vector<std::string> Record(const std::string& path) {
+inline std::vector<std::string> WholeRecord(const std::string& path) {
     char buffer[SECTION_CAPACITY];
     uint32_t n = SysGetProfileSection("Decorama", buffer, sizeof buffer, path.c_str());
     std::vector<std::string> out;
     for (uint32_t i = 0; i < n; i += (uint32_t)strlen(buffer + i) + 1) out.push_back(buffer + i);
+    return out;
+}
+
+// The stamp that a record keeps of the file at path for its "File" number.
+inline std::string StampOf(uint32_t number, const std::string& path) {
+    SysFileStamp stamp;
+    if (!SysGetFileStamp(path.c_str(), &stamp)) return "";
+    char text[48];
+    snprintf(text, sizeof text, "%u:%X:%08X%08X", number, stamp.size, stamp.timeHigh, stamp.timeLow);
+    return text;
+}
+
+const std::string PLANTED_SEAL = "0123456789ABCDEF";
+
+// A record as an installation of this installer leaves it, planted at copy after head:
+// the seal, the stamps of the files that its "File" entries name as they stand now,
+// then the entries (lines as given); and an uninstall entry that holds the same seal.
+// Returns the length of the strings that come before the entries in a section read.
+inline uint32_t PlantRecord(const std::string& copy, const std::string& head, const std::vector<std::string>& entries,
+                            const std::string& entry = "Blue") {
+    std::string stamps;
+    for (auto& line : entries) {
+        size_t equals = line.find('=');
+        if (line.compare(0, 4, "File") != 0 || equals == std::string::npos) continue;
+        std::string stamp = StampOf((uint32_t)atoi(line.c_str() + 4), line.substr(equals + 1));
+        if (!stamp.empty()) stamps += (stamps.empty() ? "" : ",") + stamp;
+    }
+    std::string seal = "Seal=" + PLANTED_SEAL, copies = "Copy1=" + stamps;
+    std::string text = head + "[Decorama]\r\n" + seal + "\r\n" + copies + "\r\n";
+    for (auto& line : entries) text += line + "\r\n";
+    sysdouble::world().AddFile(copy, text);
+    AddUninstallEntry(entry, copy);
+    sysdouble::world().SetValue(UNINSTALL_KEY + entry, "Seal", PLANTED_SEAL);
+    return (uint32_t)(seal.size() + 1 + copies.size() + 1);
+}
+
+// Its "File" and "Dir" entries: what an uninstall removes.
+inline std::vector<std::string> Record(const std::string& path) {
+    std::vector<std::string> out;
+    for (auto& entry : WholeRecord(path))
+        if (entry[0] == 'F' || entry[0] == 'D') out.push_back(entry);
     return out;
 }
 

@@ -2,6 +2,7 @@
 // and a reinstall abandoned after an error. Whatever happens, the machine ends as it
 // was before the run, or as the record says.
 #include "installer_test_support.h"
+#include <algorithm>
 
 using namespace support;
 
@@ -79,7 +80,7 @@ TEST_F(RecordFaultsTest, ACopyThatFillsTheVolumeIsReportedAndLeavesNoPartBehind)
         for (const char* big : {"Big1.bmp", "Big2.bmp", "Big3.bmp"}) w().AddFile(SOURCE + "\\" + big, std::string(400, 'b'));
         // Room for the theme file, two of the big files and the record; not the third.
         w().volumeFolder = THEMES;
-        w().volumeCapacity = theme.size() + 1100;
+        w().volumeCapacity = theme.size() + 1300;
         w().copyLeavesPart = c.leavesPart;
         Texts tree, registry;
         if (!InstallUntilTheVolumeIsFull("Big3.bmp", c.answer, c.name, &tree, &registry)) continue;
@@ -179,10 +180,11 @@ TEST_F(RecordFaultsTest, ADirKeyThatCannotBeWrittenUndoesTheFolder) {
     for (const auto& c : RECORD_WRITE_CASES) {
         sysdouble::Reset();
         MakeTheme(theme, {"Sky.bmp", "After.wav"});
-        // Someone else's file fills the volume; the theme file fits, and 15 bytes more.
+        // Someone else's file fills the volume; the theme file and its seal fit, and 15
+        // bytes more.
         w().AddFile(THEMES + "\\Other.dat", std::string(5000, 'o'));
         w().volumeFolder = THEMES;
-        w().volumeCapacity = 5000 + theme.size() + 15;
+        w().volumeCapacity = 5000 + theme.size() + std::string("[Decorama]\r\nSeal=0123456789ABCDEF\r\n").size() + 15;
         w().profileWriteReportsFailure = c.reportsFailure;
         w().profileCache = c.cache;
         auto tree = TreeSnapshot();
@@ -213,9 +215,8 @@ TEST_F(RecordFaultsTest, AnUninstallPassesOverAKeyCutOffInTheMiddle) {
     MakeTheme("[T]\r\n", {});
     w().AddFile(THEMES + "\\Art\\One.bmp", "1");
     w().AddFile(THEMES + "\\Two.bmp", "2");
-    w().AddFile(INSTALLED, "[T]\r\n[Decorama]\r\nDir1=" + THEMES + "\\Art\r\nFile1=" + THEMES +
-                               "\\Art\\One.bmp\r\nFi\r\nFile3=" + THEMES + "\\Two.bmp\r\nD");
-    AddUninstallEntry("Blue", INSTALLED);
+    PlantRecord(INSTALLED, "[T]\r\n",
+                {"Dir1=" + THEMES + "\\Art", "File1=" + THEMES + "\\Art\\One.bmp", "Fi", "File3=" + THEMES + "\\Two.bmp", "D"});
     RunProgram({"/u", INSTALLED});
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
     EXPECT_EQ(w().Tree(THEMES), Texts{});
@@ -312,55 +313,61 @@ TEST_F(RecordFaultsTest, AnEntryTheRecordCouldNotGiveBackWholeIsNotCopied) {
     auto tree = TreeSnapshot();
     auto registry = RegistrySnapshot();
     RunProgram({});
-    // The first ones fit; each of the others, and the file in a new folder, is refused.
+    // Most fit; each of the others is refused, and every file copied is in a record
+    // that a section read gives back whole.
     char section[SECTION_CAPACITY];
     uint32_t read = SysGetProfileSection("Decorama", section, sizeof section, INSTALLED.c_str());
     EXPECT_LT(read, (uint32_t)SECTION_CAPACITY - 2);
-    size_t kept = RecordedFiles().size();
-    EXPECT_GT(kept, 100u);
-    EXPECT_LT(kept, 150u);
-    Texts expected{CONFIRM};
-    for (size_t i = kept; i < names.size(); ++i) expected.push_back("Error 206 copying file '" + names[i] + "'\nContinue?");
-    expected.push_back(CopyError(206, "Last.wav"));
+    Texts recorded = RecordedFiles(), expected{CONFIRM};
+    EXPECT_GT(recorded.size(), 100u);
+    EXPECT_LT(recorded.size(), 150u);
+    names.push_back("Last.wav");
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string path = (i + 1 < names.size() ? THEMES + "\\" : "C:\\WINDOWS\\Last\\") + names[i];
+        bool isRecorded = std::count(recorded.begin(), recorded.end(), "File" + std::to_string(i + 1) + "=" + path) != 0;
+        EXPECT_EQ(w().Exists(path), isRecorded) << names[i];
+        if (!isRecorded) expected.push_back(CopyError(206, names[i]));
+    }
     expected.push_back(SUCCESS);
     EXPECT_EQ(w().BoxTexts(), expected);
-    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\Last"));
-    for (size_t i = kept; i < names.size(); ++i) EXPECT_FALSE(w().Exists(THEMES + "\\" + names[i])) << i;
     UninstallLeaves(tree, registry, "150 long names");
 }
 
 TEST_F(RecordFaultsTest, AnUninstallNeverTakesACutStringForAPath) {
-    // A registered record of more than 32 KiB (an older installation's, or a planted
-    // one): the section read cuts a string in the middle of a name whose every
-    // beginning names a file of the user's.
+    // A proven record of more than 32 KiB (an installation can never write one): the
+    // section read cuts a string in the middle of a name whose every beginning names a
+    // file of the user's.
     auto tree = TreeSnapshot();
     auto registry = RegistrySnapshot();
-    std::string record = "[T]\r\n[Decorama]\r\n";
+    std::vector<std::string> entries;
     uint32_t length = 0;
-    int number = 1;
     auto add = [&](const std::string& path) {
-        std::string key = "File" + std::to_string(number++);
-        record += key + "=" + path + "\r\n";
+        std::string key = "File" + std::to_string(entries.size() + 1);
+        entries.push_back(key + "=" + path);
         length += (uint32_t)(key.size() + path.size() + 2);
     };
-    for (int i = 0; length < SECTION_CAPACITY - 400; ++i) {
+    // The seal and the stamps come first; each stamp takes at most 26 characters.
+    for (int i = 0; length + 40 + 26 * (i + 2) < SECTION_CAPACITY - 400; ++i) {
         std::string path = THEMES + "\\" + std::string(200, 'p') + std::to_string(i) + ".bmp";
         w().AddFile(path, "installed");
         add(path);
     }
-    std::string user = "C:\\WINDOWS\\";
-    for (int i = 1; i <= 60; ++i) w().AddFile(user + std::string(i, 'A'), "the user's own");
-    // Pad so that the cut falls in the run of A's.
-    std::string pad = THEMES + "\\";
-    uint32_t padTo = SECTION_CAPACITY - 2 - 30 - (uint32_t)std::string("File00=C:\\WINDOWS\\").size();
-    pad += std::string(padTo - length - std::string("File000=").size() - pad.size() - 5, 'q') + ".bmp";
-    add(pad);
-    add(user + std::string(60, 'A') + ".BMP");
     std::string after = THEMES + "\\After.bmp";
     w().AddFile(after, "installed");
+    std::string user = "C:\\WINDOWS\\";
+    for (int i = 1; i <= 60; ++i) w().AddFile(user + std::string(i, 'A'), "the user's own");
+    // What comes before the entries, once they are all known; then a pad so that the
+    // cut falls in the run of A's.
+    std::vector<std::string> probe = entries;
+    probe.push_back("File" + std::to_string(entries.size() + 3) + "=" + after);
+    uint32_t prefix = PlantRecord(INSTALLED, "[T]\r\n", probe);
+    std::string pad = THEMES + "\\";
+    uint32_t padTo = SECTION_CAPACITY - 2 - 30 - (uint32_t)std::string("File00=C:\\WINDOWS\\").size();
+    pad += std::string(padTo - prefix - length - std::string("File000=").size() - pad.size() - 5, 'q') + ".bmp";
+    add(pad);
+    add(user + std::string(60, 'A') + ".BMP");
     add(after);
-    w().AddFile(INSTALLED, record);
-    AddUninstallEntry("Blue", INSTALLED);
+    PlantRecord(INSTALLED, "[T]\r\n", entries);
 
     w().boxes.clear();
     RunProgram({"/u", INSTALLED});

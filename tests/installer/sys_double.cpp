@@ -137,6 +137,7 @@ void World::AddFile(const std::string& path, const std::string& data) {
     node.directory = false;
     node.name = LastPart(full);
     node.data = data;
+    node.writeTime = fileClock += 10000000;  // a second later
 }
 
 bool World::Exists(const std::string& path) const { return nodes.count(Lower(FullPath(path))) != 0; }
@@ -283,6 +284,13 @@ uint32_t SysGetModuleFileName(char* buffer, uint32_t capacity) {
 
 uint32_t SysGetLastError() { return world().lastError; }
 
+void SysGetSystemTime(uint32_t* low, uint32_t* high) {
+    *low = (uint32_t)world().systemTime;
+    *high = (uint32_t)(world().systemTime >> 32);
+}
+
+uint32_t SysGetCurrentProcessId() { return world().processId; }
+
 uint32_t SysGetFullPathName(const char* path, uint32_t capacity, char* buffer) {
     if (!*path) return Fail(SYS_ERROR_PATH_NOT_FOUND), 0;
     return CopyOut(world().FullPath(path), buffer, capacity);
@@ -341,29 +349,60 @@ static bool Matches(const char* pattern, const char* name) {
     return false;
 }
 
-SysFind SysFindFirstFile(const char* pattern, char* foundName) {
+// A running search: what matched, in the order a directory search returns it.
+struct FindHandle {
+    std::string folder;
+    std::vector<const Node*> matches;
+    size_t next = 0;
+};
+
+static void TakeMatch(const World& w, const std::string& folder, const Node& node, SysFindData* found) {
+    std::string name = node.name.substr(0, 259);
+    memcpy(found->name, name.c_str(), name.size() + 1);
+    auto alias = w.shortNames.find(Lower(folder + (folder.size() > 3 ? "\\" : "") + node.name));
+    std::string shortName = alias == w.shortNames.end() ? "" : alias->second.substr(0, 13);
+    memcpy(found->shortName, shortName.c_str(), shortName.size() + 1);
+    found->attributes = (node.directory ? 0x10u : 0x80u) | (node.readOnly ? 0x01u : 0u);
+    found->sizeHigh = 0;
+    found->sizeLow = (uint32_t)node.data.size();
+    found->timeLow = (uint32_t)node.writeTime;
+    found->timeHigh = (uint32_t)(node.writeTime >> 32);
+}
+
+SysFind SysFindFirstFile(const char* pattern, SysFindData* found) {
     std::string full = world().FullPath(pattern);
     std::string directory = Parent(full), namePattern = FindBaseName(pattern);
     Node* folder = Find(directory);
     if (namePattern.empty() || !folder || !folder->directory)
         return Fail(namePattern.empty() ? SYS_ERROR_FILE_NOT_FOUND : SYS_ERROR_PATH_NOT_FOUND), nullptr;
-    const Node* best = nullptr;
+    FindHandle* handle = new FindHandle;
     std::string prefix = Lower(directory.size() == 3 ? directory : directory + "\\");
     for (auto& [key, node] : world().nodes) {
         if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
         if (key.find('\\', prefix.size()) != std::string::npos) continue;
-        if (!Matches(namePattern.c_str(), node.name.c_str())) continue;
-        if (!best || node.order < best->order) best = &node;
+        if (Matches(namePattern.c_str(), node.name.c_str())) handle->matches.push_back(&node);
     }
-    if (!best) return Fail(SYS_ERROR_FILE_NOT_FOUND), nullptr;
-    std::string name = best->name.substr(0, 259);
-    memcpy(foundName, name.c_str(), name.size() + 1);
+    std::sort(handle->matches.begin(), handle->matches.end(),
+              [](const Node* a, const Node* b) { return a->order < b->order; });
+    if (handle->matches.empty()) {
+        delete handle;
+        return Fail(SYS_ERROR_FILE_NOT_FOUND), nullptr;
+    }
+    handle->folder = directory;
+    TakeMatch(world(), directory, *handle->matches[handle->next++], found);
     ++world().openFinds;
-    return new int(1);
+    return handle;
+}
+
+bool SysFindNextFile(SysFind find, SysFindData* found) {
+    FindHandle* handle = (FindHandle*)find;
+    if (handle->next >= handle->matches.size()) return Fail(SYS_ERROR_NO_MORE_FILES), false;
+    TakeMatch(world(), handle->folder, *handle->matches[handle->next++], found);
+    return true;
 }
 
 bool SysFindClose(SysFind find) {
-    delete (int*)find;
+    delete (FindHandle*)find;
     --world().openFinds;
     return true;
 }
@@ -438,8 +477,21 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
             return Fail(SYS_ERROR_DISK_FULL), false;
         }
     }
+    uint64_t written = src->writeTime;
     w.AddFile(to, data);
-    Find(to)->readOnly = readOnly;  // attributes travel with the copy
+    Find(to)->readOnly = readOnly;  // attributes and the time of the last write travel with the copy
+    Find(to)->writeTime = written;
+    return true;
+}
+
+bool SysGetFileStamp(const char* path, SysFileStamp* stamp) {
+    std::string full = world().FullPath(path);
+    Node* node = *path ? Find(full) : nullptr;
+    if (!node) return Fail(*path ? MissingError(full) : SYS_ERROR_PATH_NOT_FOUND), false;
+    if (node->directory) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    stamp->size = (uint32_t)node->data.size();
+    stamp->timeLow = (uint32_t)node->writeTime;
+    stamp->timeHigh = (uint32_t)(node->writeTime >> 32);
     return true;
 }
 
@@ -578,7 +630,7 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
         }
     }
     if (w.profileCache) w.profileCached[Lower(full)] = data;
-    if (node) node->data = written;
+    if (node) node->data = written, node->writeTime = w.fileClock += 10000000;
     else w.AddFile(full, written);
     return true;
 }
@@ -614,6 +666,10 @@ static int32_t OpenPath(const std::string& path, SysKey* key) {
 }
 
 int32_t SysRegOpenKey(SysRoot root, const char* subkey, SysKey* key) { return OpenPath(Join(RootName(root), subkey), key); }
+
+int32_t SysRegOpenSubkey(SysKey parent, const char* subkey, SysKey* key) {
+    return OpenPath(Join(((KeyHandle*)parent)->path, subkey), key);
+}
 
 int32_t SysRegOpenKeyReadWrite(SysRoot root, const char* subkey, SysKey* key) {
     return OpenPath(Join(RootName(root), subkey), key);
@@ -673,6 +729,35 @@ static int32_t DeletePath(const std::string& path) {
 
 int32_t SysRegDeleteRootKey(SysRoot root, const char* subkey) { return DeletePath(Join(RootName(root), subkey)); }
 int32_t SysRegDeleteKey(SysKey parent, const char* subkey) { return DeletePath(Join(((KeyHandle*)parent)->path, subkey)); }
+
+// The names of the key's subkeys, as created (the double keeps them lower-case, as
+// Windows compares them), in sorted order.
+static std::vector<std::string> Subkeys(const std::string& path) {
+    std::vector<std::string> out;
+    std::string prefix = path + "\\";
+    for (auto it = world().keys.upper_bound(prefix); it != world().keys.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+        if (it->first.find('\\', prefix.size()) == std::string::npos) out.push_back(it->first.substr(prefix.size()));
+    return out;
+}
+
+int32_t SysRegEnumKey(SysKey key, uint32_t index, char* name, uint32_t capacity) {
+    const std::string& path = ((KeyHandle*)key)->path;
+    if (!KeyExists(path)) return (int32_t)SYS_ERROR_KEY_DELETED;
+    std::vector<std::string> names = Subkeys(path);
+    if (index >= names.size()) return (int32_t)SYS_ERROR_NO_MORE_ITEMS;
+    if (names[index].size() + 1 > capacity) return (int32_t)SYS_ERROR_MORE_DATA;
+    memcpy(name, names[index].c_str(), names[index].size() + 1);
+    return 0;
+}
+
+int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values) {
+    const std::string& path = ((KeyHandle*)key)->path;
+    if (!KeyExists(path)) return (int32_t)SYS_ERROR_KEY_DELETED;
+    auto it = world().keys.find(path);
+    *subkeys = (uint32_t)Subkeys(path).size();
+    *values = it == world().keys.end() ? 0 : (uint32_t)it->second.values.size();
+    return 0;
+}
 
 int32_t SysRegCloseKey(SysKey key) {
     delete (KeyHandle*)key;

@@ -18,6 +18,7 @@ struct Node {
     std::string data;     // file content
     bool readOnly = false;
     uint64_t order = 0;   // creation order: the order a directory search returns
+    uint64_t writeTime = 0;  // last written, in FILETIME's steps; a copy keeps its source's
     int openCount = 0;    // open handles: an open file cannot be deleted or moved
     int openDenyingWrite = 0;  // of those, opened without sharing writes: no profile write then
 };
@@ -56,6 +57,7 @@ struct World {
     bool profileCache = false;
     std::map<std::string, std::string> profileCached;  // lower-case full path -> content
     uint64_t nextOrder = 1;
+    uint64_t fileClock = 0x01DD000000000000ull;  // the time each write of a file takes, then moves on
     int openFiles = 0;
     int openFinds = 0;
 
@@ -67,6 +69,8 @@ struct World {
 
     // ---- platform ----
     bool versionFails = false;
+    uint64_t systemTime = 0x01DD123456789ABCull;  // GetSystemTimeAsFileTime
+    uint32_t processId = 0x1234;
     uint32_t platformId = 1;
     std::string modulePath = "C:\\Tools\\decorama.exe";
     bool allocFails = false;

@@ -56,7 +56,7 @@ TEST_F(ThemeJobTest, InstallCopiesRecordsAndRegisters) {
 
     EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "DisplayName"), "Blue Theme");
     EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "UninstallString"),
-              "C:\\Tools\\decorama.exe /u \"" + INSTALLED + "\"");
+              "\"C:\\Tools\\decorama.exe\" /u \"" + INSTALLED + "\"");
 
     // Five entries: range 0 .. 7 (the theme file and one more), six steps.
     EXPECT_EQ(w().banner, "Decorama v1.04");
@@ -134,28 +134,34 @@ TEST_F(ThemeJobTest, CopyErrorCancelledRollsBackEverything) {
     EXPECT_EQ(RegistrySnapshot(), registry);
 }
 
-TEST_F(ThemeJobTest, CopyErrorOnTheThemeFileItselfRollsBackAndSaysThereIsNoCopy) {
-    MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
-    w().copyFailures[Lower(INSTALLED)] = 112;
-    auto tree = TreeSnapshot();
-    w().answers = {SYS_IDOK, SYS_IDCANCEL};
-    RunProgram({});
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 112 copying file 'Blue.the'\nContinue?", "Unable to open theme file!",
-                                     "Theme failed to install!"}));
-    EXPECT_EQ(TreeSnapshot(), tree);
-}
+struct ThemeFileFailure {
+    const char* name;
+    void (*prepare)(sysdouble::World&);
+    uint32_t error;
+};
 
-TEST_F(ThemeJobTest, RecordWrittenWithoutTheThemeFileIsStillRolledBack) {
-    // Going on after the theme file failed: the record writes make a file of their
-    // own, and a later Cancel takes it back with everything it lists.
-    MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
-    w().copyFailures[Lower(INSTALLED)] = 112;
-    w().copyFailures[Lower(THEMES + "\\Two.bmp")] = 5;
-    auto tree = TreeSnapshot();
-    w().answers = {SYS_IDOK, SYS_IDOK, SYS_IDCANCEL};
-    RunProgram({});
-    EXPECT_EQ(w().BoxTexts().back(), "Theme failed to install!");
-    EXPECT_EQ(TreeSnapshot(), tree);
+TEST_F(ThemeJobTest, AThemeFileThatCannotBecomeTheRecordInstallsNothing) {
+    // Without its record nothing could ever be removed again: the user is told why,
+    // with no question whose answer could change nothing, and the machine stays as it was.
+    const ThemeFileFailure cases[] = {
+        {"the volume is full", [](sysdouble::World& w) { w.copyFailures[Lower(INSTALLED)] = 112; }, 112},
+        {"the copy is refused", [](sysdouble::World& w) { w.copyFailures[Lower(INSTALLED)] = 5; }, 5},
+        {"the Themes folder is gone", [](sysdouble::World& w) { w.nodes.erase(Lower(THEMES)); }, 3},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%WinDir%Two.wav\r\n", {"One.bmp", "Two.wav"});
+        c.prepare(w());
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().answers = {SYS_IDOK, SYS_IDCANCEL};
+        EXPECT_EQ(RunProgram({}), 1) << c.name;
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error " + std::to_string(c.error) + " copying file 'Blue.the'",
+                                         "Theme failed to install!"})) << c.name;
+        EXPECT_EQ(w().boxes[1].style, SYS_MB_OK | SYS_MB_ICONWARNING) << c.name;
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+    }
 }
 
 TEST_F(ThemeJobTest, CopyErrorWithOkGoesOn) {
@@ -166,19 +172,23 @@ TEST_F(ThemeJobTest, CopyErrorWithOkGoesOn) {
     EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\Two.bmp"}));
 }
 
-TEST_F(ThemeJobTest, ReinstallKeepsTheRecordAndReplacesTheEntry) {
+TEST_F(ThemeJobTest, ReinstallKeepsTheRecordAndUpdatesTheEntry) {
     MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
     ASSERT_EQ(RunProgram({}), 1);
-    auto record = Record(INSTALLED);
-    std::string installed = w().Read(INSTALLED);
-    w().SetValue(UNINSTALL_KEY + "Blue", "Extra", "from an earlier registration");
+    auto record = WholeRecord(INSTALLED);
+    std::string seal = w().Value(UNINSTALL_KEY + "Blue", "Seal");
+    // The entry of an installer that has moved since; the reinstall runs from here.
+    w().SetValue(UNINSTALL_KEY + "Blue", "UninstallString", "\"C:\\Old\\decorama.exe\" /u \"" + INSTALLED + "\"");
+    w().SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Old");
     w().boxes.clear();
     EXPECT_EQ(RunProgram({}), 1);
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
-    EXPECT_EQ(Record(INSTALLED), record);
-    EXPECT_EQ(w().Read(INSTALLED), installed);
-    EXPECT_FALSE(w().HasValue(UNINSTALL_KEY + "Blue", "Extra"));
+    // The same record and seal: the entry is never without them, not even for a moment.
+    EXPECT_EQ(WholeRecord(INSTALLED), record);
+    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "Seal"), seal);
     EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "DisplayName"), "Blue Theme");
+    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "UninstallString"),
+              "\"C:\\Tools\\decorama.exe\" /u \"" + INSTALLED + "\"");
 }
 
 TEST_F(ThemeJobTest, ReinstallOfAnUpdatedThemeAddsToTheRecordWithoutDroppingAnything) {
@@ -308,7 +318,8 @@ TEST_F(ThemeJobTest, UnopenableThemeFileIsReported) {
     MakeTheme("[T]\r\n");
     themeFileName[0] = 0;
     strcpy(themeFileName, "Vanished.the");
-    RunThemeJob(nullptr, Install);
+    InstalledCopy copy = {};
+    RunThemeJob(nullptr, Install, &copy);
     EXPECT_EQ(w().BoxTexts(), (Texts{"Unable to open theme file!"}));
     EXPECT_EQ(w().boxes[0].style, SYS_MB_ICONWARNING);
     EXPECT_FALSE(w().progressCreated);
@@ -378,8 +389,17 @@ TEST_F(ThemeJobTest, UninstallFromAPathWithoutFolderWorksInTheCurrentDirectory) 
 }
 
 TEST_F(ThemeJobTest, UninstallOfAMissingFileSaysSo) {
+    // A folder that cannot be entered is said at once: the current directory, where
+    // another file of that name may lie, is not that folder.
+    w().AddFile("C:\\Blue.the", "[T]\r\n[Decorama]\r\nFile1=C:\\WINDOWS\\WIN.INI\r\n");
+    w().currentDirectory = "C:\\";
+    auto tree = TreeSnapshot();
     Uninstall("C:\\Nowhere\\Blue.the");
+    EXPECT_EQ(w().BoxTexts(), (Texts{"Unable to open theme file!"}));
+    w().boxes.clear();
+    Uninstall(THEMES + "\\Blue.the");
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Unable to open theme file!"}));
+    EXPECT_EQ(TreeSnapshot(), tree);
 }
 
 // ---- Faults mended
@@ -427,70 +447,93 @@ struct InPlaceCase {
     const char* name;
     void (*prepare)(sysdouble::World&);  // what stands under the installed copy's name
     bool fromThemesFolder;               // the theme is installed from the Themes folder
-    int answer;                          // to a copy-error question
-    bool installs;                       // otherwise the theme file's copy is refused
+    const char* copy;                    // the installed copy the installation writes
+    int installs = 1;                    // how often it is installed before the uninstall
 };
 
 // A "Decorama" section is a record only when this installer wrote it for an
-// installation that is still registered; any other file under the installed copy's
-// name is someone else's and nothing of it changes.
-TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItsInstallationIsRegistered) {
+// installation whose entry holds its seal; any other file under the installed copy's
+// name is someone else's, nothing of it changes, and the theme installs beside it.
+TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
     const InPlaceCase cases[] = {
         {"a downloaded theme unpacked into the Themes folder, with a forged record",
          [](sysdouble::World& w) {
              w.AddFile(INSTALLED, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n" + FORGED_RECORD);
              w.AddFile(THEMES + "\\One.bmp", "one");
          },
-         true, SYS_IDOK, true},
+         true, "Blue.the"},
         {"reinstalled from the Themes folder after its installation",
          [](sysdouble::World& w) {
              RunProgram({});
              w.boxes.clear();
          },
-         true, SYS_IDOK, true},
-        {"a file of the user's under that name, OK",
-         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Mine]\r\nKeep=1\r\n"); }, false, SYS_IDOK, false},
-        {"a file of the user's under that name, Cancel",
-         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Mine]\r\nKeep=1\r\n"); }, false, SYS_IDCANCEL, false},
+         true, "Blue.the"},
+        {"a file of the user's under that name",
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Mine]\r\nKeep=1\r\n"); }, false, "Blue (2).the"},
+        {"a folder of the user's under that name",
+         [](sysdouble::World& w) { w.AddFile(INSTALLED + "\\inside.txt", "mine"); }, false, "Blue (2).the"},
         {"a planted file with a forged record",
-         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[T]\r\n" + FORGED_RECORD); }, false, SYS_IDOK, false},
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[T]\r\n" + FORGED_RECORD); }, false, "Blue (2).the"},
+        {"a planted file with a forged record and an entry without a seal",
+         [](sysdouble::World& w) {
+             w.AddFile(INSTALLED, "[T]\r\n[Decorama]\r\nSeal=0123456789ABCDEF\r\nFile9=C:\\WINDOWS\\WIN.INI\r\n");
+             AddUninstallEntry("Blue", INSTALLED);
+         },
+         false, "Blue (2).the"},
         {"an installed copy whose uninstall entry is gone",
          [](sysdouble::World& w) {
              RunProgram({});
              w.keys.erase(Lower(UNINSTALL_KEY + "Blue"));
              w.boxes.clear();
          },
-         false, SYS_IDOK, false},
+         false, "Blue (2).the"},
+        {"an installed copy whose entry holds another seal",
+         [](sysdouble::World& w) {
+             RunProgram({});
+             w.SetValue(UNINSTALL_KEY + "Blue", "Seal", "FEDCBA9876543210");
+             w.boxes.clear();
+         },
+         false, "Blue (2).the"},
+        {"installed twice beside a file of the user's",
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Mine]\r\nKeep=1\r\n"); }, false, "Blue (2).the", 2},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
         w().AddFile("C:\\WINDOWS\\WIN.INI", "precious");
         w().AddFile("C:\\WINDOWS\\DECORAMA.TMP", "the user's own");
         MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n", {"One.bmp"});
-        c.prepare(w());
         auto tree = TreeSnapshot();
         auto registry = RegistrySnapshot();
-        w().answers = {SYS_IDOK, c.answer};
+        c.prepare(w());
+        auto prepared = TreeSnapshot();
         if (c.fromThemesFolder) w().currentDirectory = THEMES;
-        RunProgram({c.fromThemesFolder ? INSTALLED : SOURCE + "\\Blue.the"});
-        if (!c.installs) {
-            EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 80 copying file 'Blue.the'\nContinue?",
-                                             "Theme failed to install!"})) << c.name;
-            EXPECT_EQ(TreeSnapshot(), tree) << c.name;
-            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
-            continue;
+        for (int i = 0; i < c.installs; ++i) {
+            w().boxes.clear();
+            EXPECT_EQ(RunProgram({c.fromThemesFolder ? INSTALLED : SOURCE + "\\Blue.the"}), 1) << c.name;
+            EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
         }
-        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
-        for (auto& entry : Record(INSTALLED)) EXPECT_NE(entry.find(THEMES), std::string::npos) << c.name << entry;
+        std::string copy = THEMES + "\\" + c.copy;
+        EXPECT_EQ(WholeRecord(copy).at(0).substr(0, 5), "Seal=") << c.name;
+        for (auto& entry : Record(copy)) EXPECT_NE(entry.find(THEMES), std::string::npos) << c.name << entry;
         // The theme was read from a scratch copy that no one else's file is taken for.
         EXPECT_EQ(w().Read("C:\\WINDOWS\\DECORAMA.TMP"), "the user's own") << c.name;
         EXPECT_EQ(w().Tree(w().tempDirectory), Texts{}) << c.name;
         w().boxes.clear();
-        Uninstall();
-        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"})) << c.name;
+        Uninstall(copy);
+        EXPECT_EQ(w().BoxTexts(), (Texts{"This will uninstall the '" + std::string(c.copy).substr(0, strlen(c.copy) - 4) +
+                                             "' Theme.\nDo you want to continue?",
+                                         "Theme uninstalled successfully!"})) << c.name;
         EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious") << c.name;
-        EXPECT_FALSE(w().Exists(THEMES + "\\Art")) << c.name;
-        EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
+        if (c.fromThemesFolder) {
+            // The installed copy was the theme file itself: the uninstall takes it.
+            EXPECT_FALSE(w().Exists(THEMES + "\\Art")) << c.name;
+            EXPECT_FALSE(w().Exists(INSTALLED)) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+        } else {
+            // Whatever stood there before is as it was.
+            EXPECT_EQ(TreeSnapshot(), prepared) << c.name;
+            if (TreeSnapshot() == tree) EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+        }
     }
 }
 
@@ -499,10 +542,9 @@ TEST_F(ThemeJobTest, UninstallRemovesOnlyRecordedPathsInsideTheJobsFolders) {
     w().AddFile("C:\\WINDOWS\\Blue.bmp", "theme's");
     w().AddFile("D:\\Data\\x.doc", "user's");
     w().AddDirectory("C:\\Data");
-    w().AddFile(INSTALLED,
-                "[T]\r\n[Decorama]\r\nFile1=C:\\AUTOEXEC.BAT\r\nFile2=C:\\WINDOWS\\..\\AUTOEXEC.BAT\r\n"
-                "File3=D:\\Data\\x.doc\r\nFile4=C:\\WINDOWS\\Blue.bmp\r\nDir1=C:\\Data\r\n");
-    AddUninstallEntry("Blue", INSTALLED);
+    PlantRecord(INSTALLED, "[T]\r\n",
+                {"File1=C:\\AUTOEXEC.BAT", "File2=C:\\WINDOWS\\..\\AUTOEXEC.BAT", "File3=D:\\Data\\x.doc",
+                 "File4=C:\\WINDOWS\\Blue.bmp", "Dir1=C:\\Data"});
     w().currentDirectory = "C:\\";
     Uninstall();
     // What it leaves is said; a record that names such paths cannot be finished later.

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 enum : uint32_t {
+    SYS_ERROR_NO_MORE_FILES = 18,      // a file search has given every match
     SYS_ERROR_SHARING_VIOLATION = 32,  // the file is open
     SYS_ERROR_NEGATIVE_SEEK = 131,     // a seek before the start of the file
     SYS_ERROR_DIR_NOT_EMPTY = 145,
