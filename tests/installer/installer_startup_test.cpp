@@ -43,6 +43,12 @@ TEST_F(StartupTest, FailuresGiveTheirMessageAndExitCodeZero) {
          {"C:\\Downloads\\Blue\\.the"}, 0, {"No theme found!"}, SYS_MB_ICONWARNING},
         {"/u with a theme named \".the\"", [](sysdouble::World&) {}, {"/u", THEMES + "\\.the"}, 0,
          {"Unable to open theme file!"}, SYS_MB_ICONWARNING},
+        // A folder that cannot be entered: the current directory, which may hold a
+        // theme of that name, is some other folder.
+        {"a path whose folder is gone", [](sysdouble::World&) {}, {"C:\\Moved\\Blue.the"}, 0,
+         {"No theme found!"}, SYS_MB_ICONWARNING},
+        {"a path whose folder is a file", [](sysdouble::World& w) { w.AddFile("C:\\File"); }, {"C:\\File\\Blue.the"},
+         0, {"No theme found!"}, SYS_MB_ICONWARNING},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();

@@ -155,3 +155,39 @@ TEST_F(ScreensTest, AScreenThatCannotBeDeletedKeepsTheWayBackToTheUsersOwn) {
         EXPECT_EQ(RegistrySnapshot(), registry) << answer;
     }
 }
+
+struct ForeignBackupCase {
+    const char* name;
+    const char* theme;
+    std::vector<std::string> screens;  // what stands where the screens go, before
+    std::vector<std::string> backups;  // the user's own backups, which must stay as they are
+};
+
+// Only a backup that this installation made goes back: the user's own ".old" files
+// (a start-up screen switched off by renaming it) stay as they are.
+TEST_F(ScreensTest, OnlyABackupThisInstallationMadeIsPutBack) {
+    const ForeignBackupCase cases[] = {
+        {"a start-up screen switched off", "[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n", {},
+         {"c:\\Logo.old"}},
+        {"a plain line naming a screen file", "[T]\r\nW=%WinDir%LogoW.sys\r\n", {}, {"C:\\WINDOWS\\LogoW.old"}},
+        {"a plain line over a screen in place", "[T]\r\nW=%WinDir%LogoW.sys\r\n", {"C:\\WINDOWS\\LogoW.sys"},
+         {"C:\\WINDOWS\\LogoW.old"}},
+        {"all three, none in place", SCREENS_THEME, {},
+         {"c:\\Logo.old", "C:\\WINDOWS\\LogoW.old", "C:\\WINDOWS\\LogoS.old"}},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme(c.theme, {"Boot.sys", "Wait.sys", "Safe.sys", "LogoW.sys"});
+        for (auto& path : c.screens) w().AddFile(path, "the screen in place");
+        for (auto& path : c.backups) w().AddFile(path, "the user's own screen, switched off");
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({}), 1) << c.name;
+        EXPECT_EQ(w().boxes.back().text, SUCCESS) << c.name;
+        w().boxes.clear();
+        RunProgram({"/u", INSTALLED});
+        EXPECT_EQ(w().boxes.back().text, UNINSTALLED) << c.name;
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+    }
+}

@@ -571,6 +571,8 @@ TEST_F(ThemeJobTest, PathsThatLeaveTheirFolderOrDoNotFitAreRefused) {
         {"A=%ThemeDir%C:\\x.bmp", "Error 5 copying file 'x.bmp'\nContinue?"},
         // A lone carriage return inside the name: the record could not give it back.
         {"A=%ThemeDir%Art\rDeep\\x.bmp", "Error 123 copying file 'x.bmp'\nContinue?"},
+        // Paths of 260 characters or more, which Windows 95 cannot name.
+        {"A=%ThemeDir%x.bmp\\..\\x.bmp", "Error 5 copying file 'x.bmp'\nContinue?"},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
@@ -668,4 +670,120 @@ TEST_F(ThemeJobTest, DestinationTooLongIsRefusedNotCut) {
     // Nothing landed under a cut name, and no folder was made for it.
     for (auto& path : w().Tree(THEMES)) EXPECT_EQ(path.find("ddd"), std::string::npos) << path;
     EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\ok.bmp"}));
+}
+
+TEST_F(ThemeJobTest, APathWindowsCannotNameIsRefused) {
+    // The Themes folder is 30 characters and its separator; 228 more make 259, the
+    // longest path there is, and one more makes 260.
+    for (size_t length : {228u, 229u}) {
+        sysdouble::Reset();
+        std::string name = std::string(length - 4, 'n') + ".bmp";
+        MakeTheme("[T]\r\nA=%ThemeDir%" + name + "\r\n", {name});
+        RunProgram({});
+        bool fits = (THEMES + "\\" + name).size() < 260;
+        Texts expected = fits ? Texts{CONFIRM, SUCCESS}
+                              : Texts{CONFIRM, "Error 206 copying file '" + name + "'\nContinue?", SUCCESS};
+        EXPECT_EQ(w().BoxTexts(), expected) << length;
+        EXPECT_EQ(w().Exists(THEMES + "\\" + name), fits) << length;
+        EXPECT_EQ(Record(INSTALLED).size(), fits ? 1u : 0u) << length;
+    }
+}
+
+TEST_F(ThemeJobTest, DestinationsAreRecordedAsTheFileSystemSpellsThem) {
+    // "/" and "." folded, the dots and blanks that end a name dropped: the record names
+    // the files and folders that a search finds again.
+    MakeTheme("[T]\r\nA=%ThemeDir%Art/Deep \\.\\Sky.bmp.\r\n", {"Sky.bmp"});
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_EQ(Record(INSTALLED), (Texts{"Dir1=" + THEMES + "\\Art", "Dir2=" + THEMES + "\\Art\\Deep",
+                                        "File1=" + THEMES + "\\Art\\Deep\\Sky.bmp"}));
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
+    EXPECT_FALSE(w().Exists(THEMES + "\\Art"));
+}
+
+// The theme file's own name is taken whole, whatever a theme line would stop at.
+TEST_F(ThemeJobTest, AThemeFileNamedLikeALineInstallsUnderItsWholeName) {
+    for (const char* name : {"Coral,Reef.the", "Sea;Shore.the", "%WinDir%Boot.the", "A=B.the", "Wide Blue Sky.the"}) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n", {"One.bmp"}, name);
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({}), 1) << name;
+        std::string display = std::string(name).substr(0, strlen(name) - 4);
+        EXPECT_EQ(w().boxes.back().text, SUCCESS) << name;
+        EXPECT_EQ(Record(THEMES + "\\" + name), (Texts{"File1=" + THEMES + "\\One.bmp"})) << name;
+        w().boxes.clear();
+        RunProgram({"/u", THEMES + "\\" + name});
+        EXPECT_EQ(w().BoxTexts(), (Texts{"This will uninstall the '" + display + "' Theme.\nDo you want to continue?",
+                                         UNINSTALLED})) << name;
+        EXPECT_EQ(TreeSnapshot(), tree) << name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << name;
+    }
+}
+
+struct OtherCopyCase {
+    const char* name;
+    const char* line;
+    const char* message;  // null: installed without a word
+};
+
+// No line of a theme may put a file on the installed copy of another installation
+// (one that an uninstall entry names), not even where that copy is gone: with the
+// entry still there, the file would be taken for that installation's record.
+TEST_F(ThemeJobTest, AComponentNeverLandsOnAnInstalledCopy) {
+    const OtherCopyCase cases[] = {
+        {"another theme's copy, gone", "A=%ThemeDir%Red.the", "Error 5 copying file 'Red.the'\nContinue?"},
+        {"the same in capitals", "A=%ThemeDir%RED.THE", "Error 5 copying file 'RED.THE'\nContinue?"},
+        {"the same through a dot", "A=%ThemeDir%.\\Red.the", "Error 5 copying file 'Red.the'\nContinue?"},
+        {"another theme's copy, in place", "A=%ThemeDir%Green.the", "Error 5 copying file 'Green.the'\nContinue?"},
+        {"its own copy", "A=%ThemeDir%Blue.the", nullptr},
+        {"a name like a copy's in another folder", "A=%ThemeDir%Art\\Red.the", nullptr},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        // Red: a stale entry whose copy the user removed by hand; Green: installed.
+        AddUninstallEntry("Red", THEMES + "\\Red.the");
+        PlantRecord(THEMES + "\\Green.the", "", {}, "Green");
+        MakeTheme(std::string("[T]\r\n") + c.line + "\r\n", {"Red.the", "Green.the"});
+        w().AddFile(SOURCE + "\\Art\\Red.the", "");
+        auto green = w().Read(THEMES + "\\Green.the");
+        ASSERT_EQ(RunProgram({}), 1) << c.name;
+        Texts expected{CONFIRM};
+        if (c.message) expected.push_back(c.message);
+        expected.push_back(SUCCESS);
+        EXPECT_EQ(w().BoxTexts(), expected) << c.name;
+        EXPECT_FALSE(w().Exists(THEMES + "\\Red.the")) << c.name;
+        EXPECT_EQ(w().Read(THEMES + "\\Green.the"), green) << c.name;
+    }
+}
+
+TEST_F(ThemeJobTest, AnInstalledCopyThatCannotBeWrittenIsSaid) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%WinDir%Two.wav\r\n", {"One.bmp", "Two.wav"});
+    ASSERT_EQ(RunProgram({}), 1);
+    w().nodes[Lower(INSTALLED)].readOnly = true;
+    // A reinstall could record nothing: it installs nothing and says so.
+    w().nodes.erase(Lower(THEMES + "\\One.bmp"));
+    auto tree = TreeSnapshot();
+    auto registry = RegistrySnapshot();
+    w().boxes.clear();
+    RunProgram({});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 5 copying file 'Blue.the'", FAILED}));
+    EXPECT_EQ(TreeSnapshot(), tree);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+    // An uninstall removes what it can; the copy that holds the record, and its entry,
+    // stay until it can be deleted.
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme was not completely uninstalled."}));
+    EXPECT_FALSE(w().Exists("C:\\WINDOWS\\Two.wav"));
+    EXPECT_TRUE(w().Exists(INSTALLED));
+    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    w().nodes[Lower(INSTALLED)].readOnly = false;
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
+    EXPECT_FALSE(w().Exists(INSTALLED));
+    EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
 }

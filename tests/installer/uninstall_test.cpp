@@ -199,3 +199,153 @@ TEST_F(RegisterUninstallTest, OnlyTheEntryOfThisInstallationIsWrittenOrRemoved) 
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
     }
 }
+
+class ProofTest : public InstallerTest {};
+
+struct UnprovenCase {
+    const char* name;
+    // What stands where "/u" points (the Blue theme is installed from C:\Downloads\Blue
+    // first when install is set).
+    bool install;
+    void (*prepare)(sysdouble::World&);
+    const char* path;  // the path after "/u"
+};
+
+// A record that this installer cannot show it wrote is never acted on: nothing is
+// deleted, the user is told, and an entry that names the copy stays.
+TEST_F(ProofTest, AnUninstallActsOnlyOnARecordProvenItsOwn) {
+    static const std::string WIN_INI = "C:\\WINDOWS\\WIN.INI";
+    const UnprovenCase cases[] = {
+        {"a system file with no record and no entry", false, [](sysdouble::World&) {}, "C:\\WINDOWS\\WIN.INI"},
+        {"a forged record without a seal, no entry", false,
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Decorama]\r\nFile1=" + WIN_INI + "\r\n"); }, nullptr},
+        {"a forged record with a seal, no entry", false,
+         [](sysdouble::World& w) {
+             w.AddFile(INSTALLED, "[Decorama]\r\nSeal=0123456789ABCDEF\r\nFile1=" + WIN_INI + "\r\nCopy1=" +
+                                      StampOf(1, WIN_INI) + "\r\n");
+         },
+         nullptr},
+        {"a forged record and an entry without a seal", false,
+         [](sysdouble::World& w) {
+             w.AddFile(INSTALLED, "[Decorama]\r\nSeal=0123456789ABCDEF\r\nFile1=" + WIN_INI + "\r\n");
+             AddUninstallEntry("Blue", INSTALLED);
+         },
+         nullptr},
+        {"a seal guessed wrong", false,
+         [](sysdouble::World& w) {
+             PlantRecord(INSTALLED, "", {"File1=" + WIN_INI});
+             w.SetValue(UNINSTALL_KEY + "Blue", "Seal", "0123456789ABCDEE");
+         },
+         nullptr},
+        {"the seal of another installation's entry", false,
+         [](sysdouble::World& w) {
+             PlantRecord(THEMES + "\\Red.the", "", {}, "Red");
+             w.AddFile(INSTALLED, "[Decorama]\r\nSeal=" + PLANTED_SEAL + "\r\nFile1=" + WIN_INI + "\r\nCopy1=" +
+                                      StampOf(1, WIN_INI) + "\r\n");
+             AddUninstallEntry("Blue", INSTALLED);
+         },
+         nullptr},
+        {"a seal that is not one", false,
+         [](sysdouble::World& w) {
+             PlantRecord(INSTALLED, "", {"File1=" + WIN_INI});
+             w.AddFile(INSTALLED, "[Decorama]\r\nSeal=\r\nFile1=" + WIN_INI + "\r\n");
+             w.SetValue(UNINSTALL_KEY + "Blue", "Seal", "");
+         },
+         nullptr},
+        {"the installed copy replaced by a theme file of the user's", true,
+         [](sysdouble::World& w) { w.AddFile(INSTALLED, "[Control Panel\\Desktop]\r\nWallpaper=mine.bmp\r\n"); }, nullptr},
+        {"the record section edited away", true,
+         [](sysdouble::World& w) {
+             std::string text = w.Read(INSTALLED);
+             w.AddFile(INSTALLED, text.substr(0, text.find("[Decorama]")));
+         },
+         nullptr},
+        {"the seal edited", true,
+         [](sysdouble::World& w) {
+             std::string text = w.Read(INSTALLED);
+             size_t at = text.find("Seal=") + 5;
+             text[at] = text[at] == 'A' ? 'B' : 'A';
+             w.AddFile(INSTALLED, text);
+         },
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        w().AddFile(WIN_INI, "precious");
+        if (c.install) {
+            MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%WinDir%Two.wav\r\n", {"One.bmp", "Two.wav"});
+            ASSERT_EQ(RunProgram({}), 1) << c.name;
+        }
+        c.prepare(w());
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        w().boxes.clear();
+        std::string path = c.path ? c.path : INSTALLED;
+        RunProgram({"/u", path});
+        std::string name = path.substr(path.rfind('\\') + 1);
+        name = name.substr(0, name.rfind('.'));
+        EXPECT_EQ(w().BoxTexts(), (Texts{"This will uninstall the '" + name + "' Theme.\nDo you want to continue?",
+                                         "Theme was not completely uninstalled."})) << c.name;
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+    }
+}
+
+struct ChangedCopyCase {
+    const char* name;
+    void (*change)(sysdouble::World&);
+    std::vector<std::string> left;  // what the uninstall leaves where it is
+};
+
+// A recorded file is deleted only while it is still the copy that the installation
+// made: one the user replaced or edited since stays, and so does the folder it is in.
+TEST_F(ProofTest, AnUninstallDeletesOnlyTheCopiesItMade) {
+    static const std::string ONE = THEMES + "\\Art\\One.bmp", TWO = "C:\\WINDOWS\\Two.wav";
+    const ChangedCopyCase cases[] = {
+        {"nothing changed", [](sysdouble::World&) {}, {}},
+        {"a file edited (another size)", [](sysdouble::World& w) { w.AddFile(ONE, "the user's own picture"); },
+         {THEMES + "\\Art", ONE}},
+        {"a file written again, same size", [](sysdouble::World& w) { w.AddFile(TWO, w.Read(TWO)); }, {TWO}},
+        {"a file replaced by a folder", [](sysdouble::World& w) {
+             w.nodes.erase(Lower(TWO));
+             w.AddFile(TWO + "\\inside.txt", "mine");
+         },
+         {TWO, TWO + "\\inside.txt"}},
+        {"a file without its stamp in the record", [](sysdouble::World& w) {
+             std::string text = w.Read(INSTALLED);
+             size_t at = text.find("Copy1=");
+             w.AddFile(INSTALLED, text.substr(0, at) + text.substr(text.find("\r\n", at) + 2));
+             w.nodes[Lower(INSTALLED)].writeTime = 1;
+         },
+         {THEMES + "\\Art", ONE, TWO}},
+        {"the stamps of other files planted in the theme", [](sysdouble::World& w) {
+             // The author's own "Copy" keys in the theme file are dropped with its record sections.
+         },
+         {}},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%WinDir%Two.wav\r\n[Decorama]\r\nCopy9=1:0:0000000000000000\r\n",
+                  {"One.bmp", "Two.wav"});
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({}), 1) << c.name;
+        c.change(w());
+        std::vector<std::string> left;
+        for (auto& path : c.left) left.push_back(Lower(path) + (w().IsDirectory(path) ? "\\" : "=" + w().Read(path)));
+        w().boxes.clear();
+        w().answers = {SYS_IDOK, SYS_IDOK};
+        RunProgram({"/u", INSTALLED});
+        Texts expected{CONFIRM_UNINSTALL};
+        if (std::count(c.left.begin(), c.left.end(), THEMES + "\\Art")) expected.push_back("Error deleting dir 'Art'\nContinue?");
+        expected.push_back(UNINSTALLED);
+        EXPECT_EQ(w().BoxTexts(), expected) << c.name;
+        auto after = TreeSnapshot();
+        std::vector<std::string> extra;
+        for (auto& entry : after)
+            if (!std::count(tree.begin(), tree.end(), entry)) extra.push_back(entry);
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(extra, left) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+    }
+}
