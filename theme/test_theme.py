@@ -407,13 +407,16 @@ def run_dist(out_dir, win32_dir=WIN32_DIR):
 MTOOLS_ENV = dict(os.environ, MTOOLS_SKIP_CHECK="1", TZ="UTC")
 
 
+def output(*args):
+    return subprocess.run(args, check=True, stdout=subprocess.PIPE, env=MTOOLS_ENV).stdout
+
+
 def fat_files(image, out):
     """{path: (bytes, modification time)} of the files on a FAT image, copied out by mtools."""
-    subprocess.run(["mcopy", "-s", "-m", "-n", "-i", image, "::*", out], check=True, env=MTOOLS_ENV)
+    output("mcopy", "-s", "-m", "-n", "-i", image, "::*", out)
     files = {}
     for dirpath, _, names in os.walk(out):
-        for n in names:
-            full = os.path.join(dirpath, n)
+        for full in (os.path.join(dirpath, n) for n in names):
             with open(full, "rb") as f:
                 files[os.path.relpath(full, out)] = (f.read(), os.path.getmtime(full))
     return files
@@ -422,17 +425,13 @@ def fat_files(image, out):
 def iso_files(image):
     """{path: (bytes, date)} of the files of a CD image's Joliet tree (what Windows reads),
     as isoinfo lists and extracts them."""
-    listing = subprocess.run(["isoinfo", "-J", "-l", "-i", image], check=True, stdout=subprocess.PIPE)
     files, folder = {}, ""
-    for line in listing.stdout.decode("utf-8").splitlines():
-        m = re.match(r"Directory listing of /(.*)$", line)
-        if m:
-            folder = m.group(1)
+    for line in output("isoinfo", "-J", "-l", "-i", image).decode("utf-8").splitlines():
+        folder = re.match(r"(?:Directory listing of /(.*))?", line).group(1) or folder
         m = re.match(r"-\S*(?:\s+\d+){4} (\w{3} [ \d]\d \d{4}) \[[^]]*\]  (.*?) ?$", line)
         if m:
-            data = subprocess.run(["isoinfo", "-J", "-x", "/" + folder + m.group(2), "-i", image], check=True,
-                                  stdout=subprocess.PIPE).stdout
-            files[folder + m.group(2)] = (data, m.group(1))
+            files[folder + m.group(2)] = (output("isoinfo", "-J", "-x", "/" + folder + m.group(2), "-i", image),
+                                          m.group(1))
     return files
 
 
@@ -442,10 +441,7 @@ class DistImages(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
-        cls.dirs = [os.path.join(cls.tmp.name, d) for d in ("one", "two", "out")]
-        for d in cls.dirs:
-            os.mkdir(d)
-        r, cls.out = run_dist(cls.dirs[0])
+        r, cls.out = run_dist(tempfile.mkdtemp(dir=cls.tmp.name))
         assert r.returncode == 0, r.stderr.decode()
         with zipfile.ZipFile(cls.out[".zip"]) as z:
             cls.zipped = {n: z.read(n) for n in z.namelist()}
@@ -456,8 +452,8 @@ class DistImages(unittest.TestCase):
 
     def test_both_images_hold_the_zips_files_with_long_names_and_fixed_times(self):
         stamp = 840888000    # 1996-08-24 12:00:00 UTC, the zip's time
-        for kind, files, date in (("floppy", fat_files(self.out[".img"], self.dirs[2]), stamp),
-                                  ("CD", iso_files(self.out[".iso"]), "Aug 24 1996")):
+        floppy = fat_files(self.out[".img"], tempfile.mkdtemp(dir=self.tmp.name))
+        for kind, files, date in (("floppy", floppy, stamp), ("CD", iso_files(self.out[".iso"]), "Aug 24 1996")):
             with self.subTest(image=kind):
                 self.assertEqual(sorted(files), sorted(self.zipped))
                 self.assertEqual([n for n, (d, t) in files.items() if d != self.zipped[n]], [], "bytes differ")
@@ -465,46 +461,38 @@ class DistImages(unittest.TestCase):
 
     def test_floppy_is_a_fat12_1440k_disk_labelled_zelvo_and_the_cd_has_joliet(self):
         self.assertEqual(os.path.getsize(self.out[".img"]), 1474560)
-        info = subprocess.run(["minfo", "-i", self.out[".img"], "::"], env=MTOOLS_ENV, check=True,
-                              stdout=subprocess.PIPE).stdout.decode()
+        info = output("minfo", "-i", self.out[".img"], "::").decode()
         self.assertIn('disk type="FAT12   "', info)
         self.assertIn('disk label="ZELVO      "', info)
-        info = subprocess.run(["isoinfo", "-d", "-i", self.out[".iso"]], check=True,
-                              stdout=subprocess.PIPE).stdout.decode()
+        info = output("isoinfo", "-d", "-i", self.out[".iso"]).decode()
         self.assertIn("Volume id: ZELVO\n", info)
         self.assertIn("Joliet with UCS level 3 found", info)
 
     def test_same_inputs_give_the_same_bytes(self):
-        r, again = run_dist(self.dirs[1])
+        r, again = run_dist(tempfile.mkdtemp(dir=self.tmp.name))
         self.assertEqual(r.returncode, 0, r.stderr.decode())
         for suffix in (".img", ".iso", ".zip"):
             with self.subTest(suffix=suffix), open(self.out[suffix], "rb") as a, open(again[suffix], "rb") as b:
                 self.assertTrue(a.read() == b.read(), "%s differs from one run to the next" % suffix)
 
     def test_readmes_name_the_files_that_dist_writes(self):
-        names = {os.path.basename(p) for p in self.out.values()}
         for readme in (README, os.path.join(ROOT, "README.md")):
-            with open(readme, encoding="utf-8") as f:
+            with self.subTest(readme=readme), open(readme, encoding="utf-8") as f:
                 named = set(re.findall(r"zelvo-[0-9.]+-decorama-[0-9.]+\.(?:img|iso|zip)", f.read()))
-            with self.subTest(readme=readme):
                 self.assertTrue(named)
-                self.assertLessEqual(named, names)
+                self.assertLessEqual(named, {os.path.basename(p) for p in self.out.values()})
 
     def test_a_package_that_outgrows_the_floppy_stops_dist_with_the_shortfall(self):
         # The saver, on the disk twice (beside the installer and in the theme folder),
         # grown by a whole number of 512-byte clusters past what the floppy has free.
-        listing = subprocess.run(["mdir", "-i", self.out[".img"], "::"], env=MTOOLS_ENV, check=True,
-                                 stdout=subprocess.PIPE).stdout.decode()
+        listing = output("mdir", "-i", self.out[".img"], "::").decode()
         free = int(re.search(r"([\d ]+) bytes free", listing).group(1).replace(" ", ""))
         grow = (free // 1024 + 1) * 512
-        big = os.path.join(self.tmp.name, "big")
-        os.mkdir(big)
+        big = tempfile.mkdtemp(dir=self.tmp.name)
         shutil.copy(os.path.join(WIN32_DIR, "decorama.exe"), big)
         with open(os.path.join(WIN32_DIR, SAVER), "rb") as f, open(os.path.join(big, SAVER), "wb") as g:
             g.write(f.read() + bytes(grow))
-        out = os.path.join(self.tmp.name, "too-big")
-        os.mkdir(out)
-        r, written = run_dist(out, big)
+        r, written = run_dist(tempfile.mkdtemp(dir=self.tmp.name), big)
         self.assertNotEqual(r.returncode, 0)
         self.assertIn("it is %d bytes too big" % (2 * grow - free), r.stderr.decode())
         self.assertEqual(written, {})
