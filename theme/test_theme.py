@@ -1,19 +1,21 @@
 #!/usr/bin/env python3
 """Tests of the Zelvo theme: the theme file, the folder that theme/generate.py
-makes, and the zip that scripts/dist packs.
+makes, and the zip and the disk images that scripts/dist packs (the images read
+back with mtools and isoinfo).
 
     python3 theme/test_theme.py
 
 The theme file is read here the way decorama.exe reads it (CR LF lines, the
 folder tokens, the special section and its screen lines), so a line the
 installer would miss, or a file it would not find beside the theme file, fails.
-The zip test needs the programs in build/win32 (or ZELVO_WIN32_DIR) and is
-skipped without them.
+The zip and image tests need the programs in build/win32 (or ZELVO_WIN32_DIR)
+and are skipped without them.
 """
 
 import io
 import os
 import re
+import shutil
 import struct
 import subprocess
 import sys
@@ -392,6 +394,108 @@ class DistZip(unittest.TestCase):
             self.assertEqual(self.zip.read("Zelvo/" + SAVER), f.read())
         self.assertTrue(all(n in (SAVER, "decorama.exe", "READ ME.TXT") or n.startswith("Zelvo/")
                             for n in self.names), sorted(self.names))
+
+
+def run_dist(out_dir, win32_dir=WIN32_DIR):
+    """scripts/dist with its outputs in out_dir: (completed process, {suffix: path})."""
+    env = dict(os.environ, ZELVO_DIST_DIR=out_dir, ZELVO_WIN32_DIR=win32_dir)
+    r = subprocess.run([os.path.join(ROOT, "scripts", "dist")], env=env, stdout=subprocess.PIPE,
+                       stderr=subprocess.PIPE)
+    return r, {os.path.splitext(n)[1]: os.path.join(out_dir, n) for n in os.listdir(out_dir)}
+
+
+MTOOLS_ENV = dict(os.environ, MTOOLS_SKIP_CHECK="1", TZ="UTC")
+
+
+def output(*args):
+    return subprocess.run(args, check=True, stdout=subprocess.PIPE, env=MTOOLS_ENV).stdout
+
+
+def fat_files(image, out):
+    """{path: (bytes, modification time)} of the files on a FAT image, copied out by mtools."""
+    output("mcopy", "-s", "-m", "-n", "-i", image, "::*", out)
+    files = {}
+    for dirpath, _, names in os.walk(out):
+        for full in (os.path.join(dirpath, n) for n in names):
+            with open(full, "rb") as f:
+                files[os.path.relpath(full, out)] = (f.read(), os.path.getmtime(full))
+    return files
+
+
+def iso_files(image):
+    """{path: (bytes, date)} of the files of a CD image's Joliet tree (what Windows reads),
+    as isoinfo lists and extracts them."""
+    files, folder = {}, ""
+    for line in output("isoinfo", "-J", "-l", "-i", image).decode("utf-8").splitlines():
+        folder = re.match(r"(?:Directory listing of /(.*))?", line).group(1) or folder
+        m = re.match(r"-\S*(?:\s+\d+){4} (\w{3} [ \d]\d \d{4}) \[[^]]*\]  (.*?) ?$", line)
+        if m:
+            files[folder + m.group(2)] = (output("isoinfo", "-J", "-x", "/" + folder + m.group(2), "-i", image),
+                                          m.group(1))
+    return files
+
+
+@unittest.skipUnless(all(os.path.exists(os.path.join(WIN32_DIR, p)) for p in (SAVER, "decorama.exe")),
+                     "programs not built in %s" % WIN32_DIR)
+class DistImages(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        r, cls.out = run_dist(tempfile.mkdtemp(dir=cls.tmp.name))
+        assert r.returncode == 0, r.stderr.decode()
+        with zipfile.ZipFile(cls.out[".zip"]) as z:
+            cls.zipped = {n: z.read(n) for n in z.namelist()}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def test_both_images_hold_the_zips_files_with_long_names_and_fixed_times(self):
+        stamp = 840888000    # 1996-08-24 12:00:00 UTC, the zip's time
+        floppy = fat_files(self.out[".img"], tempfile.mkdtemp(dir=self.tmp.name))
+        for kind, files, date in (("floppy", floppy, stamp), ("CD", iso_files(self.out[".iso"]), "Aug 24 1996")):
+            with self.subTest(image=kind):
+                self.assertEqual(sorted(files), sorted(self.zipped))
+                self.assertEqual([n for n, (d, t) in files.items() if d != self.zipped[n]], [], "bytes differ")
+                self.assertEqual({t for d, t in files.values()}, {date})
+
+    def test_floppy_is_a_fat12_1440k_disk_labelled_zelvo_and_the_cd_has_joliet(self):
+        self.assertEqual(os.path.getsize(self.out[".img"]), 1474560)
+        info = output("minfo", "-i", self.out[".img"], "::").decode()
+        self.assertIn('disk type="FAT12   "', info)
+        self.assertIn('disk label="ZELVO      "', info)
+        info = output("isoinfo", "-d", "-i", self.out[".iso"]).decode()
+        self.assertIn("Volume id: ZELVO\n", info)
+        self.assertIn("Joliet with UCS level 3 found", info)
+
+    def test_same_inputs_give_the_same_bytes(self):
+        r, again = run_dist(tempfile.mkdtemp(dir=self.tmp.name))
+        self.assertEqual(r.returncode, 0, r.stderr.decode())
+        for suffix in (".img", ".iso", ".zip"):
+            with self.subTest(suffix=suffix), open(self.out[suffix], "rb") as a, open(again[suffix], "rb") as b:
+                self.assertTrue(a.read() == b.read(), "%s differs from one run to the next" % suffix)
+
+    def test_readmes_name_the_files_that_dist_writes(self):
+        for readme in (README, os.path.join(ROOT, "README.md")):
+            with self.subTest(readme=readme), open(readme, encoding="utf-8") as f:
+                named = set(re.findall(r"zelvo-[0-9.]+-decorama-[0-9.]+\.(?:img|iso|zip)", f.read()))
+                self.assertTrue(named)
+                self.assertLessEqual(named, {os.path.basename(p) for p in self.out.values()})
+
+    def test_a_package_that_outgrows_the_floppy_stops_dist_with_the_shortfall(self):
+        # The saver, on the disk twice (beside the installer and in the theme folder),
+        # grown by a whole number of 512-byte clusters past what the floppy has free.
+        listing = output("mdir", "-i", self.out[".img"], "::").decode()
+        free = int(re.search(r"([\d ]+) bytes free", listing).group(1).replace(" ", ""))
+        grow = (free // 1024 + 1) * 512
+        big = tempfile.mkdtemp(dir=self.tmp.name)
+        shutil.copy(os.path.join(WIN32_DIR, "decorama.exe"), big)
+        with open(os.path.join(WIN32_DIR, SAVER), "rb") as f, open(os.path.join(big, SAVER), "wb") as g:
+            g.write(f.read() + bytes(grow))
+        r, written = run_dist(tempfile.mkdtemp(dir=self.tmp.name), big)
+        self.assertNotEqual(r.returncode, 0)
+        self.assertIn("it is %d bytes too big" % (2 * grow - free), r.stderr.decode())
+        self.assertEqual(written, {})
 
 
 class InstallerReading(unittest.TestCase):
