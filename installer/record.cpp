@@ -425,69 +425,89 @@ static bool SameFolder(const char* pathA, const char* nameA, const char* pathB, 
     return true;
 }
 
-// The marks of a "File" entry while the files are checked: not yet looked at, the
-// copy, gone, or done (left where it is).
-enum : char { FILE_UNCHECKED = 'F', FILE_COPY = 'G', FILE_GONE = 'g', FILE_DONE = 'f' };
+// What the check found of each "File" entry, by its place among them.
+enum : char { NOT_CHECKED = 0, THE_COPY, NOT_THE_COPY, GONE };
 
-// Reads the folder of entry once and marks every unchecked "File" entry of
-// [entry, end) in that folder: the copy, not the copy (done), or gone.
-static void CheckFolder(char* entry, char* end, const CopyStamp* table, uint32_t count) {
+static bool IsFileEntry(const char* entry) { return entry[0] == 'F'; }
+
+// Reads the folder of the file entry at index once and sorts every unchecked "File"
+// entry of [entry, end) in that folder: the copy, not the copy, or gone.
+static void CheckFolder(char* entry, char* end, uint32_t index, char* verdict, const CopyStamp* table, uint32_t count) {
     const char *path, *name;
     if (!SplitEntry(entry, &path, &name)) {
-        entry[0] = FILE_DONE;
+        verdict[index] = NOT_THE_COPY;
         return;
     }
     char pattern[TEXT_CAPACITY];
     SysFind find = 0;
     SysFindData found;
-    // A folder that no search can name holds nothing provable: what it lists is done.
+    // A folder that no search can name holds nothing provable: what it lists is left.
     bool searchable = TextCopyCount(pattern, path, (uint32_t)(name - path), sizeof pattern) &&
                       TextAppend(pattern, "*", sizeof pattern) && TextLength(pattern) < PATH_CAPACITY;
     if (searchable) find = SysFindFirstFile(pattern, &found);
     for (bool more = find != 0; more; more = SysFindNextFile(find, &found)) {
         if (found.attributes & SYS_FILE_ATTRIBUTE_DIRECTORY) continue;
+        uint32_t i = index;
         for (char* other = entry; other < end; other += TextLength(other) + 1) {
+            if (!IsFileEntry(other)) continue;
             const char *otherPath, *otherName;
-            if (other[0] != FILE_UNCHECKED || !SplitEntry(other, &otherPath, &otherName) ||
-                !SameFolder(path, name, otherPath, otherName))
-                continue;
-            if (!TextEqualNoCase(otherName, found.name) && !(found.shortName[0] && TextEqualNoCase(otherName, found.shortName)))
-                continue;
-            SysFileStamp recorded;
-            bool same = found.sizeHigh == 0 && FindStamp(table, count, EntryNumber(other), &recorded) &&
-                        recorded.size == found.sizeLow && recorded.timeLow == found.timeLow &&
-                        recorded.timeHigh == found.timeHigh;
-            other[0] = same ? FILE_COPY : FILE_DONE;
+            bool here = verdict[i] == NOT_CHECKED && SplitEntry(other, &otherPath, &otherName) &&
+                        SameFolder(path, name, otherPath, otherName) &&
+                        (TextEqualNoCase(otherName, found.name) ||
+                         (found.shortName[0] && TextEqualNoCase(otherName, found.shortName)));
+            if (here) {
+                SysFileStamp recorded;
+                bool same = found.sizeHigh == 0 && FindStamp(table, count, EntryNumber(other), &recorded) &&
+                            recorded.size == found.sizeLow && recorded.timeLow == found.timeLow &&
+                            recorded.timeHigh == found.timeHigh;
+                verdict[i] = same ? THE_COPY : NOT_THE_COPY;
+            }
+            ++i;
         }
     }
     if (find) SysFindClose(find);
+    uint32_t i = index;
     for (char* other = entry; other < end; other += TextLength(other) + 1) {
+        if (!IsFileEntry(other)) continue;
         const char *otherPath, *otherName;
-        if (other[0] == FILE_UNCHECKED && SplitEntry(other, &otherPath, &otherName) &&
+        if (verdict[i] == NOT_CHECKED && SplitEntry(other, &otherPath, &otherName) &&
             SameFolder(path, name, otherPath, otherName))
-            other[0] = searchable ? FILE_GONE : FILE_DONE;
+            verdict[i] = searchable ? GONE : NOT_THE_COPY;
+        ++i;
     }
 }
 
 void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end) {
+    uint32_t files = 0;
+    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) files += IsFileEntry(entry);
+    if (!files) return;
     uint32_t count = ReadStamps(section, sectionEnd, 0, 0);
     CopyStamp* table = count ? (CopyStamp*)SysAllocBlock(count * (uint32_t)sizeof(CopyStamp)) : 0;
     if (table) ReadStamps(section, sectionEnd, table, count);
     else count = 0;
-    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1)
-        if (entry[0] == FILE_UNCHECKED) CheckFolder(entry, end, table, count);
-    if (table) SysFreeBlock(table);
-    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) {
-        if (entry[0] == FILE_COPY) {
-            entry[0] = FILE_UNCHECKED;
-        } else if (entry[0] == FILE_GONE) {
-            // Gone by hand: a screen it moved aside goes back in its place now, since
-            // nothing of this installation's stands in its way.
-            char backup[TEXT_CAPACITY];
-            const char *path, *name;
-            if (SplitEntry(entry, &path, &name) && FindBackupKey(section, sectionEnd, EntryNumber(entry), backup))
-                RestoreScreenBackup(path, backup);
-            entry[0] = FILE_DONE;
-        }
+    // Without room to note what it found, nothing can be shown to be a copy.
+    char* verdict = (char*)SysAllocBlock(files);
+    uint32_t index = 0;
+    for (char* entry = begin; verdict && entry < end; entry += TextLength(entry) + 1) {
+        if (!IsFileEntry(entry)) continue;
+        if (verdict[index] == NOT_CHECKED) CheckFolder(entry, end, index, verdict, table, count);
+        ++index;
     }
+    if (table) SysFreeBlock(table);
+    index = 0;
+    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) {
+        if (!IsFileEntry(entry)) continue;
+        char found = verdict ? verdict[index] : NOT_THE_COPY;
+        ++index;
+        if (found == THE_COPY) continue;
+        const char *path, *name;
+        char backup[TEXT_CAPACITY];
+        // Gone by hand: a screen it moved aside goes back in its place now, since
+        // nothing of this installation's stands in its way.
+        if (found == GONE && SplitEntry(entry, &path, &name) &&
+            FindBackupKey(section, sectionEnd, EntryNumber(entry), backup))
+            RestoreScreenBackup(path, backup);
+        entry[0] = 'f';  // done: left where it is, and dropped from a record that stays
+    }
+    if (verdict) SysFreeBlock(verdict);
 }

@@ -123,7 +123,7 @@ class InstallFromTheZip(unittest.TestCase):
                 self.assertIn("=" + dest + "\r\n", record)
         for d in ("Zelvo", "Zelvo\\Icons", "Zelvo\\Sounds"):
             self.assertIn("=%s\\%s\r\n" % (THEMES_DIR, d), record)
-        self.assertEqual(self.entry, ("Zelvo Theme", '%s\\decorama.exe /u "%s\\Zelvo.the"' % (FOLDER, THEMES_DIR)))
+        self.assertEqual(self.entry, ("Zelvo Theme", '"%s\\decorama.exe" /u "%s\\Zelvo.the"' % (FOLDER, THEMES_DIR)))
 
     def test_uninstall_removes_everything_and_restores_the_screen(self):
         self.assertEqual([m[1] for m in self.uninstall.messages()], [

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Installer benchmark (run by `make bench`, not by ctest).
 
-Generates themes of 10, 100 and 1000 small files, installs and uninstalls each with
-decorama.exe under Wine, and beside it runs e2e-plaincopy.exe (same build) twice: as a
-plain copy (CopyFileA in a loop) and as the reference installation (each CopyFileA
+Generates themes of 10, 100 and 600 small files, installs and uninstalls each with
+decorama.exe under Wine, and beside it runs e2e-plaincopy.exe (same build) three times:
+as a plain copy (CopyFileA in a loop), as the reference installation (each CopyFileA
 followed by one WritePrivateProfileStringA of the file's key into a record file: the
-work an installation must do). It prints the times and the ratios install / reference
-and install / plain copy, then the time to install a theme of 30,000 lines naming
+work an installation must do) and as the reference uninstall (a DeleteFileA of each
+copy). It prints the times and the ratios install / reference, install / plain copy
+and uninstall / reference, then the time to install a theme of 30,000 lines naming
 files that are not there.
 
 The installer's time is the span from the return of its confirmation question to the
@@ -29,11 +30,11 @@ from wineharness.display import display  # noqa: E402
 from wineharness.flavour import flavour, require_programs  # noqa: E402
 from wineharness.prefix import Prefix  # noqa: E402
 
-SIZES = [int(n) for n in os.environ.get("ZELVO_BENCH_SIZES", "10,100,1000").split(",")]
+SIZES = [int(n) for n in os.environ.get("ZELVO_BENCH_SIZES", "10,100,600").split(",")]
 REPEATS = int(os.environ.get("ZELVO_BENCH_REPEATS", "3"))
 MISSING_LINES = 30000
-# A short Themes folder: 1000 files' record keys must fit the 32 KiB that an uninstall
-# reads back (with the usual folder the installer refuses the files beyond some 680).
+# A short Themes folder: 600 files' record keys and stamps must fit the 32 KiB that an
+# uninstall reads back.
 THEMES_WIN = "C:\\T"
 THEMES = THEMES_WIN + "\\"
 
@@ -65,14 +66,16 @@ def job_time(prefix, cmdline, answers, win_cwd):
     return run, round((end - start - waits) * 1000)
 
 
-def timed_copy(prefix, listing, target, record=None):
-    """Runs e2e-plaincopy over a listing into an emptied target folder: its own time in ms."""
+def timed_copy(prefix, listing, target, record=None, delete=False):
+    """Runs e2e-plaincopy over a listing into an emptied target folder (or, with delete, over
+    what it copied there): its own time in ms."""
     plain_dir = prefix.unix(target)
-    if os.path.isdir(plain_dir):
+    if os.path.isdir(plain_dir) and not delete:
         for f in os.listdir(plain_dir):
             os.unlink(os.path.join(plain_dir, f))
     os.makedirs(plain_dir, exist_ok=True)
-    args = [prefix.flavour.program("e2e-plaincopy.exe"), listing] + ([record] if record else [])
+    args = [prefix.flavour.program("e2e-plaincopy.exe")] + (["/delete"] if delete else []) + [listing]
+    args += [record] if record else []
     r = prefix.wine(args, timeout=600)
     out = r.stdout.decode(errors="replace").split()
     if r.returncode != 0 or "ms" not in out:
@@ -91,7 +94,7 @@ def bench(prefix, n):
         listing = "".join("%s\\%s,C:\\%s%d\\%s\n" % (src, name, target[0], n, name) for name in names)
         prefix.write_file("C:\\Bench\\%s%d.txt" % (target, n), listing)
 
-    install, uninstall, reference, plain = [], [], [], []
+    install, uninstall, reference, plain, deletion = [], [], [], [], []
     for _ in range(REPEATS):
         run, took = job_time(prefix, '"C:\\Decorama\\decorama.exe"', (1, 1), src)
         if run.exit_code != 1:
@@ -105,10 +108,11 @@ def bench(prefix, n):
         prefix.write_file(record, "".join(l + "\r\n" for l in lines))
         reference.append(timed_copy(prefix, "C:\\Bench\\Reference%d.txt" % n, "C:\\R%d" % n, record))
         plain.append(timed_copy(prefix, "C:\\Bench\\Plain%d.txt" % n, "C:\\P%d" % n))
-    ratios_ref = sorted(i / r for i, r in zip(install, reference))
-    ratios_copy = sorted(i / p for i, p in zip(install, plain))
-    middle = len(ratios_ref) // 2
-    return min(install), min(uninstall), min(reference), min(plain), ratios_ref[middle], ratios_copy[middle]
+        deletion.append(timed_copy(prefix, "C:\\Bench\\Plain%d.txt" % n, "C:\\P%d" % n, delete=True))
+    middle = len(install) // 2
+    ratios = [sorted(a / b for a, b in zip(top, bottom))[middle]
+              for top, bottom in ((install, reference), (install, plain), (uninstall, deletion))]
+    return min(install), min(uninstall), min(reference), min(plain), min(deletion), ratios
 
 
 def missing_files_bench(prefix):
@@ -138,17 +142,19 @@ def main():
         prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude", TRACED)
         print("Installer benchmark (%s, Wine %s): times in ms, best of %d" %
               (flavour().name, os.path.basename(flavour().wine), REPEATS))
-        print("%6s %9s %10s %10s %10s %14s %13s" % ("files", "install", "uninstall", "reference", "plaincopy",
-                                                   "install/ref", "install/copy"))
+        print("%6s %9s %10s %10s %10s %10s %12s %13s %15s" % (
+            "files", "install", "uninstall", "reference", "plaincopy", "deletion", "install/ref", "install/copy",
+            "uninstall/ref"))
         rows = []
         for n in SIZES:
-            i, u, r, p, ratio_ref, ratio_copy = bench(prefix, n)
-            rows.append((n, i, u, r, p))
-            print("%6d %9d %10d %10d %10d %14.2f %13.2f" % (n, i, u, r, p, ratio_ref, ratio_copy))
+            i, u, r, p, d, (ratio_ref, ratio_copy, ratio_delete) = bench(prefix, n)
+            rows.append((n, i))
+            print("%6d %9d %10d %10d %10d %10d %12.2f %13.2f %15.2f" % (n, i, u, r, p, d, ratio_ref, ratio_copy,
+                                                                      ratio_delete))
             sys.stdout.flush()
-        print("targets: install/ref <= 2 at 10 files, <= 1.25 at 100 and 1000")
+        print("targets: install/ref <= 2 at 10 files, <= 1.25 at 100 and 600; uninstall/ref <= 1.5 at 600")
         if len(rows) > 1:
-            (n0, i0, _, _, _), (n1, i1, _, _, _) = rows[-2], rows[-1]
+            (n0, i0), (n1, i1) = rows[-2], rows[-1]
             print("install growth from %d to %d files: %.1fx for %.0fx the files" % (n0, n1, i1 / max(i0, 1), n1 / n0))
         if os.environ.get("ZELVO_BENCH_MISSING", "1") != "0":
             took = missing_files_bench(prefix)

@@ -17,6 +17,7 @@ THEMES = THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
 WINDIR = "C:\\windows\\"
 FONTS = FONTS_DIR_WIN + "\\"
 EXE = INSTALLER_DIR_WIN + "\\decorama.exe"
+COMMAND = '"%s"' % EXE                  # how the uninstall entry starts the installer
 UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 APP_PATHS_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE"
 VERB_KEY = "HKCR\\ThemeFile\\Shell\\Install"
@@ -117,6 +118,11 @@ class InstallerCase(PrefixCase):
         self.assertEqual(run.exit_code, code, "exit code; run:\n%r" % run)
 
     def record(self, win_path):
+        """The "File" and "Dir" entries of an installed theme file's record, what an uninstall
+        removes: [(key, value)] in file order."""
+        return [(k, v) for k, v in self.whole_record(win_path) if k[:1] in ("F", "D")]
+
+    def whole_record(self, win_path):
         """The "Decorama" section of an installed theme file: [(key, value)] in file order."""
         out = []
         inside = False
@@ -137,7 +143,15 @@ class InstallerCase(PrefixCase):
             return None
         own = [v for k, v in tree.items() if k.lower().endswith("\\uninstall\\" + name.lower())]
         self.assertEqual(len(own), 1, tree)
-        return {n: tv[1] for n, tv in own[0].items()}
+        values = {n: tv[1] for n, tv in own[0].items()}
+        # Each entry of ours holds the seal of its record, which the tests look at apart.
+        self.assertRegex(values.pop("Seal", ""), r"^[0-9A-F]{16}$", "the entry's seal: %r" % own[0])
+        return values
+
+    def entry_seal(self, name):
+        tree = self.prefix.reg_export(UNINSTALL_KEY + "\\" + name) or {}
+        own = [v for k, v in tree.items() if k.lower().endswith("\\uninstall\\" + name.lower())]
+        return own[0].get("Seal", (None, None))[1] if own else None
 
     def snapshot(self):
         return self.prefix.snapshot("C:\\", exclude=SNAPSHOT_EXCLUDE)

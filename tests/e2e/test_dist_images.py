@@ -67,7 +67,7 @@ class InstallFromTheImages(FaultCase):
                 wrong.append(source + " installed read-only")
         self.soft(self.assertEqual, wrong, [], "installed files")
         command = (self.uninstall_entry("Zelvo") or {}).get("UninstallString", "")
-        self.soft(self.assertEqual, command, '%s\\decorama.exe /u "%s\\Zelvo.the"' % (folder, THEMES_DIR_WIN))
+        self.soft(self.assertEqual, command, '"%s\\decorama.exe" /u "%s\\Zelvo.the"' % (folder, THEMES_DIR_WIN))
         run = self.prefix.drive(command, answers=[OK, OK], timeout=120)
         self.assertMessages(run, [confirm_uninstall("Zelvo"), UNINSTALLED], code=0)
         self.compare(before)

@@ -4,7 +4,7 @@ missing components, copy errors with rollback, and reinstalling."""
 import os
 import unittest
 
-from installer_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, MISSING_TEXTS, NOT_COMPLETELY, OK, THEMES,
+from installer_case import (COMMAND, CANCEL, EXE, FAILED, FONTS, INSTALLED, MISSING_TEXTS, NOT_COMPLETELY, OK, THEMES,
                             UNINSTALLED, UNINSTALL_KEY, WINDIR, InstallerCase, confirm_install, confirm_uninstall,
                             copy_error, delete_error, dialog_text)
 
@@ -30,7 +30,7 @@ BLUE_LINES = [
     "Font2=%FontDir%Blue2.ttf",
 ]
 BLUE_FILES = ["Sky.bmp", "Commented.bmp", "Blue.cur", "BlueX.ico", "Early.ttf", "BlueFont.ttf", "Blue2.ttf"]
-UNINSTALL_CMD = EXE + ' /u "' + THEMES + 'Blue.the"'
+UNINSTALL_CMD = COMMAND + ' /u "' + THEMES + 'Blue.the"'
 
 
 class InstallTest(InstallerCase):
@@ -79,6 +79,8 @@ class InstallTest(InstallerCase):
 
         entry = self.uninstall_entry("Blue")
         self.assertEqual(entry, {"DisplayName": "Blue Theme", "UninstallString": UNINSTALL_CMD})
+        # the record and the entry hold the same seal, which proves the record ours
+        self.assertEqual(dict(self.whole_record(THEMES + "Blue.the"))["Seal"], self.entry_seal("Blue"))
 
         # the registered command removes it all again
         run = self.run_installer(args='/u "' + THEMES + 'Blue.the"', answers=(OK, OK))

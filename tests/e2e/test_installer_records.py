@@ -5,7 +5,7 @@ file or a tampered record names, stay."""
 import os
 import unittest
 
-from installer_case import (CANCEL, EXE, FAILED, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, InstallerCase,
+from installer_case import (COMMAND, CANCEL, EXE, FAILED, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, InstallerCase,
                             confirm_install, confirm_uninstall, copy_error)
 
 UNABLE = ("Unable to open theme file!", ["OK"], "warning")
@@ -139,9 +139,9 @@ class RecordTest(InstallerCase):
         # the entry of the first one names its own installed copy: it stays, and the
         # later installation takes the next name
         self.assertEqual(self.uninstall_entry("Blue"),
-                         {"DisplayName": "Blue Theme", "UninstallString": EXE + ' /u "' + THEMES + 'Blue.the"'})
+                         {"DisplayName": "Blue Theme", "UninstallString": COMMAND + ' /u "' + THEMES + 'Blue.the"'})
         self.assertEqual(self.uninstall_entry("Blue (2)"),
-                         {"DisplayName": "Blue Theme", "UninstallString": EXE + ' /u "' + THEMES + 'Blue.theme"'})
+                         {"DisplayName": "Blue Theme", "UninstallString": COMMAND + ' /u "' + THEMES + 'Blue.theme"'})
         for name, gone in [("Blue.the", "Blue"), ("Blue.theme", "Blue (2)")]:
             run = self.run_installer(args='/u "' + THEMES + name + '"', answers=(OK, OK))
             self.assertMessages(run, [confirm_uninstall("Blue"), UNINSTALLED])

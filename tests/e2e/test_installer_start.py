@@ -3,7 +3,7 @@ the theme, and the shell verb for theme files."""
 
 import unittest
 
-from installer_case import (APP_PATHS_KEY, CANCEL, EXE, INSTALLED, NEEDS_95, NO_PLUS, NO_THEME, OK, REMOVE_VERB,
+from installer_case import (COMMAND, APP_PATHS_KEY, CANCEL, EXE, INSTALLED, NEEDS_95, NO_PLUS, NO_THEME, OK, REMOVE_VERB,
                             THEMES, UNINSTALLED, VERB_KEY, InstallerCase, confirm_install, confirm_uninstall)
 
 SRC = "C:\\Downloads\\Blue"
@@ -42,7 +42,7 @@ class PlatformTest(InstallerCase):
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
         self.assertEqual(self.prefix.read_file("C:\\Plus\\My Themes\\Sky.bmp"), self.content("Sky.bmp"))
         self.assertEqual(self.uninstall_entry("Blue")["UninstallString"],
-                         EXE + ' /u "C:\\Plus\\My Themes\\Blue.the"')
+                         COMMAND + ' /u "C:\\Plus\\My Themes\\Blue.the"')
 
 
 class CommandLineTest(InstallerCase):
@@ -80,7 +80,7 @@ class CommandLineTest(InstallerCase):
         self.assertEqual(self.prefix.read_file(THEMES + "Sky.bmp"), self.content("Sky.bmp"))
         self.assertEqual(self.uninstall_entry("My.Blue Sky"),
                          {"DisplayName": "My.Blue Sky Theme",
-                          "UninstallString": EXE + ' /u "' + THEMES + 'My.Blue Sky.the"'})
+                          "UninstallString": COMMAND + ' /u "' + THEMES + 'My.Blue Sky.the"'})
 
     def test_command_line_forms(self):
         # exact command lines (as the shell or a user's shortcut would pass them) and the

@@ -1,5 +1,7 @@
 // Arbitrary bytes as a record section: the entry source must stay inside the section,
-// give only terminated values that fit a path buffer, and always come to an end.
+// give only terminated values that fit a path buffer, and always come to an end; the
+// check of the copies' stamps reads it without going outside it, and only ever marks
+// "File" entries done.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -32,5 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (++results > 2 * size + 2 || switches > size + 1) __builtin_trap();
     }
     if (entryKind != 'F' && entryKind != 'D') __builtin_trap();
+
+    static bool world = (sysdouble::Reset(), sysdouble::world().AddFile("C:\\T\\a", "x"), true);
+    (void)world;
+    std::vector<char> marked(data, data + size);
+    marked.push_back(0);
+    marked.push_back(0);
+    SectionCursor again;
+    InitSectionCursor(&again, marked.data(), (uint32_t)size);
+    MarkFilesNotCopied(marked.data(), again.end, again.begin, again.end);
+    for (size_t i = 0; i < size; ++i)
+        if (marked[i] != (char)data[i] && !(data[i] == 'F' && marked[i] == 'f' && (i == 0 || !data[i - 1])))
+            __builtin_trap();
     return 0;
 }

@@ -191,9 +191,23 @@ static std::string KeyPath(const std::string& path) {
     return out;
 }
 
+// Makes the key at the lower-case path and every key above it, each keeping the case
+// of its name as original (the same path, any case) gives it when it is made.
+static void MakeKey(std::map<std::string, RegistryKey>& keys, const std::string& path, const std::string& original) {
+    for (size_t i = path.find('\\');; i = path.find('\\', i + 1)) {
+        std::string prefix = path.substr(0, i);
+        RegistryKey& key = keys[prefix];
+        if (key.name.empty()) {
+            size_t start = prefix.rfind('\\');
+            if (start != std::string::npos) key.name = original.substr(start + 1, prefix.size() - start - 1);
+        }
+        if (i == std::string::npos) break;
+    }
+}
+
 void World::SetValue(const std::string& key, const std::string& name, const std::string& value) {
-    std::string path = KeyPath(key);
-    for (size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 1)) keys[path.substr(0, i)];
+    std::string path = KeyPath(key), original = key.substr(0, path.size());
+    MakeKey(keys, path, original);
     keys[path].values[Lower(name)] = value + std::string(1, '\0');
 }
 
@@ -675,23 +689,30 @@ int32_t SysRegOpenKeyReadWrite(SysRoot root, const char* subkey, SysKey* key) {
     return OpenPath(Join(RootName(root), subkey), key);
 }
 
-static int32_t CreatePath(const std::string& path, SysKey* key, uint32_t* disposition) {
+// The path of subkey below parent (a lower-case path) as its text spells it.
+static std::string Spelt(const std::string& parent, const char* subkey) {
+    std::string sub = subkey ? subkey : "";
+    while (!sub.empty() && sub.back() == '\\') sub.pop_back();
+    return sub.empty() ? parent : parent + "\\" + sub;
+}
+
+static int32_t CreatePath(const std::string& path, const std::string& spelt, SysKey* key, uint32_t* disposition) {
     World& w = world();
     if (w.keysFailingCreate.count(path)) return (int32_t)SYS_ERROR_ACCESS_DENIED;
     *disposition = KeyExists(path) ? SYS_REG_OPENED_EXISTING_KEY : SYS_REG_CREATED_NEW_KEY;
-    for (size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 1)) w.keys[path.substr(0, i)];
-    w.keys[path];
+    MakeKey(w.keys, path, spelt);
     ++w.openKeys;
     *key = new KeyHandle{path};
     return 0;
 }
 
 int32_t SysRegCreateKey(SysKey parent, const char* subkey, SysKey* key, uint32_t* disposition) {
-    return CreatePath(Join(((KeyHandle*)parent)->path, subkey), key, disposition);
+    const std::string& path = ((KeyHandle*)parent)->path;
+    return CreatePath(Join(path, subkey), Spelt(path, subkey), key, disposition);
 }
 
 int32_t SysRegCreateRootKey(SysRoot root, const char* subkey, SysKey* key, uint32_t* disposition) {
-    return CreatePath(Join(RootName(root), subkey), key, disposition);
+    return CreatePath(Join(RootName(root), subkey), Spelt(RootName(root), subkey), key, disposition);
 }
 
 int32_t SysRegQueryValue(SysKey key, const char* name, char* data, uint32_t* size) {
@@ -730,13 +751,13 @@ static int32_t DeletePath(const std::string& path) {
 int32_t SysRegDeleteRootKey(SysRoot root, const char* subkey) { return DeletePath(Join(RootName(root), subkey)); }
 int32_t SysRegDeleteKey(SysKey parent, const char* subkey) { return DeletePath(Join(((KeyHandle*)parent)->path, subkey)); }
 
-// The names of the key's subkeys, as created (the double keeps them lower-case, as
-// Windows compares them), in sorted order.
+// The names of the key's subkeys, as created, in the order of their lower-case names.
 static std::vector<std::string> Subkeys(const std::string& path) {
     std::vector<std::string> out;
     std::string prefix = path + "\\";
     for (auto it = world().keys.upper_bound(prefix); it != world().keys.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
-        if (it->first.find('\\', prefix.size()) == std::string::npos) out.push_back(it->first.substr(prefix.size()));
+        if (it->first.find('\\', prefix.size()) == std::string::npos)
+            out.push_back(it->second.name.empty() ? it->first.substr(prefix.size()) : it->second.name);
     return out;
 }
 

@@ -25,6 +25,7 @@ struct Node {
 
 struct RegistryKey {
     std::map<std::string, std::string> values;  // lower-case name -> stored bytes
+    std::string name;                           // as first created (case kept), "" for roots
 };
 
 struct MessageBoxCall {

@@ -346,6 +346,109 @@ static bool TemporaryFilesTakeNamesNoOneHolds(char* detail) {
     return true;
 }
 
+static bool SameStamp(const SysFileStamp& a, const SysFileStamp& b) {
+    return a.size == b.size && a.timeLow == b.timeLow && a.timeHigh == b.timeHigh;
+}
+
+// What identifies a copy: a copy keeps its source's size and last-write time, a search
+// of the folder reports the same as the file itself, and a write makes it another.
+static bool ACopyKeepsItsSourcesSizeAndTime(char* detail) {
+    Clean();
+    char a[260], b[260];
+    Path(a, "a");
+    Path(b, "b");
+    CHECK(PlatformWriteFile(a, "the theme's picture"));
+    SysFileStamp source, copy, found, written;
+    CHECK(SysGetFileStamp(a, &source));
+    CHECK_EQ(source.size, 19);
+    CHECK(SysCopyFile(a, b, true));
+    CHECK(SysGetFileStamp(b, &copy));
+    CHECK(SameStamp(source, copy));
+    SysFindData data;
+    SysFind find = SysFindFirstFile(b, &data);
+    CHECK(find != 0);
+    SysFindClose(find);
+    found.size = data.sizeLow;
+    found.timeLow = data.timeLow;
+    found.timeHigh = data.timeHigh;
+    CHECK(data.sizeHigh == 0 && SameStamp(found, copy));
+    CHECK(PlatformWriteFile(b, "the user's own picture"));
+    CHECK(SysGetFileStamp(b, &written));
+    CHECK(!SameStamp(written, copy));
+    CHECK(!SysGetFileStamp(DIR, &written));
+    return true;
+}
+
+// A folder's search gives each of its files once, folders marked, then 18.
+static bool AFolderSearchGivesEachFileOnce(char* detail) {
+    Clean();
+    char path[260], pattern[260];
+    const char* names[] = {"a", "b", "d"};
+    for (const char* name : names) {
+        Path(path, name);
+        CHECK(PlatformWriteFile(path, name));
+    }
+    Path(path, "sub");
+    CHECK(SysCreateDirectory(path));
+    Path(pattern, "*");
+    SysFindData data;
+    SysFind find = SysFindFirstFile(pattern, &data);
+    CHECK(find != 0);
+    int files = 0, folders = 0, others = 0;
+    do {
+        if (data.attributes & SYS_FILE_ATTRIBUTE_DIRECTORY) ++folders;
+        else if (strlen(data.name) == 1 && strchr("abd", data.name[0])) ++files;
+        else ++others;
+    } while (SysFindNextFile(find, &data));
+    uint32_t error = SysGetLastError();
+    SysFindClose(find);
+    CHECK_EQ(files, 3);
+    CHECK_EQ(others, 0);
+    CHECK(folders >= 1);  // "sub", and on Windows "." and ".."
+    CHECK_EQ(error, SYS_ERROR_NO_MORE_FILES);
+    return true;
+}
+
+// Subkeys are listed by index until 259; a key tells how many subkeys and values it holds;
+// a key made below an open key with a long name goes again the same way.
+static bool SubkeysAreListedAndCounted(char* detail) {
+    Clean();
+    CHECK(CreateKey("L\\One"));
+    CHECK(CreateKey("L\\Two"));
+    char path[260], name[260];
+    snprintf(path, sizeof path, "%s\\L", KEY);
+    SysKey key = 0;
+    CHECK_EQ(SysRegOpenKey(SYS_HKEY_CURRENT_USER, path, &key), 0);
+    CHECK_EQ(SysRegSetString(key, "V", "1"), 0);
+    uint32_t subkeys = 0, values = 0;
+    int32_t counted = SysRegCountKey(key, &subkeys, &values);
+    bool one = SysRegEnumKey(key, 0, name, sizeof name) == 0 && strcmp(name, "One") == 0;
+    bool two = SysRegEnumKey(key, 1, name, sizeof name) == 0 && strcmp(name, "Two") == 0;
+    int32_t end = SysRegEnumKey(key, 2, name, sizeof name);
+    SysKey sub = 0;
+    int32_t opened = SysRegOpenSubkey(key, "two", &sub);
+    if (opened == 0) SysRegCloseKey(sub);
+    // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" and 200 letters: longer
+    // than Wine opens from a root, made and removed below an open key.
+    char longName[300];
+    snprintf(longName, sizeof longName, "Uninstall\\%0200d", 0);
+    SysKey made = 0;
+    uint32_t how = 0;
+    int32_t created = SysRegCreateKey(key, longName, &made, &how);
+    if (created == 0) SysRegCloseKey(made);
+    int32_t deleted = SysRegDeleteKey(key, longName);
+    SysRegCloseKey(key);
+    CHECK_EQ(counted, 0);
+    CHECK_EQ(subkeys, 2);
+    CHECK_EQ(values, 1);
+    CHECK(one && two);
+    CHECK_EQ(end, SYS_ERROR_NO_MORE_ITEMS);
+    CHECK_EQ(opened, 0);
+    CHECK_EQ(created, 0);
+    CHECK_EQ(deleted, 0);
+    return true;
+}
+
 const PlatformRow PLATFORM_ROWS[] = {
     {"a registry key is deleted with its subkeys", SubkeysGoWithTheirKey},
     {"a key name ending in a backslash is the key itself", AKeyNameEndingInABackslashIsTheKeyItself},
@@ -362,5 +465,8 @@ const PlatformRow PLATFORM_ROWS[] = {
     {"file errors: 80, 183, 2, 3, 145, 123", FileErrorsAreTheOnesTheInstallerTellsApart},
     {"spellings of one path resolve alike", SpellingsOfOnePathResolveAlike},
     {"temporary files take names no one holds", TemporaryFilesTakeNamesNoOneHolds},
+    {"a copy keeps its source's size and last-write time", ACopyKeepsItsSourcesSizeAndTime},
+    {"a folder's search gives each file once, then 18", AFolderSearchGivesEachFileOnce},
+    {"subkeys are listed and counted; a long one goes as it came", SubkeysAreListedAndCounted},
 };
 const int PLATFORM_ROW_COUNT = sizeof PLATFORM_ROWS / sizeof PLATFORM_ROWS[0];

@@ -4,7 +4,8 @@
  * With a record file as a second argument it is the reference installation: after
  * each copy it writes one key, "File" and the line's number, with the destination as
  * its value, into the section "Decorama" of that file, as an installation records
- * what it copied. */
+ * what it copied. With "/delete" before the list it only deletes every destination, the
+ * work an uninstall must do. */
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -14,12 +15,13 @@ int main(int argc, char **argv)
     FILE *list;
     char line[1100], key[32];
     int copied = 0, failed = 0, number = 0;
-    const char *record = argc > 2 ? argv[2] : NULL;
-    if (argc < 2) {
-        fprintf(stderr, "usage: e2e-plaincopy <list file> [record file]\n");
+    int deleting = argc > 1 && strcmp(argv[1], "/delete") == 0;
+    const char *record = argc > 2 && !deleting ? argv[2] : NULL;
+    if (argc < 2 + deleting) {
+        fprintf(stderr, "usage: e2e-plaincopy [/delete] <list file> [record file]\n");
         return 2;
     }
-    list = fopen(argv[1], "r");
+    list = fopen(argv[1 + deleting], "r");
     if (!list) {
         fprintf(stderr, "cannot open %s\n", argv[1]);
         return 2;
@@ -32,6 +34,11 @@ int main(int argc, char **argv)
         if (!comma) continue;
         *comma = 0;
         ++number;
+        if (deleting) {
+            if (DeleteFileA(comma + 1)) ++copied;
+            else ++failed;
+            continue;
+        }
         if (!CopyFileA(line, comma + 1, TRUE)) {
             ++failed;
             continue;
