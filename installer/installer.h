@@ -149,8 +149,9 @@ extern const char SPECIAL_MARKER[];
 // Besides the "File" and "Dir" entries, the record holds the proof that this installer
 // wrote it and what identifies each copy, under keys that no reader takes for entries
 // (those begin with "F" or "D"): "Seal" (a value drawn when the installation began,
-// kept also in its uninstall entry), "Copy" N (the size and last-write time of up to
-// COPY_STAMP_BATCH copies) and "Backup" N (the screen that file N moved aside).
+// kept also in its uninstall entry), "Copy" N (what identifies up to COPY_STAMP_BATCH
+// copies: their size and last-write time) and "Backup" N (the screen that file N
+// moved aside).
 extern const char RECORD_SECTION[];  // "Decorama"
 extern const char SEAL_NAME[];       // "Seal": the record's key and the entry's value
 enum : uint32_t {
@@ -160,10 +161,10 @@ enum : uint32_t {
     // SECTION_CAPACITY - 2, the result of a read that had to cut.
     RECORD_LIMIT = SECTION_CAPACITY - 3,
 };
-enum : uint32_t { SEAL_CAPACITY = 17, COPY_STAMP_BATCH = 16 };
+enum : uint32_t { SEAL_CAPACITY = 17, COPY_STAMP_BATCH = 40 };
 struct CopyStamp {
     uint32_t number;  // of the copy's "File" key
-    SysFileStamp stamp;
+    uint32_t mark;    // StampMark of the copy
 };
 struct RecordFile {
     char* path;            // the installed copy of the theme file (520 bytes)
@@ -225,6 +226,8 @@ bool AddCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp
 // record, for the caller to undo before DiscardPendingStamps.
 uint32_t FlushCopyStamps(RecordFile& record);
 void DiscardPendingStamps(RecordFile& record);
+// What identifies a copy in the record: its size and last-write time, mixed.
+uint32_t StampMark(const SysFileStamp& stamp);
 // What one copy's stamp may take in the record, at most (with its share of a key), and
 // what the stamps not yet written may take.
 uint32_t CopyStampRoom();

@@ -299,38 +299,45 @@ bool ProveRecord(const char* copyPath, RecordProof* proof) {
 
 // ---------------------------------------------------------------- the copies' stamps
 
-// A stamp as the record writes it: the "File" number, then the size and the last-write
-// time in hexadecimal, "12:1F4:01DD8791D6F4288B"; the stamps of a batch are joined by
-// ",", and a batch's text stays well within what any profile function reads back.
-enum : uint32_t { STAMP_TEXT_MAX = 10 + 1 + 8 + 1 + 16 + 1, BATCH_TEXT_LIMIT = 480 };
+// What identifies a copy in the record: its size and last-write time mixed into 32
+// bits, in hexadecimal. Every profile write rewrites the whole record file, so each
+// character kept per copy is paid for by every later write. A "Copy" key lists the
+// marks of a batch of copies, "12:1F4A09C3,5D2E77B0,15:0A0B0C0D": a mark is for the
+// "File" number before its ":", or else for the number after the previous one's.
+enum : uint32_t { MARK_TEXT_MAX = 10 + 1 + 8 + 1, BATCH_TEXT_LIMIT = 480 };
 
-static void AppendStamp(char* text, const CopyStamp& stamp, uint32_t capacity) {
-    if (text[0]) TextAppend(text, ",", capacity);
-    TextAppendNumber(text, stamp.number, capacity);
-    TextAppend(text, ":", capacity);
-    TextAppendHex(text, stamp.stamp.size, 0, capacity);
-    TextAppend(text, ":", capacity);
-    TextAppendHex(text, stamp.stamp.timeHigh, 8, capacity);
-    TextAppendHex(text, stamp.stamp.timeLow, 8, capacity);
+uint32_t StampMark(const SysFileStamp& stamp) {
+    return Mix(Mix(Mix(0x5BD1E995u, stamp.size), stamp.timeLow), stamp.timeHigh);
 }
 
-uint32_t CopyStampRoom() { return STAMP_TEXT_MAX + RECORD_KEY_CAPACITY + 2; }
+static void AppendMark(char* text, const CopyStamp& stamp, bool numbered, uint32_t capacity) {
+    if (text[0]) TextAppend(text, ",", capacity);
+    if (numbered) {
+        TextAppendNumber(text, stamp.number, capacity);
+        TextAppend(text, ":", capacity);
+    }
+    TextAppendHex(text, stamp.mark, 8, capacity);
+}
+
+uint32_t CopyStampRoom() { return MARK_TEXT_MAX + RECORD_KEY_CAPACITY + 2; }
 
 uint32_t PendingStampRoom(const RecordFile& record) { return record.batchCount * CopyStampRoom(); }
 
 // The batch's text into out (TEXT_CAPACITY bytes); its length.
 static uint32_t BatchText(const RecordFile& record, char* out) {
     out[0] = 0;
-    for (uint32_t i = 0; i < record.batchCount; ++i) AppendStamp(out, record.batch[i], TEXT_CAPACITY);
+    for (uint32_t i = 0; i < record.batchCount; ++i)
+        AppendMark(out, record.batch[i], i == 0 || record.batch[i].number != record.batch[i - 1].number + 1,
+                   TEXT_CAPACITY);
     return TextLength(out);
 }
 
 bool AddCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp) {
     CopyStamp& added = record.batch[record.batchCount++];
     added.number = number;
-    added.stamp = stamp;
+    added.mark = StampMark(stamp);
     char text[TEXT_CAPACITY];
-    return record.batchCount == COPY_STAMP_BATCH || BatchText(record, text) + STAMP_TEXT_MAX > BATCH_TEXT_LIMIT;
+    return record.batchCount == COPY_STAMP_BATCH || BatchText(record, text) + MARK_TEXT_MAX > BATCH_TEXT_LIMIT;
 }
 
 uint32_t FlushCopyStamps(RecordFile& record) {
@@ -349,7 +356,7 @@ uint32_t FlushCopyStamps(RecordFile& record) {
 
 void DiscardPendingStamps(RecordFile& record) { record.batchCount = 0; }
 
-// Reads a decimal number of at most 9 digits, or exactly digits hexadecimal ones.
+// Reads a decimal number of at most 9 digits, or exactly eight hexadecimal ones.
 static bool ReadDecimal(const char** p, uint32_t* value) {
     uint32_t n = 0;
     int digits = 0;
@@ -360,37 +367,38 @@ static bool ReadDecimal(const char** p, uint32_t* value) {
     return digits > 0;
 }
 
-static bool ReadHex(const char** p, int digits, uint32_t* value) {
+static bool ReadMark(const char** p, uint32_t* value) {
     uint32_t n = 0;
-    int read = 0;
-    for (;; ++*p) {
+    for (int read = 0; read < 8; ++read, ++*p) {
         char c = LowerLetter(**p);
-        uint32_t d;
-        if (c >= '0' && c <= '9') d = (uint32_t)(c - '0');
-        else if (c >= 'a' && c <= 'f') d = (uint32_t)(c - 'a' + 10);
-        else break;
-        if (read == 8 || (digits && read == digits)) break;
-        n = (n << 4) | d;
-        ++read;
+        if (c >= '0' && c <= '9') n = (n << 4) | (uint32_t)(c - '0');
+        else if (c >= 'a' && c <= 'f') n = (n << 4) | (uint32_t)(c - 'a' + 10);
+        else return false;
     }
     *value = n;
-    return read > 0 && (!digits || read == digits);
+    return **p == ',' || **p == 0;
 }
 
-// Reads the stamps of every "Copy" key of [begin, end) into table (capacity of them);
-// returns how many there are. What does not read as a stamp ends its key's list.
+// Reads the marks of every "Copy" key of [begin, end) into table (capacity of them);
+// returns how many there are. What does not read as a mark ends its key's list.
 static uint32_t ReadStamps(const char* begin, const char* end, CopyStamp* table, uint32_t capacity) {
     uint32_t count = 0;
     for (const char* at = begin; at < end; at += TextLength(at) + 1) {
         if (!TextStartsWithNoCase(at, COPY_PREFIX)) continue;
         const char* p = at;
         while (*p && *p != '=') ++p;
+        uint32_t number = 0;
         for (bool more = *p == '='; more; more = *p == ',') {
             ++p;
+            // A number before ":", or the one after the previous mark's.
+            const char* start = p;
+            uint32_t given;
+            if (ReadDecimal(&p, &given) && *p == ':') number = given, ++p;
+            else if (number) p = start, ++number;
+            else break;
             CopyStamp stamp;
-            if (!ReadDecimal(&p, &stamp.number) || *p++ != ':' || !ReadHex(&p, 0, &stamp.stamp.size) ||
-                *p++ != ':' || !ReadHex(&p, 8, &stamp.stamp.timeHigh) || !ReadHex(&p, 8, &stamp.stamp.timeLow))
-                break;
+            stamp.number = number;
+            if (!ReadMark(&p, &stamp.mark)) break;
             if (count < capacity) table[count] = stamp;
             ++count;
         }
@@ -398,11 +406,11 @@ static uint32_t ReadStamps(const char* begin, const char* end, CopyStamp* table,
     return count;
 }
 
-// The stamp recorded last for "File" number: a later key is a later installation's.
-static bool FindStamp(const CopyStamp* table, uint32_t count, uint32_t number, SysFileStamp* out) {
+// The mark recorded last for "File" number: a later key is a later installation's.
+static bool FindStamp(const CopyStamp* table, uint32_t count, uint32_t number, uint32_t* mark) {
     bool found = false;
     for (uint32_t i = 0; i < count; ++i)
-        if (table[i].number == number) *out = table[i].stamp, found = true;
+        if (table[i].number == number) *mark = table[i].mark, found = true;
     return found;
 }
 
@@ -456,10 +464,10 @@ static void CheckFolder(char* entry, char* end, uint32_t index, char* verdict, c
                         (TextEqualNoCase(otherName, found.name) ||
                          (found.shortName[0] && TextEqualNoCase(otherName, found.shortName)));
             if (here) {
-                SysFileStamp recorded;
+                SysFileStamp stamp = {found.sizeLow, found.timeLow, found.timeHigh};
+                uint32_t recorded = 0;
                 bool same = found.sizeHigh == 0 && FindStamp(table, count, EntryNumber(other), &recorded) &&
-                            recorded.size == found.sizeLow && recorded.timeLow == found.timeLow &&
-                            recorded.timeHigh == found.timeHigh;
+                            recorded == StampMark(stamp);
                 verdict[i] = same ? THE_COPY : NOT_THE_COPY;
             }
             ++i;

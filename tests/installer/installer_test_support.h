@@ -105,7 +105,7 @@ inline std::string StampOf(uint32_t number, const std::string& path) {
     SysFileStamp stamp;
     if (!SysGetFileStamp(path.c_str(), &stamp)) return "";
     char text[48];
-    snprintf(text, sizeof text, "%u:%X:%08X%08X", number, stamp.size, stamp.timeHigh, stamp.timeLow);
+    snprintf(text, sizeof text, "%u:%08X", number, StampMark(stamp));
     return text;
 }
 
