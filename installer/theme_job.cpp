@@ -165,6 +165,19 @@ static bool MayRemoveRecordedPath(const Job& job, const char* path) {
     return IsScreenPath(path);
 }
 
+// Deletes a file and makes sure that it is gone: some systems report success for a
+// file they could not unlink (one marked immutable) and leave it where it was.
+static bool DeleteAndCheck(const char* path, uint32_t* error) {
+    bool deleted = SysDeleteFile(path);
+    if (!deleted) {
+        *error = SysGetLastError();
+        return false;
+    }
+    if (SysGetFileAttributes(path) == SYS_INVALID_FILE_ATTRIBUTES) return true;
+    *error = SYS_ERROR_ACCESS_DENIED;
+    return false;
+}
+
 // Removes a recorded file or directory (uninstall and rollback): a file only when it
 // is still the copy that the record describes (the others were marked done before
 // the walk). What is gone is marked done in the section, so that an uninstall that
@@ -181,11 +194,10 @@ static void RemoveEntry(Job& job) {
     bool backupLeft = false;
     uint32_t error = 0;
     if (isDirectory) {
-        removed = SysRemoveDirectory(job.destination);
+        removed = SysRemoveDirectory(job.destination) && SysGetFileAttributes(job.destination) == SYS_INVALID_FILE_ATTRIBUTES;
         if (!removed) error = SysGetLastError();
     } else {
-        removed = SysDeleteFile(job.destination);
-        if (!removed) error = SysGetLastError();
+        removed = DeleteAndCheck(job.destination, &error);
         // The screen that the installation moved aside, and only that, goes back.
         char backup[TEXT_CAPACITY];
         if (FindBackupKey(job.section, job.cursor->end, EntryNumber(job.cursor->current), backup))
@@ -739,8 +751,8 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy, const
         if (job.outcome.aborted) job.outcome.incomplete = true;
         // The copy holds the record: it goes last, and only when nothing it lists is
         // left; a copy that cannot be deleted keeps the entry that names it.
-        if (!job.outcome.incomplete && !SysDeleteFile(copyFileName) &&
-            SysGetFileAttributes(copyFileName) != SYS_INVALID_FILE_ATTRIBUTES)
+        uint32_t error = 0;
+        if (!job.outcome.incomplete && !DeleteAndCheck(copyFileName, &error) && error != SYS_ERROR_FILE_NOT_FOUND)
             job.outcome.incomplete = true;
         if (job.outcome.incomplete)
             ForgetDoneKeys(job.record, job.section, job.cursor ? job.cursor->end : job.section);

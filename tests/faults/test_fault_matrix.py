@@ -557,6 +557,224 @@ class InstallerFaults(FaultCase):
         self.compare(before)
 
 
+    # ------------------------------------------------------------ 16: only what is proven ours
+    def blue_theme(self, folder=SRC, name="Blue.the", extra=()):
+        self.write_theme(folder, name, ["Wallpaper=%ThemeDir%Art\\Blue.bmp", "Sound=%WinDir%BlueDing.wav"] +
+                         list(extra), ["Blue.bmp", "BlueDing.wav"])
+
+    def test_16_1_uninstall_of_files_that_are_not_installed_themes(self):
+        self.row("16. /u on a system file, a forged record, a copy replaced by the user's theme, an edited record")
+        self.prefix.write_file(WINDIR + "NOTES.TXT", "the user's notes")
+        self.prefix.write_file(THEMES + "Forged.the", theme_text([
+            "[Decorama]", "Seal=0123456789ABCDEF", "File1=" + WINDIR + "NOTES.TXT", "Copy1=1:00000000"]))
+        before = self.state()
+        for path, name in [(WINDIR + "WIN.INI", "WIN"), (WINDIR + "SYSTEM.INI", "SYSTEM"),
+                           (THEMES + "Forged.the", "Forged")]:
+            run = self.run_installer('/u "%s"' % path, answers=[OK, OK])
+            self.assertMessages(run, [confirm_uninstall(name), NOT_COMPLETELY], code=0)
+        self.compare(before)
+        # an installed theme whose copy the user saved over, and one whose record was edited away
+        self.blue_theme()
+        self.write_theme(SRC, "Red.the", ["Wallpaper=%ThemeDir%Red.bmp"], ["Red.bmp"])
+        for theme in ["Blue", "Red"]:
+            run = self.run_installer('"%s\\%s.the"' % (SRC, theme), answers=[OK, OK], win_cwd=SRC)
+            self.assertMessages(run, [confirm_install(theme), INSTALLED], code=1)
+        self.prefix.write_file(THEMES + "Blue.the", theme_text(["[Control Panel\\Desktop]", "Wallpaper=mine.bmp"]))
+        red = self.prefix.read_file(THEMES + "Red.the").decode("latin-1")
+        self.prefix.write_file(THEMES + "Red.the", red[:red.index("[Decorama]")])
+        installed = self.state()
+        for theme in ["Blue", "Red"]:
+            run = self.uninstall(theme + ".the", [OK, OK])
+            self.assertMessages(run, [confirm_uninstall(theme), NOT_COMPLETELY], code=0)
+            self.soft(self.assertTrue, self.uninstall_entry_exists(theme), "the entry of %s stays" % theme)
+        self.compare(installed)
+
+    def test_16_2_a_stale_entry_is_not_rearmed(self):
+        self.row("16. A stale entry, and a later theme whose line names its copy with a forged record")
+        self.blue_theme()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        # the user removes the theme's files by hand; the entry stays behind
+        for path in [THEMES + "Blue.the", THEMES + "Art\\Blue.bmp", WINDIR + "BlueDing.wav"]:
+            os.unlink(self.prefix.unix(path))
+        os.rmdir(self.prefix.unix(THEMES + "Art"))
+        self.write_theme("C:\\Downloads\\Later", "Later.the", ["Icon=%ThemeDir%Blue.the", "Icon2=%ThemeDir%Later.ico"],
+                         {"Blue.the": theme_text(["[Decorama]", "File1=" + WINDIR + "win.ini", "File2=" + WINDIR +
+                                                  "system.ini", "Dir1=" + WINDIR[:-1]]), "Later.ico": "icon"})
+        before = self.state()
+        run = self.run_installer('"C:\\Downloads\\Later\\Later.the"', answers=[OK, OK, OK], win_cwd="C:\\Downloads\\Later")
+        self.assertMessages(run, [confirm_install("Later"), copy_error(5, "Blue.the"), INSTALLED], code=1)
+        # the stale entry's command, as Add/Remove Programs runs it: the copy is gone
+        command = self.uninstall_entry("Blue")["UninstallString"]
+        run = self.prefix.drive(command, answers=[OK, OK], timeout=60)
+        self.assertMessages(run, [confirm_uninstall("Blue"), ("Unable to open theme file!", ["OK"], "warning")], code=0)
+        self.uninstall_ok("Later")
+        self.compare(before)
+
+    def test_16_3_uninstall_of_a_folder_that_cannot_be_entered(self):
+        self.row("16. /u on a folder that cannot be entered, a theme of that name in the current one")
+        self.blue_theme(folder="C:\\Work")
+        self.prefix.write_file("C:\\Work\\Blue.the", theme_text(["[Decorama]", "File1=" + WINDIR + "win.ini"]))
+        before = self.state()
+        run = self.run_installer('/u "C:\\Moved\\Blue.the"', answers=[OK, OK], win_cwd="C:\\Work")
+        self.assertMessages(run, [("Unable to open theme file!", ["OK"], "warning")], code=0)
+        run = self.run_installer('"C:\\Moved\\Blue.the"', answers=[OK, OK], win_cwd="C:\\Work")
+        self.assertMessages(run, [("No theme found!", ["OK"], "warning")], code=0)
+        self.compare(before)
+
+    def test_16_4_a_theme_whose_entry_was_lost_installs_again(self):
+        self.row("16. A theme whose uninstall entry was lost installs again beside its old copy")
+        self.blue_theme()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        self.prefix.reg_delete(UNINSTALL_KEY + "\\Blue")
+        os.unlink(self.prefix.unix(THEMES + "Art\\Blue.bmp"))
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        run = self.uninstall("Blue (2).the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Blue (2)"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    def test_16_5_a_file_the_user_changed_stays(self):
+        self.row("16. Uninstall after the user replaced an installed file with their own")
+        before = self.five_installed()
+        self.prefix.write_file(THEMES + "Arrow.cur", "the user's own pointer\r\n")
+        run = self.uninstall("Five.the", [OK, OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Five"), UNINSTALLED], code=0)
+        self.compare(before, allow_left=[self.rel(THEMES + "Arrow.cur")])
+
+    def test_16_6_backups_of_the_users_own(self):
+        self.row("16. The user's own LOGO.OLD and LOGOW.OLD, no screens in place")
+        self.prefix.write_file("C:\\LOGO.OLD", "a start-up screen switched off\r\n")
+        self.prefix.write_file(WINDIR + "LOGOW.OLD", "a shut-down screen switched off\r\n")
+        self.write_theme(SRC, "Boot.the", ["Screen=%WinDir%LogoW.sys", "[DecoramaSpecial]", "StartupScreen=Boot.sys"],
+                         ["LogoW.sys", "Boot.sys"])
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Boot"), screen_question("Startup"), INSTALLED], code=1)
+        self.uninstall_ok("Boot")
+        self.compare(before)
+
+    def assertTextsAndButtons(self, run, expected, code):
+        """As assertMessages, for boxes so wide that their icon lies off the screen."""
+        got = [(text, buttons) for caption, text, buttons, icon in run.messages()]
+        self.soft(self.assertEqual, got, [(text, buttons) for text, buttons, icon in expected], "dialogs:\n%r" % run)
+        self.soft(self.assertEqual, run.exit_code, code, "exit code; run:\n%r" % run)
+
+    def test_16_7_display_names_and_the_registry(self):
+        self.row("16. A display name of 184 characters installs and goes; one of 210 is refused")
+        ok_name, long_name = "L" * 184, "N" * 210
+        for name in [ok_name, long_name]:
+            self.write_theme(SRC, name + ".the", ["Wallpaper=%ThemeDir%Long.bmp"], ["Long.bmp"])
+        before = self.state()
+        run = self.run_installer('"%s\\%s.the"' % (SRC, ok_name), answers=[OK, OK], win_cwd=SRC)
+        self.assertTextsAndButtons(run, [confirm_install(ok_name), INSTALLED], code=1)
+        run = self.uninstall(ok_name + ".the", [OK, OK])
+        self.assertTextsAndButtons(run, [confirm_uninstall(ok_name), UNINSTALLED], code=0)
+        run = self.run_installer('"%s\\%s.the"' % (SRC, long_name), answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertTextsAndButtons(run, [confirm_install(long_name), ("Error registering for Uninstall!", ["OK"], "warning"),
+                                         FAILED], code=1)
+        self.compare(before)
+
+    def test_16_8_another_programs_verb(self):
+        self.row("16. Another program's Install verb; ours added and removed where no ThemeFile key was")
+        verb = "HKCR\\ThemeFile\\Shell\\Install"
+        self.prefix.reg_add(verb, None, "&Install")
+        self.prefix.reg_add(verb + "\\command", None, '"C:\\Other\\install.exe" "%1"')
+        self.blue_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK])
+        self.assertMessages(run, [("Theme files already have an Install command, of another program.\n"
+                                   "The Decorama shell extension was not installed.", ["OK"], "warning")], code=0)
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        self.soft(self.assertEqual, self.uninstall_entry("Blue")["UninstallString"],
+                  '"%s" /u "%sBlue.the"' % (EXE, THEMES), "the entry starts this installer")
+        self.uninstall_ok("Blue")
+        self.compare(before)
+        self.prefix.reg_delete("HKCR\\ThemeFile")
+        before = self.state()
+        for answers in ([OK], [OK]):
+            self.run_installer(answers=answers)
+        self.compare(before)
+
+    def test_16_9_an_installer_in_a_folder_with_blanks(self):
+        self.row("16. The installer in C:\\Program Files\\Deco Tools, a program at C:\\Program Files\\Deco.exe")
+        exe = self.prefix.install_program("decorama.exe", "C:\\Program Files\\Deco Tools")
+        self.prefix.install_program("e2e-plaincopy.exe", "C:\\Program Files")
+        os.rename(self.prefix.unix("C:\\Program Files\\e2e-plaincopy.exe"), self.prefix.unix("C:\\Program Files\\Deco.exe"))
+        self.blue_theme()
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC, exe=exe)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        command = self.uninstall_entry("Blue")["UninstallString"]
+        run = self.prefix.drive(command, answers=[OK, OK], timeout=60)
+        self.assertMessages(run, [confirm_uninstall("Blue"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    def test_16_10_theme_files_that_cannot_become_the_record(self):
+        self.row("16. A comma in the theme's name; the Themes folder missing; a read-only installed copy")
+        self.write_theme(SRC, "Coral,Reef.the", ["Wallpaper=%ThemeDir%Coral.bmp"], ["Coral.bmp"])
+        before = self.state()
+        run = self.run_installer('"%s\\Coral,Reef.the"' % SRC, answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Coral,Reef"), INSTALLED], code=1)
+        self.uninstall_ok("Coral,Reef")
+        self.compare(before)
+        # the Themes folder named in the registry, gone from the disk
+        themes = self.prefix.unix(THEMES)
+        os.rename(themes, themes + ".away")
+        before = self.state()
+        run = self.run_installer('"%s\\Coral,Reef.the"' % SRC, answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Coral,Reef"), ("Error 3 copying file 'Coral,Reef.the'", ["OK"],
+                                                                  "warning"), FAILED], code=1)
+        self.compare(before)
+        os.rename(themes + ".away", themes)
+        # an installed copy that cannot be written (as root, Wine writes a file whatever
+        # its mode: an immutable one): the reinstall can record nothing, the uninstall
+        # keeps it and its entry
+        self.blue_theme()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        copy = self.prefix.unix(THEMES + "Blue.the")
+        r = subprocess.run(["chattr", "+i", copy], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=10)
+        if r.returncode != 0:
+            self.skipTest("chattr +i not available: %s" % r.stdout.decode(errors="replace").strip())
+        self.addCleanup(subprocess.run, ["chattr", "-i", copy], timeout=10)
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), ("Error 5 copying file 'Blue.the'", ["OK"], "warning"),
+                                  FAILED], code=1)
+        run = self.uninstall("Blue.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Blue"), NOT_COMPLETELY], code=0)
+        self.soft(self.assertTrue, self.uninstall_entry_exists("Blue"), "the entry stays with the copy")
+        subprocess.run(["chattr", "-i", copy], timeout=10)
+        self.uninstall_ok("Blue")
+        self.compare(before, allow_lost=[self.rel(p) for p in [THEMES + "Blue.the", THEMES + "Art",
+                                                               THEMES + "Art\\Blue.bmp", WINDIR + "BlueDing.wav"]],
+                     allow_registry=["uninstall\\blue"])
+
+    def test_16_11_full_volume_at_the_theme_file(self):
+        self.row("16. A volume too full for the theme file itself")
+        self.mount_small_volume(THEMES_DIR_WIN, size="4k")
+        self.prefix.write_file(THEMES + "Filler.dat", b"f" * 4096)
+        self.blue_theme(extra=["; " + "p" * 2000])
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Blue"), ("Error 112 copying file 'Blue.the'", ["OK"], "warning"),
+                                  FAILED], code=1)
+        self.compare(before)
+
+    def test_16_12_paths_windows_cannot_name(self):
+        self.row("16. A destination of 260 characters")
+        name = "n" * (259 - len(THEMES)) + ".bmp"
+        self.write_theme(SRC, "Deep.the", ["Wallpaper=%ThemeDir%" + name, "Ok=%ThemeDir%Ok.bmp"], ["Ok.bmp"])
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
+        self.assertTextsAndButtons(run, [confirm_install("Deep"), copy_error(206, name), INSTALLED], code=1)
+        self.uninstall_ok("Deep")
+        self.compare(before)
+
 # ---------------------------------------------------------------- the saver
 
 ERROR_BOX = ("Error", "An error has occured while trying to write the information to the ini file.", ["OK"], "error")
