@@ -56,6 +56,12 @@ bool SamePath(const char* a, const char* b);
 // The same for a file that may be gone: its folder resolved, its name compared.
 bool SameFile(const char* a, const char* b);
 
+// ---- Fonts (font_name.cpp) ----
+// The full name of the TrueType font in path (name 4 of its "name" table) into out;
+// false, with out empty, for a file that is no TrueType font, a name table that cannot
+// be read, or a name that does not fit capacity or a registry value's name.
+bool ReadFontFullName(const char* path, char* out, uint32_t capacity);
+
 // ---- Registry (registry.cpp) ----
 // The keys the installer reads and writes.
 extern const char THEMES_APP_KEY[];       // HKLM: Plus! Themes' folder, value "Path"
@@ -63,6 +69,7 @@ extern const char FONTS_KEY[];            // HKCU: the Fonts folder, value "Font
 extern const char CURRENT_VERSION_KEY[];  // HKLM: parent of the uninstall entries
 extern const char UNINSTALL_ENTRIES_KEY[];        // HKLM: the uninstall entries
 #define UNINSTALL_NAME "Uninstall"        // its name below CURRENT_VERSION_KEY
+extern const char FONT_LIST_KEY[];        // HKLM: the fonts Windows loads when it starts
 extern const char VERB_KEY[];             // HKCR: the "Install Theme" verb
 extern const char VERB_COMMAND_KEY[];     // HKCR: its command, the subkey named below
 #define VERB_COMMAND_NAME "command"
@@ -235,14 +242,20 @@ uint32_t PendingStampRoom(const RecordFile& record);
 // Before an uninstall or a rollback removes the files of [begin, end), a part of the
 // record section section[0, sectionEnd): marks done (so that they are left where they
 // are, and dropped from the record) the "File" entries whose file is not the copy
-// that the record describes: gone, changed since (size or last-write time), or without
-// a stamp in the record. Each folder is read once.
-void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end);
-// Writes the "Backup" key of "File" number (the screen it moved aside); 0 or an error.
-uint32_t WriteBackupKey(RecordFile& record, uint32_t number, const char* backup);
-// The backup that "File" number moved aside, as its record lists it, into out (520
-// bytes); false when the record lists none.
-bool FindBackupKey(const char* section, const char* end, uint32_t number, char* out);
+// that the record describes: gone (gone is called for each, with its path and number),
+// changed since (size or last-write time), or without a stamp in the record. Each
+// folder is read once.
+typedef void (*GoneFile)(const char* path, uint32_t number, void* context);
+void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end, GoneFile gone, void* context);
+// What a file of the record brought with it, under the file's number: "Backup" (the
+// screen it moved aside) and "Typeface" (the font name it registered).
+extern const char BACKUP_PREFIX[];
+extern const char TYPEFACE_PREFIX[];
+// Writes prefix + number = value as a new key of the record; 0 or an error.
+uint32_t WriteNumberedKey(RecordFile& record, const char* prefix, uint32_t number, const char* value);
+// The value of prefix + number in the record section [section, end) into out (520
+// bytes); false when the record has none.
+bool FindNumberedKey(const char* section, const char* end, const char* prefix, uint32_t number, char* out);
 // The number of a "File" or "Dir" entry string ("File12=…" gives 12); 0 for none.
 uint32_t EntryNumber(const char* entry);
 // The first number from *number on that no key prefix + number of the record holds

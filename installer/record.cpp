@@ -7,7 +7,8 @@
 const char RECORD_SECTION[] = "Decorama";
 const char SEAL_NAME[] = "Seal";
 static const char COPY_PREFIX[] = "Copy";
-static const char BACKUP_PREFIX[] = "Backup";
+const char BACKUP_PREFIX[] = "Backup";
+const char TYPEFACE_PREFIX[] = "Typeface";
 
 // A theme file may hold the section more than once; each removal takes the first.
 // More than this many is not a theme file worth installing.
@@ -184,12 +185,15 @@ void ForgetRunKeys(const RecordFile& record, const char* sectionBegin, const cha
 }
 
 void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end) {
-    // A file's backup key goes with its entry.
+    // What a file brought with it goes with its entry.
     for (const char* at = begin; at < end; at += TextLength(at) + 1) {
         if (at[0] != 'f') continue;
         char key[RECORD_KEY_CAPACITY];
-        MakeKey(key, BACKUP_PREFIX, EntryNumber(at));
-        SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+        static const char* const brought[] = {BACKUP_PREFIX, TYPEFACE_PREFIX};
+        for (const char* prefix : brought) {
+            MakeKey(key, prefix, EntryNumber(at));
+            SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+        }
     }
     DropKeys(record, begin, end, IsEntryDone);
 }
@@ -205,11 +209,13 @@ uint32_t EntryNumber(const char* entry) {
     return *p == '=' ? number : 0;
 }
 
-uint32_t WriteBackupKey(RecordFile& record, uint32_t number, const char* backup) {
+uint32_t WriteNumberedKey(RecordFile& record, const char* prefix, uint32_t number, const char* value) {
     char key[RECORD_KEY_CAPACITY];
-    MakeKey(key, BACKUP_PREFIX, number);
+    MakeKey(key, prefix, number);
     uint32_t error = 0;
-    return WriteNewKey(record, key, backup, 0, &error) ? 0 : error;
+    if (WriteNewKey(record, key, value, 0, &error)) return 0;
+    DropRecordKey(record, key);
+    return error;
 }
 
 // The value of the string whose key is key (letters compared without regard to case)
@@ -221,9 +227,9 @@ static const char* FindValue(const char* begin, const char* end, const char* key
     return 0;
 }
 
-bool FindBackupKey(const char* section, const char* end, uint32_t number, char* out) {
+bool FindNumberedKey(const char* section, const char* end, const char* prefix, uint32_t number, char* out) {
     char key[RECORD_KEY_CAPACITY];
-    MakeKey(key, BACKUP_PREFIX, number);
+    MakeKey(key, prefix, number);
     const char* value = FindValue(section, end, key);
     return value && TextCopy(out, value, TEXT_CAPACITY);
 }
@@ -485,7 +491,7 @@ static void CheckFolder(char* entry, char* end, uint32_t index, char* verdict, c
     }
 }
 
-void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end) {
+void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end, GoneFile gone, void* context) {
     uint32_t files = 0;
     for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) files += IsFileEntry(entry);
     if (!files) return;
@@ -509,12 +515,7 @@ void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end)
         ++index;
         if (found == THE_COPY) continue;
         const char *path, *name;
-        char backup[TEXT_CAPACITY];
-        // Gone by hand: a screen it moved aside goes back in its place now, since
-        // nothing of this installation's stands in its way.
-        if (found == GONE && SplitEntry(entry, &path, &name) &&
-            FindBackupKey(section, sectionEnd, EntryNumber(entry), backup))
-            RestoreScreenBackup(path, backup);
+        if (found == GONE && gone && SplitEntry(entry, &path, &name)) gone(path, EntryNumber(entry), context);
         entry[0] = 'f';  // done: left where it is, and dropped from a record that stays
     }
     if (verdict) SysFreeBlock(verdict);

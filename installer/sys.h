@@ -22,6 +22,7 @@ enum : uint32_t {
     SYS_ERROR_NOT_ENOUGH_MEMORY = 8,
     SYS_ERROR_FILE_EXISTS = 80,
     SYS_ERROR_DISK_FULL = 112,
+    SYS_ERROR_DIR_NOT_EMPTY = 145,
     SYS_ERROR_INVALID_NAME = 123,
     SYS_ERROR_ALREADY_EXISTS = 183,
     SYS_ERROR_FILENAME_EXCED_RANGE = 206,
@@ -168,6 +169,8 @@ int32_t SysRegDeleteKey(SysKey parent, const char* subkey);
 int32_t SysRegEnumKey(SysKey key, uint32_t index, char* name, uint32_t capacity);
 // RegQueryInfoKeyA: how many subkeys and values the key holds.
 int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values);
+// RegDeleteValueA.
+int32_t SysRegDeleteValue(SysKey key, const char* name);
 // RegCloseKey.
 int32_t SysRegCloseKey(SysKey key);
 
@@ -199,6 +202,15 @@ bool SysDestroyWindow(SysWindow window);
 // DialogBoxParamA with the missing-component dialog (template 2), the file name as
 // its creation parameter. Returns the dialog's result.
 intptr_t SysShowMissingComponentDialog(SysWindow owner, const char* fileName);
+
+// ---- Fonts ----
+// AddFontResourceA: how many fonts the file added, 0 on failure.
+int SysAddFontResource(const char* path);
+// RemoveFontResourceA.
+bool SysRemoveFontResource(const char* path);
+// SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0): the running programs learn that
+// the fonts changed.
+void SysBroadcastFontChange();
 
 // ---- Memory ----
 // LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, size) then LocalLock: 0 on failure.

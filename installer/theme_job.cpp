@@ -46,6 +46,7 @@ struct Job {
     // whatever the record file holds.
     char pendingPaths[COPY_STAMP_BATCH][PATH_CAPACITY];
     bool pendingMovedAside[COPY_STAMP_BATCH];
+    bool fontsChanged;  // a font was registered or unregistered: the programs are told
     SysWindow progress;
     SysWindow progressBar;  // its bar, looked up once
     int pendingSteps;       // steps the bar has not been moved by yet
@@ -78,6 +79,79 @@ static void ComposeCopyError(char* out, uint32_t error, const char* name, const 
     ComposeNameMessage(out, head, name, tail);
 }
 
+// ---- Fonts: a TrueType font that an installation copies is registered as the Fonts
+// folder registers one, so that Windows loads it; what it registered goes again with it.
+
+// What the list of fonts holds for the font at path: its file name, for a font in the
+// Fonts folder itself, else its full path.
+static void FontListData(const char* path, char* out) {
+    const char* name = FindBaseName(path);
+    bool inFonts = IsFullPath(fontsDir) && PathIsInside(path, fontsDir) && (uint32_t)(name - path) == TextLength(fontsDir);
+    TextCopy(out, inFonts ? name : path, TEXT_CAPACITY);
+}
+
+// Registers the font copied to job.destination, "File" number, when it is a TrueType
+// font whose name no font of the list has yet; the record says so first.
+static void RegisterFont(Job& job, uint32_t number) {
+    char name[TEXT_CAPACITY], data[TEXT_CAPACITY], held[TEXT_CAPACITY];
+    // The value's name: the font's full name and " (TrueType)", at most 255 characters.
+    if (!ReadFontFullName(job.destination, name, 200)) return;
+    TextAppend(name, " (TrueType)", sizeof name);
+    FontListData(job.destination, data);
+    SysKey key = 0;
+    if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, FONT_LIST_KEY, &key) != SYS_ERROR_SUCCESS) return;
+    uint32_t size = sizeof held;
+    // A font of that name is another's: it stays, and this one is not registered.
+    bool taken = SysRegQueryValue(key, name, held, &size) != SYS_ERROR_FILE_NOT_FOUND;
+    if (!taken && WriteNumberedKey(job.record, TYPEFACE_PREFIX, number, name) == 0) {
+        if (SysRegSetString(key, name, data) == SYS_ERROR_SUCCESS) {
+            SysAddFontResource(job.destination);
+            job.fontsChanged = true;
+        } else {
+            char typeface[RECORD_KEY_CAPACITY];
+            TextCopy(typeface, TYPEFACE_PREFIX, sizeof typeface);
+            TextAppendNumber(typeface, number, sizeof typeface);
+            DropRecordKey(job.record, typeface);
+        }
+    }
+    SysRegCloseKey(key);
+}
+
+// Takes the font of path out of the list of fonts, when the value name still names it.
+static void UnregisterFont(Job& job, const char* name, const char* path) {
+    char data[TEXT_CAPACITY], held[TEXT_CAPACITY + 1];
+    FontListData(path, data);
+    SysKey key = 0;
+    if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, FONT_LIST_KEY, &key) != SYS_ERROR_SUCCESS) return;
+    uint32_t size = TEXT_CAPACITY;
+    if (SysRegQueryValue(key, name, held, &size) == SYS_ERROR_SUCCESS && size <= TEXT_CAPACITY) {
+        held[size] = 0;
+        if ((TextEqualNoCase(held, data) || TextEqualNoCase(held, path)) && SysRegDeleteValue(key, name) == 0)
+            job.fontsChanged = true;
+    }
+    SysRegCloseKey(key);
+}
+
+// The font name that "File" number registered, as the record file holds it.
+static bool RegisteredFont(const Job& job, uint32_t number, char* name) {
+    if (job.section) return FindNumberedKey(job.section, job.cursor->end, TYPEFACE_PREFIX, number, name);
+    char key[RECORD_KEY_CAPACITY];
+    TextCopy(key, TYPEFACE_PREFIX, sizeof key);
+    TextAppendNumber(key, number, sizeof key);
+    SysGetProfileString(RECORD_SECTION, key, "", name, TEXT_CAPACITY, job.record.path);
+    return name[0] != 0;
+}
+
+// A recorded file that is gone already: what it brought with it goes now, since
+// nothing of this installation's stands in its way any more: the screen it moved aside
+// goes back in its place, its font leaves the list of fonts.
+static void ForgetGoneFile(const char* path, uint32_t number, void* context) {
+    Job& job = *(Job*)context;
+    char value[TEXT_CAPACITY];
+    if (FindNumberedKey(job.section, job.cursor->end, BACKUP_PREFIX, number, value)) RestoreScreenBackup(path, value);
+    if (FindNumberedKey(job.section, job.cursor->end, TYPEFACE_PREFIX, number, value)) UnregisterFont(job, value, path);
+}
+
 // After a batch of stamps that could not be written: the copies whose stamps are not
 // in the record go again (no uninstall could ever show that they are its own), with
 // their keys and the screens they moved aside, and the user is asked whether to go
@@ -89,7 +163,14 @@ static void StampsNotWritten(Job& job, uint32_t error) {
     const char* name = "";
     for (uint32_t i = 0; i < record.batchCount; ++i) {
         const char* path = job.pendingPaths[i];
-        char key[RECORD_KEY_CAPACITY];
+        char key[RECORD_KEY_CAPACITY], font[TEXT_CAPACITY];
+        if (RegisteredFont(job, record.batch[i].number, font)) {
+            SysRemoveFontResource(path);
+            UnregisterFont(job, font, path);
+            TextCopy(key, TYPEFACE_PREFIX, sizeof key);
+            TextAppendNumber(key, record.batch[i].number, sizeof key);
+            DropRecordKey(record, key);
+        }
         SysDeleteFile(path);
         TextCopy(key, "File", sizeof key);
         TextAppendNumber(key, record.batch[i].number, sizeof key);
@@ -197,11 +278,18 @@ static void RemoveEntry(Job& job) {
         removed = SysRemoveDirectory(job.destination) && SysGetFileAttributes(job.destination) == SYS_INVALID_FILE_ATTRIBUTES;
         if (!removed) error = SysGetLastError();
     } else {
+        uint32_t number = EntryNumber(job.cursor->current);
+        // A font leaves the system before its file can go (a loaded font cannot be
+        // deleted), and comes back when the file stays.
+        char value[TEXT_CAPACITY];
+        bool font = RegisteredFont(job, number, value);
+        bool unloaded = font && SysRemoveFontResource(job.destination);
         removed = DeleteAndCheck(job.destination, &error);
+        if (font && removed) UnregisterFont(job, value, job.destination);
+        else if (unloaded) SysAddFontResource(job.destination);
         // The screen that the installation moved aside, and only that, goes back.
-        char backup[TEXT_CAPACITY];
-        if (FindBackupKey(job.section, job.cursor->end, EntryNumber(job.cursor->current), backup))
-            backupLeft = !RestoreScreenBackup(job.destination, backup);
+        if (FindNumberedKey(job.section, job.cursor->end, BACKUP_PREFIX, number, value))
+            backupLeft = !RestoreScreenBackup(job.destination, value);
     }
     // Gone already (by hand, or with its folder): nothing to say.
     bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;
@@ -215,6 +303,11 @@ static void RemoveEntry(Job& job) {
     ComposeNameMessage(job.line, isDirectory ? "Error deleting dir '" : "Error deleting file '",
                        FindBaseName(job.destination), "'\nContinue?");
     AskToContinue(job, job.line);
+    // A folder that holds files of someone else's now is theirs to keep; anything else
+    // that could not go keeps the record, the copy and the entry, so that the uninstall
+    // can be run again once the cause is mended.
+    if (isDirectory && error == SYS_ERROR_DIR_NOT_EMPTY) MarkEntryDone(job.cursor);
+    else job.outcome.incomplete = true;
 }
 
 // Creates the folders of the destination below its token's directory, outer first,
@@ -409,7 +502,7 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         // else happens, so that only a backup this installation made is ever put back.
         MakeInstallBackupName(job.destination, backup);
         movedAside = SysMoveFile(job.destination, backup);
-        if (movedAside && (error = WriteBackupKey(job.record, number, backup)) != 0) {
+        if (movedAside && (error = WriteNumberedKey(job.record, BACKUP_PREFIX, number, backup)) != 0) {
             SysMoveFile(backup, job.destination);
             ReportCopyError(job, error);
             return;
@@ -430,6 +523,7 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
             uint32_t pending = job.record.batchCount;
             TextCopy(job.pendingPaths[pending], job.destination, PATH_CAPACITY);
             job.pendingMovedAside[pending] = movedAside;
+            if (kind == FontsEntry) RegisterFont(job, number);
             if (AddCopyStamp(job.record, number, stamp)) StampsNotWritten(job, FlushCopyStamps(job.record));
             return;
         }
@@ -660,7 +754,7 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
         job.cursor->begin = job.cursor->at = runBegin;
     }
     // Only what is still the copy that the record describes is removed.
-    MarkFilesNotCopied(job.section, job.cursor->end, job.cursor->begin, job.cursor->end);
+    MarkFilesNotCopied(job.section, job.cursor->end, job.cursor->begin, job.cursor->end, ForgetGoneFile, &job);
 }
 
 // Installed from the Themes folder itself, the theme file is also the record file,
@@ -742,6 +836,7 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy, const
     }
 
     SysCloseFile(file);
+    if (job.fontsChanged) SysBroadcastFontChange();
     if (scratch[0]) SysDeleteFile(scratch);
     if (job.progress) SysDestroyWindow(job.progress);
     job.outcome.keysWritten = job.record.keysWritten;

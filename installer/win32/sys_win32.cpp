@@ -196,6 +196,7 @@ int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values) {
     return result;
 }
 
+int32_t SysRegDeleteValue(SysKey key, const char* name) { return RegDeleteValueA((HKEY)key, name); }
 int32_t SysRegCloseKey(SysKey key) { return RegCloseKey((HKEY)key); }
 
 int SysMessageBox(SysWindow owner, const char* text, const char* caption, uint32_t style) {
@@ -228,6 +229,10 @@ intptr_t SysShowMissingComponentDialog(SysWindow owner, const char* fileName) {
     return DialogBoxParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_MISSING_COMPONENT), (HWND)owner,
                            MissingComponentDialogProc, (LPARAM)fileName);
 }
+
+int SysAddFontResource(const char* path) { return AddFontResourceA(path); }
+bool SysRemoveFontResource(const char* path) { return RemoveFontResourceA(path) != 0; }
+void SysBroadcastFontChange() { SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0); }
 
 // A fixed block: its handle is its address, so the block alone is enough to free it.
 void* SysAllocBlock(uint32_t size) {

@@ -251,6 +251,7 @@ void Reset() {
     w.AddDirectory(w.tempDirectory);
     w.keys["hklm\\software\\microsoft\\windows\\currentversion\\uninstall"];
     w.keys["hkcr\\themefile"];
+    w.SetValue(FONT_LIST, "Arial (TrueType)", "ARIAL.TTF");
     ResetInstallerState();
 }
 
@@ -567,7 +568,7 @@ bool SysDeleteFile(const char* path) {
     Node* node = FindToDelete(path, &full);
     if (!node) return false;
     if (node->directory || node->readOnly) return Fail(SYS_ERROR_ACCESS_DENIED), false;
-    if (node->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
+    if (node->openCount || world().loadedFonts.count(Lower(full))) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     world().nodes.erase(Lower(full));
     return true;
 }
@@ -780,6 +781,12 @@ int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values) {
     return 0;
 }
 
+int32_t SysRegDeleteValue(SysKey key, const char* name) {
+    auto it = world().keys.find(((KeyHandle*)key)->path);
+    if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
+    return it->second.values.erase(Lower(name ? name : "")) ? 0 : (int32_t)SYS_ERROR_FILE_NOT_FOUND;
+}
+
 int32_t SysRegCloseKey(SysKey key) {
     delete (KeyHandle*)key;
     --world().openKeys;
@@ -857,6 +864,26 @@ intptr_t SysShowMissingComponentDialog(SysWindow, const char* fileName) {
     world().events.push_back(std::string("missing:") + fileName);
     return 1;
 }
+
+// ---------------------------------------------------------------- fonts
+
+int SysAddFontResource(const char* path) {
+    std::string full = Lower(world().FullPath(path));
+    if (!world().nodes.count(full)) return 0;
+    world().loadedFonts.insert(full);
+    return 1;
+}
+
+bool SysRemoveFontResource(const char* path) {
+    World& w = world();
+    std::string full = Lower(w.FullPath(path));
+    auto it = w.loadedFonts.find(full);
+    if (it == w.loadedFonts.end() || w.fontsInUse.count(full)) return false;
+    w.loadedFonts.erase(it);
+    return true;
+}
+
+void SysBroadcastFontChange() { ++world().fontChanges; }
 
 // ---------------------------------------------------------------- memory
 

@@ -78,6 +78,12 @@ struct World {
     int commonControlsInits = 0;
     uint32_t lastError = 0;
 
+    // ---- fonts: what AddFontResource loaded (lower-case paths); a loaded font file
+    // cannot be deleted, as on Windows ----
+    std::multiset<std::string> loadedFonts;
+    int fontChanges = 0;  // WM_FONTCHANGE broadcasts
+    std::set<std::string> fontsInUse;  // lower-case paths that RemoveFontResource refuses
+
     // ---- user interface ----
     std::deque<int> answers;  // answers to message boxes in order; OK when empty
     std::vector<MessageBoxCall> boxes;
@@ -118,6 +124,7 @@ struct World {
 // What a fresh world holds of Plus! Themes and the Fonts folder.
 inline const std::string THEMES_FOLDER = "C:\\Program Files\\Plus!\\Themes";
 inline const std::string APP_PATHS_KEY = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE";
+inline const std::string FONT_LIST = "hklm\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 inline const std::string SHELL_FOLDERS_KEY = "hkcu\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // The one world that the system functions act on.

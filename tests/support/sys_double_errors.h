@@ -8,7 +8,6 @@ enum : uint32_t {
     SYS_ERROR_NO_MORE_FILES = 18,      // a file search has given every match
     SYS_ERROR_SHARING_VIOLATION = 32,  // the file is open
     SYS_ERROR_NEGATIVE_SEEK = 131,     // a seek before the start of the file
-    SYS_ERROR_DIR_NOT_EMPTY = 145,
     SYS_ERROR_MORE_DATA = 234,
     SYS_ERROR_DIRECTORY = 267,
     SYS_ERROR_KEY_DELETED = 1018,      // a registry key used after its deletion
