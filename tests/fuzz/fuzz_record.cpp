@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     marked.push_back(0);
     SectionCursor again;
     InitSectionCursor(&again, marked.data(), (uint32_t)size);
-    MarkFilesNotCopied(marked.data(), again.end, again.begin, again.end);
+    MarkFilesNotCopied(marked.data(), again.end, again.begin, again.end, nullptr, nullptr);
     for (size_t i = 0; i < size; ++i)
         if (marked[i] != (char)data[i] && !(data[i] == 'F' && marked[i] == 'f' && (i == 0 || !data[i - 1])))
             __builtin_trap();
