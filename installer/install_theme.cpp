@@ -86,11 +86,15 @@ void InstallTheme(SysWindow owner) {
         Failed(owner);
         return;
     }
+    // The entry names the installer's copy in the Themes folder, which stays when the
+    // folder the theme comes from goes.
+    PlaceInstallerCopy(&copy);
     // A new installation is registered before its first copy, with the seal that its
     // record will hold: whatever happens next, even a power cut, "/u" can undo it.
     if (!copy.reused) {
         DrawSeal(copy.seal);
         if (!RegisterUninstall(owner, Install, &copy)) {
+            if (copy.madeInstaller) ReleaseInstallerCopy(uninstallerPath, copy.installerMark);
             Failed(owner);
             return;
         }
@@ -104,6 +108,7 @@ void InstallTheme(SysWindow owner) {
             RunThemeJob(owner, Rollback, &copy, &outcome);
         }
         if (!copy.reused) RemoveUninstallEntry(copy.entry);
+        if (copy.madeInstaller) ReleaseInstallerCopy(uninstallerPath, copy.installerMark);
         if (outcome.ran) Failed(owner);
         return;
     }

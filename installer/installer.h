@@ -16,6 +16,7 @@ extern char themeName[PATH_CAPACITY];      // search pattern, then the display n
 extern char themeFileName[PATH_CAPACITY];  // the theme file's long name, no directory
 extern char copyFileName[PATH_CAPACITY];   // the installed copy's name in themesDir
 extern char installerPath[PATH_CAPACITY];  // argument 0: the installer's full path
+extern char uninstallerPath[PATH_CAPACITY];  // the installer's copy that entries name ("": installerPath)
 // Empties every shared buffer (start of the program; the tests between cases).
 void ResetInstallerState();
 
@@ -283,6 +284,8 @@ struct InstalledCopy {
     bool isThemeFile;          // the theme file itself, installed from the Themes folder
     char seal[SEAL_CAPACITY];  // the record's seal
     char entry[TEXT_CAPACITY]; // its uninstall entry below CURRENT_VERSION_KEY, once known
+    bool madeInstaller;        // this installation made the installer's copy it names
+    char installerMark[9];     // the mark of that copy's stamp, "" without one
 };
 // Runs one job. An installation writes into copy; a rollback undoes what the abandoned
 // installation described by installation recorded, and nothing else; an uninstall
@@ -337,14 +340,31 @@ void GetInstallerCommand(char* out);
 bool ComposeUninstallString(char* out);
 // The installed copy: themesDir (the current directory when empty) and copyFileName.
 bool InstalledCopyPath(char* out);
-// Calls visit for every uninstall entry whose command is " /u " and the quoted path of
-// an installed copy, with the entry's name below CURRENT_VERSION_KEY and that path;
-// stops when visit returns true, and returns whether it did.
-typedef bool (*EntryVisitor)(const char* name, const char* copy, void* context);
+// Calls visit for every uninstall entry whose command is a program, " /u " and the
+// quoted path of an installed copy, with the entry's name below CURRENT_VERSION_KEY,
+// the program and that path; stops when visit returns true, and returns whether it did.
+typedef bool (*EntryVisitor)(const char* name, const char* program, const char* copy, void* context);
 bool VisitUninstallEntries(EntryVisitor visit, void* context);
+// The program that a command starts: its first word, quoted or not, into out (520 bytes).
+void CommandProgram(const char* command, char* out);
 // Reads a string value of an entry (name below CURRENT_VERSION_KEY) into out; false
 // when it is missing or does not fit.
 bool ReadEntryString(const char* name, const char* valueName, char* out, uint32_t capacity);
+
+// ---- The installer's copy (installer_copy.cpp) ----
+// The uninstall entries name a copy of this installer in the Themes folder, so that a
+// theme can be removed after the folder it was installed from is gone; the themes it
+// serves share it, and it goes with the last of them.
+// Finds the copy that entries of proven installations name (it must still hold the mark
+// they hold), or makes one under the first of "decorama.exe", "decorama (2).exe" …
+// that nothing holds; sets uninstallerPath ("" when there is none) and copy's mark.
+void PlaceInstallerCopy(InstalledCopy* copy);
+// Once the entry that named program, with mark, is gone: deletes that copy when it is
+// still the one the entry named and no entry names it any more; the running program's
+// own file goes at the next start of Windows.
+void ReleaseInstallerCopy(const char* program, const char* mark);
+// The name of the value that holds an entry's installer mark.
+extern const char INSTALLER_MARK_NAME[];
 
 // ---- Uninstall (uninstall.cpp) ----
 void UninstallTheme(SysWindow owner, const char* path);

@@ -285,7 +285,7 @@ struct ProofSearch {
     RecordProof* proof;
 };
 
-static bool EntryHoldsSeal(const char* name, const char* copy, void* context) {
+static bool EntryHoldsSeal(const char* name, const char*, const char* copy, void* context) {
     ProofSearch* search = (ProofSearch*)context;
     if (!SameFile(copy, search->copyPath)) return false;
     char value[TEXT_CAPACITY];

@@ -27,16 +27,6 @@ static bool ReadString(SysKey key, const char* name, char* out) {
     return true;
 }
 
-// The program that a command starts: its first word, quoted or not, into out.
-static void CommandProgram(const char* command, char* out) {
-    const char* p = command;
-    char end = ' ';
-    if (*p == '"') end = '"', ++p;
-    uint32_t n = 0;
-    while (p[n] && p[n] != end) ++n;
-    TextCopyCount(out, p, n, TEXT_CAPACITY);
-}
-
 bool IsOwnVerb(char* command) {
     char text[TEXT_CAPACITY];
     char* out = command ? command : text;

@@ -9,6 +9,7 @@ char themeName[PATH_CAPACITY];
 char themeFileName[PATH_CAPACITY];
 char copyFileName[PATH_CAPACITY];
 char installerPath[PATH_CAPACITY];
+char uninstallerPath[PATH_CAPACITY];
 
 const char CAPTION[] = "Decorama";
 const char PRODUCT_BANNER[] = "Decorama v1.04";
@@ -21,4 +22,5 @@ void ResetInstallerState() {
     memset(themeFileName, 0, sizeof themeFileName);
     memset(copyFileName, 0, sizeof copyFileName);
     memset(installerPath, 0, sizeof installerPath);
+    memset(uninstallerPath, 0, sizeof uninstallerPath);
 }

@@ -121,6 +121,9 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
 bool SysSetNormalAttributes(const char* path);
 // MoveFileA.
 bool SysMoveFile(const char* source, const char* destination);
+// CreateFileA(path, GENERIC_WRITE, 0, 0, OPEN_ALWAYS, …), WriteFile of length bytes at
+// its start, CloseHandle: true when every byte was written.
+bool SysWriteFileStart(const char* path, const void* data, uint32_t length);
 // DeleteFileA.
 bool SysDeleteFile(const char* path);
 // CreateDirectoryA(path, 0).

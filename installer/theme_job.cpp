@@ -428,7 +428,7 @@ struct CopyList {
     uint32_t needed;
 };
 
-static bool AddCopy(const char*, const char* copy, void* context) {
+static bool AddCopy(const char*, const char*, const char* copy, void* context) {
     CopyList* list = (CopyList*)context;
     uint32_t n = TextLength(copy) + 1;
     list->needed += n;

@@ -41,7 +41,15 @@ void UninstallTheme(SysWindow owner, const char* path) {
     // removed, and an entry that names the copy stays. An uninstall that did not
     // finish keeps its entry, so that it can be run again.
     bool complete = !outcome.unproven && !outcome.incomplete;
-    if (complete) RegisterUninstall(owner, Uninstall, &copy);
+    if (complete) {
+        // The installer's copy that the entry names goes with the last theme it serves.
+        char command[TEXT_CAPACITY], program[TEXT_CAPACITY], mark[TEXT_CAPACITY];
+        program[0] = mark[0] = 0;
+        if (ReadEntryString(copy.entry, "UninstallString", command, sizeof command)) CommandProgram(command, program);
+        if (!ReadEntryString(copy.entry, INSTALLER_MARK_NAME, mark, sizeof mark)) mark[0] = 0;
+        RegisterUninstall(owner, Uninstall, &copy);
+        ReleaseInstallerCopy(program, mark);
+    }
     if (!complete || outcome.leftOutside)
         Tell("Theme was not completely uninstalled.", SYS_MB_OK | SYS_MB_ICONWARNING);
     else

@@ -16,6 +16,13 @@ static const int UNINSTALL_NAMES = 9;
 static const uint32_t ENTRY_PATH_LIMIT = 255 - 19;
 
 void GetInstallerCommand(char* out) {
+    // The installer's copy that outlives the folder it was started from.
+    if (uninstallerPath[0]) {
+        TextCopy(out, "\"", TEXT_CAPACITY);
+        TextAppend(out, uninstallerPath, TEXT_CAPACITY);
+        TextAppend(out, "\"", TEXT_CAPACITY);
+        return;
+    }
     if (IsOwnVerb(out)) {
         char* cut = 0;
         for (char* p = out; *p && !cut; ++p)
@@ -62,6 +69,15 @@ static bool CommandCopy(char* command, const char** copy) {
     return true;
 }
 
+void CommandProgram(const char* command, char* out) {
+    const char* p = command;
+    char end = ' ';
+    if (*p == '"') end = '"', ++p;
+    uint32_t n = 0;
+    while (p[n] && p[n] != end) ++n;
+    TextCopyCount(out, p, n, TEXT_CAPACITY);
+}
+
 bool VisitUninstallEntries(EntryVisitor visit, void* context) {
     SysKey entries = 0;
     if (SysRegOpenKey(SYS_HKEY_LOCAL_MACHINE, UNINSTALL_ENTRIES_KEY, &entries) != SYS_ERROR_SUCCESS) return false;
@@ -80,7 +96,9 @@ bool VisitUninstallEntries(EntryVisitor visit, void* context) {
         if (!read) continue;
         command[size] = 0;
         const char* copy;
-        if (CommandCopy(command, &copy)) stopped = visit(name, copy, context);
+        char program[TEXT_CAPACITY];
+        CommandProgram(command, program);
+        if (CommandCopy(command, &copy)) stopped = visit(name, program, copy, context);
     }
     SysRegCloseKey(entries);
     return stopped;
@@ -118,13 +136,15 @@ static bool FailRegistration(SysWindow owner) {
 
 // Sets the entry's two values (and, for a new entry, its seal); false when one does
 // not take or the command would not fit (cut, it would name another file).
-static bool WriteEntryValues(SysKey key, const char* seal) {
+static bool WriteEntryValues(SysKey key, const InstalledCopy* copy, bool withSeal) {
     char text[TEXT_CAPACITY];
     TextCopy(text, themeName, sizeof text);
     TextAppend(text, " Theme", sizeof text);
     bool ok = SysRegSetString(key, "DisplayName", text) == SYS_ERROR_SUCCESS;
     ok = ok && ComposeUninstallString(text) && SysRegSetString(key, "UninstallString", text) == SYS_ERROR_SUCCESS;
-    return ok && (!seal || SysRegSetString(key, SEAL_NAME, seal) == SYS_ERROR_SUCCESS);
+    if (copy->installerMark[0]) ok = ok && SysRegSetString(key, INSTALLER_MARK_NAME, copy->installerMark) == SYS_ERROR_SUCCESS;
+    else SysRegDeleteValue(key, INSTALLER_MARK_NAME);
+    return ok && (!withSeal || SysRegSetString(key, SEAL_NAME, copy->seal) == SYS_ERROR_SUCCESS);
 }
 
 // Opens CURRENT_VERSION_KEY, under which entries are made and removed by their names.
@@ -159,7 +179,7 @@ bool RegisterUninstall(SysWindow owner, JobMode mode, InstalledCopy* copy) {
         // stays (the record holds it).
         ok = SysRegCreateKey(parent, copy->entry, &key, &disposition) == SYS_ERROR_SUCCESS;
         if (ok) {
-            ok = disposition == SYS_REG_OPENED_EXISTING_KEY && WriteEntryValues(key, 0);
+            ok = disposition == SYS_REG_OPENED_EXISTING_KEY && WriteEntryValues(key, copy, false);
             SysRegCloseKey(key);
         }
     } else {
@@ -176,7 +196,7 @@ bool RegisterUninstall(SysWindow owner, JobMode mode, InstalledCopy* copy) {
             }
             if (SysRegCreateKey(parent, name, &key, &disposition) != SYS_ERROR_SUCCESS) break;
             bool made = disposition == SYS_REG_CREATED_NEW_KEY;
-            ok = made && WriteEntryValues(key, copy->seal);
+            ok = made && WriteEntryValues(key, copy, true);
             SysRegCloseKey(key);
             if (made && !ok) SysRegDeleteKey(parent, name);
             if (!made) break;

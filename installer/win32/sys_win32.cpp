@@ -114,6 +114,15 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
 }
 bool SysSetNormalAttributes(const char* path) { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != 0; }
 bool SysMoveFile(const char* source, const char* destination) { return MoveFileA(source, destination) != 0; }
+bool SysWriteFileStart(const char* path, const void* data, uint32_t length) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, data, length, &written, 0);
+    CloseHandle(file);
+    return ok && written == length;
+}
+
 bool SysDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
 bool SysCreateDirectory(const char* path) { return CreateDirectoryA(path, 0) != 0; }
 bool SysRemoveDirectory(const char* path) { return RemoveDirectoryA(path) != 0; }

@@ -551,6 +551,19 @@ bool SysMoveFile(const char* source, const char* destination) {
     return true;
 }
 
+bool SysWriteFileStart(const char* path, const void* data, uint32_t length) {
+    World& w = world();
+    std::string full = w.FullPath(path);
+    Node* node = Find(full);
+    if (node && (node->directory || node->readOnly)) return Fail(SYS_ERROR_ACCESS_DENIED), false;
+    if (node && node->openCount) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
+    if (!node && !ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
+    std::string text((const char*)data, length), old = node ? node->data : "";
+    if (old.size() > text.size()) text += old.substr(text.size());
+    w.AddFile(full, text);
+    return true;
+}
+
 // The file or folder that a deletion of path takes: null, with the error set, when
 // there is none or the test makes the deletion fail.
 static Node* FindToDelete(const char* path, std::string* full) {
