@@ -67,7 +67,11 @@ void PlaceInstallerCopy(InstalledCopy* copy) {
         if (!CandidatePath(index, path) || SysGetFileAttributes(path) != SYS_INVALID_FILE_ATTRIBUTES) continue;
         uint32_t error = SysGetLastError();
         if (error != SYS_ERROR_FILE_NOT_FOUND) continue;
-        if (!SysCopyFile(installerPath, path, true)) return;
+        if (!SysCopyFile(installerPath, path, true)) {
+            // What a copy that failed half-way (a full disk) left there is its own.
+            if (SysGetLastError() != SYS_ERROR_FILE_EXISTS) SysDeleteFile(path);
+            return;
+        }
         // Without its mark nothing could show later that the copy is this installer's.
         uint32_t attributes = SysGetFileAttributes(path);
         if (attributes != SYS_INVALID_FILE_ATTRIBUTES && (attributes & SYS_FILE_ATTRIBUTE_READONLY))

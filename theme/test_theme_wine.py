@@ -92,6 +92,13 @@ class InstallFromTheZip(unittest.TestCase):
                          if p.exists(THEMES_DIR + d)]
         cls.screen_after = p.read_file("c:\\Logo.sys") if p.exists("c:\\Logo.sys") else None
         cls.entry_after = p.registry().exists(UNINSTALL_KEY)
+        # The copy of the installer that ran the uninstall goes when Windows next starts.
+        copy = THEMES_DIR + "\\decorama.exe"
+        cls.copy_after = [p.exists(copy)]
+        p.kill_server()
+        p.wine(["cmd", "/c", "exit"], timeout=120)
+        p.kill_server()
+        cls.copy_after.append(p.exists(copy))
 
     @classmethod
     def tearDownClass(cls):
@@ -123,7 +130,8 @@ class InstallFromTheZip(unittest.TestCase):
                 self.assertIn("=" + dest + "\r\n", record)
         for d in ("Zelvo", "Zelvo\\Icons", "Zelvo\\Sounds"):
             self.assertIn("=%s\\%s\r\n" % (THEMES_DIR, d), record)
-        self.assertEqual(self.entry, ("Zelvo Theme", '"%s\\decorama.exe" /u "%s\\Zelvo.the"' % (FOLDER, THEMES_DIR)))
+        # the installer's copy in the Themes folder, which outlives the download
+        self.assertEqual(self.entry, ("Zelvo Theme", '"%s\\decorama.exe" /u "%s\\Zelvo.the"' % (THEMES_DIR, THEMES_DIR)))
 
     def test_uninstall_removes_everything_and_restores_the_screen(self):
         self.assertEqual([m[1] for m in self.uninstall.messages()], [
@@ -134,6 +142,9 @@ class InstallFromTheZip(unittest.TestCase):
         self.assertEqual(self.left_dirs, [])
         self.assertEqual(self.screen_after, OLD_SCREEN)
         self.assertFalse(self.entry_after)
+
+    def test_the_installers_copy_goes_at_the_next_start(self):
+        self.assertEqual(self.copy_after, [True, False])
 
 
 if __name__ == "__main__":

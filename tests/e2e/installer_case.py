@@ -17,7 +17,10 @@ THEMES = THEMES_DIR_WIN + "\\"          # C:\Program Files\Plus!\Themes\
 WINDIR = "C:\\windows\\"
 FONTS = FONTS_DIR_WIN + "\\"
 EXE = INSTALLER_DIR_WIN + "\\decorama.exe"
-COMMAND = '"%s"' % EXE                  # how the uninstall entry starts the installer
+# How the uninstall entry starts the installer: its copy in the Themes folder, which stays
+# when the folder it was started from goes.
+INSTALLER_COPY = THEMES + "decorama.exe"
+COMMAND = '"%s"' % INSTALLER_COPY
 UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 APP_PATHS_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE"
 VERB_KEY = "HKCR\\ThemeFile\\Shell\\Install"

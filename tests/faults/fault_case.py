@@ -13,7 +13,8 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
 
 # The installer's set-up and messages, as its own end-to-end tests know them.
-from installer_case import (CANCEL, EXE, FAILED, FONTS, INSTALLED, NOT_COMPLETELY, OK, THEMES,  # noqa: E402,F401
+from installer_case import (CANCEL, COMMAND, EXE, FAILED, FONTS, INSTALLED, INSTALLER_COPY, NOT_COMPLETELY,  # noqa: E402,F401
+                            OK, THEMES,
                             UNINSTALL_KEY, UNINSTALLED, WINDIR, InstallerCase, confirm_install, confirm_uninstall,
                             copy_error, delete_error, screen_question, theme_text)
 from saver_case import INI, SCR  # noqa: E402,F401
@@ -229,6 +230,15 @@ class FaultCase(InstallerCase):
         text = r.stdout.decode("latin-1")
         line = [l for l in text.splitlines() if l.strip()]
         return line[0][:10] if line else ""
+
+    def restart_windows(self):
+        """Ends the prefix's programs and starts it again, as a restart of Windows would:
+        the deletions that WININIT.INI asks for are carried out, and the system keeps the
+        file as WININIT.BAK."""
+        self.prefix.kill_server()
+        self.prefix.wine(["cmd", "/c", "exit"], timeout=120)
+        self.prefix.kill_server()
+        return [self.rel(WINDIR + "wininit.bak")]
 
     def kill_program(self, name):
         """SIGKILL for a running Windows program of this prefix (as a power cut or the task

@@ -12,7 +12,7 @@ import subprocess
 import time
 import unittest
 
-from fault_case import (CANCEL, EXE, FAILED, FONTS, INI, INSTALLED, NOT_COMPLETELY, OK, REGISTRY_REMOVE_ERROR, SCR,
+from fault_case import (CANCEL, COMMAND, EXE, INSTALLER_COPY, FAILED, FONTS, INI, INSTALLED, NOT_COMPLETELY, OK, REGISTRY_REMOVE_ERROR, SCR,
                         THEMES, UNINSTALL_KEY, UNINSTALLED, WINDIR, FaultCase, confirm_install, confirm_uninstall,
                         copy_error, delete_error, screen_question, theme_text, write_table)
 from wineharness.driver import dialog_text, visible_buttons
@@ -157,7 +157,8 @@ class InstallerFaults(FaultCase):
         texts = [m[1] for m in run.messages()]
         mid = self.state()
         added, _, _ = diff_snapshots(before.tree, mid.tree)
-        copied = sorted(p for p in added if mid.tree[p][0] == "f" and p != self.rel(THEMES + "Fill.the"))
+        copied = sorted(p for p in added if mid.tree[p][0] == "f" and
+                        p not in (self.rel(THEMES + "Fill.the"), self.rel(INSTALLER_COPY)))
         recorded = sorted(self.rel(v) for k, v in self.record(THEMES + "Fill.the") if k.startswith("File"))
         if texts[-1:] == [INSTALLED[0]]:
             # reported as installed: the record must list every file the installation left
@@ -191,7 +192,8 @@ class InstallerFaults(FaultCase):
         self.assertEqual(later, [], "the installer went on after the question: %r" % later)
         mid = self.state()
         added, _, _ = diff_snapshots(before.tree, mid.tree)
-        copied = sorted(p for p in added if mid.tree[p][0] == "f" and p != self.rel(THEMES + "Five.the"))
+        copied = sorted(p for p in added if mid.tree[p][0] == "f" and
+                        p not in (self.rel(THEMES + "Five.the"), self.rel(INSTALLER_COPY)))
         created = sorted(p for p in added if mid.tree[p][0] == "d")
         self.assertEqual(copied, sorted(self.rel(p) for p in FIVE_DESTINATIONS[:3]))
         rec = self.record(THEMES + "Five.the")
@@ -319,11 +321,12 @@ class InstallerFaults(FaultCase):
         self.assertEqual(texts[6], "Error 206 copying file 'Long.bmp'\nContinue?")
         self.assertRegex(texts[7], r"^Error 206 copying file 'x+'\nContinue\?$")
         self.assertEqual(texts[8:], ["Error 5 copying file 'Escape5.ttf'\nContinue?", INSTALLED[0]])
-        # written: the theme file and Lead.bmp in the Themes directory, nothing else
+        # written: the theme file, Lead.bmp and the installer's copy in the Themes directory
         mid = self.state()
         added, removed, changed = diff_snapshots(before.tree, mid.tree)
         self.assertEqual((sorted(added), removed, changed),
-                         (sorted([self.rel(THEMES + "Bad.the"), self.rel(THEMES + "Lead.bmp")]), [], []))
+                         (sorted([self.rel(THEMES + "Bad.the"), self.rel(THEMES + "Lead.bmp"), self.rel(INSTALLER_COPY)]),
+                          [], []))
         self.uninstall_ok("Bad")
         self.compare(before)
 
@@ -696,7 +699,7 @@ class InstallerFaults(FaultCase):
         run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
         self.soft(self.assertEqual, self.uninstall_entry("Blue")["UninstallString"],
-                  '"%s" /u "%sBlue.the"' % (EXE, THEMES), "the entry starts this installer")
+                  '%s /u "%sBlue.the"' % (COMMAND, THEMES), "the entry starts this installer's copy")
         self.uninstall_ok("Blue")
         self.compare(before)
         self.prefix.reg_delete("HKCR\\ThemeFile")
@@ -715,9 +718,11 @@ class InstallerFaults(FaultCase):
         run = self.run_installer(answers=[OK, OK], win_cwd=SRC, exe=exe)
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
         command = self.uninstall_entry("Blue")["UninstallString"]
+        self.soft(self.assertEqual, command, '%s /u "%sBlue.the"' % (COMMAND, THEMES), "the command, quoted")
         run = self.prefix.drive(command, answers=[OK, OK], timeout=60)
         self.assertMessages(run, [confirm_uninstall("Blue"), UNINSTALLED], code=0)
-        self.compare(before)
+        # the installer's copy ran the uninstall: it goes when Windows next starts
+        self.compare(before, allow_left=self.restart_windows())
 
     def test_16_10_theme_files_that_cannot_become_the_record(self):
         self.row("16. A comma in the theme's name; the Themes folder missing; a read-only installed copy")
@@ -756,7 +761,7 @@ class InstallerFaults(FaultCase):
         self.soft(self.assertTrue, self.uninstall_entry_exists("Blue"), "the entry stays with the copy")
         subprocess.run(["chattr", "-i", copy], timeout=10)
         self.uninstall_ok("Blue")
-        self.compare(before, allow_lost=[self.rel(p) for p in [THEMES + "Blue.the", THEMES + "Art",
+        self.compare(before, allow_lost=[self.rel(p) for p in [THEMES + "Blue.the", THEMES + "Art", INSTALLER_COPY,
                                                                THEMES + "Art\\Blue.bmp", WINDIR + "BlueDing.wav"]],
                      allow_registry=["uninstall\\blue"])
 
