@@ -77,7 +77,7 @@ class SaverModeTest(SaverCase):
 
     def test_other_command_lines_end_at_once_without_a_window(self):
         # (after the program's name and one blank; " /S" and "\t/S" are not the switch)
-        for args in ["", "/p 1234", "/a", "/C:1234", "/S 1", "/x", " /S", "\t/S", " /C"]:
+        for args in ["", "/p 1234", "/a", "/C:", "/c:12x", "/S 1", "/x", " /S", "\t/S", " /C"]:
             with self.subTest(args=args):
                 run = self.prefix.drive("C:\\windows\\ZelvoSav.scr" + (" " + args if args else ""), timeout=20)
                 self.assertFalse(run.timed_out, "the saver did not end: %r" % run)
