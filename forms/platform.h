@@ -28,7 +28,14 @@ public:
     virtual Text CommandLine() = 0;          // the arguments after the program's name
     virtual double SecondsSinceMidnight() = 0;
     virtual int MsgBox(const Text& prompt, int style, const Text& title) = 0;
-    virtual bool ClipboardSetText(const Text& t) = 0;   // false if the clipboard is busy
+
+    // USER32's clipboard, with the real functions' results; the window that opens it is
+    // named by its form (nullptr: none). SetClipboardText is SetClipboardData of a
+    // CF_TEXT copy of the text.
+    virtual bool OpenClipboard(Form* window) = 0;
+    virtual bool EmptyClipboard() = 0;
+    virtual bool SetClipboardText(const Text& t) = 0;
+    virtual bool CloseClipboard() = 0;
 
     // KERNEL32, with the real functions' arguments and results.
     virtual long GetPrivateProfileStringA(const char* section, const char* key, const char* def,
@@ -47,4 +54,7 @@ Text Command();
 int MsgBox(const Text& prompt, int style, const Text& title);
 void Randomize();                 // reseeds the generator from the clock
 float Rnd();                      // the next value r, 0 <= r < 1
-bool ClipboardSetText(const Text& t);
+// Puts the text on the clipboard, with the form's window as its owner. False when
+// another program holds the clipboard open (it keeps what it held) or the text could
+// not be put there.
+bool ClipboardSetText(Form& owner, const Text& t);

@@ -9,7 +9,15 @@ void SetPlatform(Platform* p) { g_platform = p; }
 void End() { g_platform->End(); }
 Text Command() { return g_platform->CommandLine(); }
 int MsgBox(const Text& prompt, int style, const Text& title) { return g_platform->MsgBox(prompt, style, title); }
-bool ClipboardSetText(const Text& t) { return g_platform->ClipboardSetText(t); }
+
+bool ClipboardSetText(Form& owner, const Text& t) {
+    // Opened without a window, the clipboard has no owner once emptied, and Windows
+    // then refuses the text: the form's window opens it.
+    if (!g_platform->OpenClipboard(&owner)) return false;
+    bool set = g_platform->EmptyClipboard() && g_platform->SetClipboardText(t);
+    bool closed = g_platform->CloseClipboard();
+    return set && closed;
+}
 
 // A 24-bit linear congruential generator, reseeded from the clock.
 static unsigned long g_seed = 0x50000;

@@ -5,9 +5,25 @@
 #include "setup/frmZelvoSetup.h"
 #include "setup/modZelvoSav.h"
 
+// "/C" alone, or as Display Properties' Settings button passes it: the handle of its
+// property sheet after a colon or blanks ("/C:1234", "/C 1234"). The number is not a
+// window this program may rely on, so the dialog is shown as for "/C" alone.
+static bool IsConfigureSwitch(const Text& mode) {
+    if (mode == "/C") return true;
+    if (mode[0] != '/' || mode[1] != 'C') return false;
+    size_t i = 2;
+    if (mode[i] == ':') ++i;
+    else
+        while (mode[i] == ' ') ++i;
+    if (i == 2 || i == mode.Len()) return false;
+    for (; i < mode.Len(); ++i)
+        if (mode[i] < '0' || mode[i] > '9') return false;
+    return true;
+}
+
 void frmZelvoSaver::Form_Load() {
     Text mode = Command().UCase();
-    if (mode == "/C") {
+    if (IsConfigureSwitch(mode)) {
         if (!setupDialog) setupDialog = new frmZelvoSetup();
         setupDialog->Show();
         Unload();

@@ -124,9 +124,32 @@ int HeadlessPlatform::MsgBox(const Text& prompt, int style, const Text& title) {
     return VB_OK;
 }
 
-bool HeadlessPlatform::ClipboardSetText(const Text& t) {
+bool HeadlessPlatform::OpenClipboard(Form* window) {
     if (clipboardBusy) return false;
+    clipboardOpen_ = true;
+    clipboardOpener_ = window;
+    return true;
+}
+
+// Emptying makes the window that opened the clipboard its owner: none, when it was
+// opened without a window.
+bool HeadlessPlatform::EmptyClipboard() {
+    if (!clipboardOpen_) return false;
+    clipboard.clear();
+    clipboardOwner = clipboardOpener_;
+    return true;
+}
+
+// Windows takes data only while the clipboard is open, and not while it has no owner.
+bool HeadlessPlatform::SetClipboardText(const Text& t) {
+    if (!clipboardOpen_ || !clipboardOwner) return false;
     clipboard.assign(t.Chars(), t.Len());
+    return true;
+}
+
+bool HeadlessPlatform::CloseClipboard() {
+    if (!clipboardOpen_) return false;
+    clipboardOpen_ = false;
     return true;
 }
 

@@ -22,14 +22,17 @@ public:
     float twipsPerPixel = 15.0f;
     bool hasWindowsDirectory = true;
     std::string windowsDirectory = "C:\\WINDOWS";
-    bool clipboardBusy = false;
+    bool clipboardBusy = false;                 // another program holds the clipboard open
     std::map<std::string, std::string> files;   // INI files by path
     std::vector<std::string> readOnlyFiles;     // writes to these paths fail
 
     // What the test reads back.
     struct Box { std::string prompt, title; int style; };
     std::vector<Box> messageBoxes;
+    // The clipboard as Windows keeps it: its text, and its owner, the window that last
+    // emptied it (nullptr when it was opened without one, or another program's).
     std::string clipboard;
+    Form* clipboardOwner = nullptr;
     bool ended = false;
     unsigned long nowMs = 0;
     std::vector<Form*> shownForms;              // forms shown and not unloaded, in order
@@ -60,7 +63,10 @@ public:
     Text CommandLine() override { return Text(commandLine.c_str()); }
     double SecondsSinceMidnight() override { return clockSeconds; }
     int MsgBox(const Text& prompt, int style, const Text& title) override;
-    bool ClipboardSetText(const Text& t) override;
+    bool OpenClipboard(Form* window) override;
+    bool EmptyClipboard() override;
+    bool SetClipboardText(const Text& t) override;
+    bool CloseClipboard() override;
     long GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
                                   long size, const char* file) override;
     long WritePrivateProfileStringA(const char* section, const char* key, const char* value,
@@ -71,6 +77,8 @@ private:
     struct TimerState { Timer* timer; long interval; bool enabled; unsigned long due; };
     bool Alive(const Form& f) const;
     void Reconcile();                         // picks up timer changes made by a handler
+    bool clipboardOpen_ = false;
+    Form* clipboardOpener_ = nullptr;
     std::vector<Form*> loaded_;
     std::vector<TimerState> timers_;
     std::vector<Picture*> pictures_;

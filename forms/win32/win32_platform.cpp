@@ -605,21 +605,26 @@ int Win32Platform::MsgBox(const Text& prompt, int style, const Text& title) {
     return MessageBoxA(GetActiveWindow(), prompt.Chars(), title.Chars(), (UINT)style);
 }
 
-bool Win32Platform::ClipboardSetText(const Text& t) {
-    if (!OpenClipboard(nullptr)) return false;
-    EmptyClipboard();
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, t.Len() + 1);
-    bool ok = false;
-    if (mem) {
-        char* p = (char*)GlobalLock(mem);
-        for (size_t i = 0; i <= t.Len(); ++i) p[i] = t.Chars()[i];
-        GlobalUnlock(mem);
-        ok = SetClipboardData(CF_TEXT, mem) != nullptr;
-        if (!ok) GlobalFree(mem);
-    }
-    CloseClipboard();
-    return ok;
+bool Win32Platform::OpenClipboard(Form* window) {
+    FormWindow* w = window ? WindowOf(*window) : nullptr;
+    return ::OpenClipboard(w ? w->hwnd : nullptr) != FALSE;
 }
+
+bool Win32Platform::EmptyClipboard() { return ::EmptyClipboard() != FALSE; }
+
+// The clipboard takes the memory when it takes the data; it is freed here otherwise.
+bool Win32Platform::SetClipboardText(const Text& t) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, t.Len() + 1);
+    if (!mem) return false;
+    char* p = (char*)GlobalLock(mem);
+    for (size_t i = 0; i <= t.Len(); ++i) p[i] = t.Chars()[i];
+    GlobalUnlock(mem);
+    if (SetClipboardData(CF_TEXT, mem)) return true;
+    GlobalFree(mem);
+    return false;
+}
+
+bool Win32Platform::CloseClipboard() { return ::CloseClipboard() != FALSE; }
 
 long Win32Platform::GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
                                              long size, const char* file) {

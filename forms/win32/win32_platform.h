@@ -27,7 +27,10 @@ public:
     Text CommandLine() override;
     double SecondsSinceMidnight() override;
     int MsgBox(const Text& prompt, int style, const Text& title) override;
-    bool ClipboardSetText(const Text& t) override;
+    bool OpenClipboard(Form* window) override;
+    bool EmptyClipboard() override;
+    bool SetClipboardText(const Text& t) override;
+    bool CloseClipboard() override;
     long GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
                                   long size, const char* file) override;
     long WritePrivateProfileStringA(const char* section, const char* key, const char* value,

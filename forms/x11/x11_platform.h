@@ -49,7 +49,10 @@ public:
     Text CommandLine() override { return Text(commandLine_.c_str()); }
     double SecondsSinceMidnight() override;
     int MsgBox(const Text& prompt, int style, const Text& title) override;
-    bool ClipboardSetText(const Text& t) override { return false; }
+    bool OpenClipboard(Form* window) override { return false; }
+    bool EmptyClipboard() override { return false; }
+    bool SetClipboardText(const Text& t) override { return false; }
+    bool CloseClipboard() override { return false; }
     long GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
                                   long size, const char* file) override;
     long WritePrivateProfileStringA(const char* section, const char* key, const char* value,

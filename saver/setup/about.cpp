@@ -7,13 +7,17 @@ const char* const CREDIT_LINE = "Written by the Zelvo team, e-mail: zelvo@exampl
 const char* const VISIT_LINE = "Visit the Zelvo screen saver web site - it's in your clipboard now.";
 const char* const TRADEMARK_NOTICE = "The pictured Zelvo characters belong to the Zelvo team";
 const char* const WEB_ADDRESS = "http://www.example.com/zelvo/screensaver/index.html";
+const char* const VISIT_ADDRESS = "Visit ";
 
 void frmZelvoSetup::ShowAbout() {
+    // The address goes to the clipboard first, so that the visit line can say where it
+    // is: when it could not be put there (another program holds the clipboard open, or
+    // the clipboard refused it), the dialog still opens and the line gives the address.
+    bool copied = ClipboardSetText(*this, WEB_ADDRESS);
     Text separator = Chr(10) + Chr(13);
-    About(0).SetCaption(Text(TITLE_LINE) + separator + CREDIT_LINE + separator + VISIT_LINE);
+    Text visit = copied ? Text(VISIT_LINE) : Text(VISIT_ADDRESS) + WEB_ADDRESS;
+    About(0).SetCaption(Text(TITLE_LINE) + separator + CREDIT_LINE + separator + visit);
     About(1).SetCaption(TRADEMARK_NOTICE);
-    // A clipboard that another program holds open is left alone: the dialog still opens.
-    ClipboardSetText(WEB_ADDRESS);
 }
 
 void frmZelvoSetup::TimerTick(Timer& t) {

@@ -34,3 +34,5 @@ extern const char* const CREDIT_LINE;
 extern const char* const VISIT_LINE;
 extern const char* const TRADEMARK_NOTICE;
 extern const char* const WEB_ADDRESS;
+// Put before the address on the visit line when the address is not on the clipboard.
+extern const char* const VISIT_ADDRESS;

@@ -85,12 +85,16 @@ class SaverCase(PrefixCase):
         self.assertEqual(w["event"], "window", "the program ended without a window: %r" % session.events)
         return w
 
-    def shot(self, name=None):
-        path = None
+    def timed_shot(self, name=None):
+        """(picture of the screen, time.monotonic() at which it was taken)."""
+        img, t = self.display.timed_screenshot()
         if os.environ.get("ZELVO_E2E_SHOTS"):
             os.makedirs(os.path.join(E2E_DIR, "shots"), exist_ok=True)
-            path = os.path.join(E2E_DIR, "shots", "%s-%s.png" % (self.id().split(".")[-1], name or "shot"))
-        return self.display.screenshot(path)
+            img.save_png(os.path.join(E2E_DIR, "shots", "%s-%s.png" % (self.id().split(".")[-1], name or "shot")))
+        return img, t
+
+    def shot(self, name=None):
+        return self.timed_shot(name)[0]
 
     def sprite_box(self, img):
         return img.non_black_bbox()

@@ -6,6 +6,7 @@ import time
 import unittest
 
 from saver_case import (INI, ROOT, WS_CAPTION, WS_SYSMENU, Image, SaverCase, dialog_text, immutable, visible_buttons)
+from wineharness.driver import DriverSession
 
 TAN = (224, 192, 160)
 BROWN = (205, 154, 103)
@@ -16,6 +17,8 @@ HEADER_BMP = os.path.join(ROOT, "saver", "assets", "header.bmp")
 
 
 class SetupDialogTest(SaverCase):
+
+    programs = SaverCase.programs + ("e2e-forms-platform-table.exe",)
 
     def open_dialog(self, args="/C", answers=()):
         s = self.start(args, answers=answers)
@@ -116,15 +119,37 @@ class SetupDialogTest(SaverCase):
     def test_clipboard_holds_the_web_address(self):
         self.prefix.driver("setclip", "something the user copied")
         s, w = self.open_dialog()
-        clip = [e for e in self.prefix.driver("clipboard") if e["event"] == "clipboard"]
-        self.assertTrue(clip)
-        text = clip[0].get("text")
-        self.assertIsInstance(text, str, clip)
+        text = self.clipboard_text()
+        self.assertIsInstance(text, str)
         self.assertTrue(text.startswith("http://www.example.com/"), text)
         self.assertEqual(len(text), 51, text)
         with open(self.prefix.flavour.program("ZelvoSav.scr"), "rb") as f:
             self.assertIn(text.encode(), f.read())
         self.press_ok(s, w)
+
+    def clipboard_text(self):
+        clip = [e for e in self.prefix.driver("clipboard") if e["event"] == "clipboard"]
+        self.assertTrue(clip)
+        return clip[0].get("text")
+
+    def test_a_clipboard_that_another_program_holds_open_keeps_its_text(self):
+        # the dialog opens all the same, its visit line (the address itself) whole
+        self.prefix.driver("setclip", "something the user copied")
+        holder = DriverSession(self.prefix.spawn([self.prefix.flavour.program("e2e-driver.exe"), "holdclip", "60000"]))
+        self.addCleanup(holder.stop)
+        self.assertIsNotNone(holder.wait_for(lambda e: e["event"] == "holdclip", 30), "the clipboard was not held")
+        s, w = self.open_dialog()
+        self.assertCaptionsWhole(self.shot("busy-clipboard"), w["client"][0], w["client"][1])
+        holder.stop()
+        self.assertEqual(self.clipboard_text(), "something the user copied")
+        self.press_ok(s, w)
+
+    def test_the_forms_platform_table_holds_under_wine(self):
+        # The clipboard behaviours that the unit tests' headless platform models.
+        r = self.prefix.wine([self.prefix.flavour.program("e2e-forms-platform-table.exe")], timeout=60)
+        out = r.stdout.decode("latin-1")
+        self.assertEqual(r.returncode, 0, out)
+        self.assertGreaterEqual(out.count("ok "), 3, out)
 
     def test_stored_speed_is_loaded_and_ok_writes_it_back(self):
         # stored value -> scroll bar at open and value written by OK

@@ -1,6 +1,7 @@
 // The forms platform's behaviour that the saver's handlers rely on.
 #include <gtest/gtest.h>
 #include "convert.h"
+#include "forms_platform_table.h"
 #include "headless_platform.h"
 
 TEST(TextConversion, NumbersAndNonNumbers) {
@@ -127,4 +128,26 @@ TEST(Random, ValuesLieInTheUnitIntervalAndFollowTheSeed) {
     platform.clockSeconds = 1234.6;
     Randomize();
     EXPECT_NE(Rnd(), a) << "another clock time gives another value";
+}
+
+// The forms platform table (tests/platform) on the headless platform; the end-to-end
+// tests run the same rows on the Win32 platform under Wine.
+static HeadlessPlatform* g_tablePlatform;
+const char* TableClipboardText() { return g_tablePlatform->clipboard.c_str(); }
+bool TableClipboardOwnedBy(Form* window) { return g_tablePlatform->clipboardOwner == window; }
+
+TEST(FormsPlatformTable, TheHeadlessPlatformBehavesAsWindows95) {
+    HeadlessPlatform platform;
+    g_tablePlatform = &platform;
+    Form window;
+    platform.LoadForm(window);
+    for (int i = 0; i < FORMS_PLATFORM_ROW_COUNT; ++i) {
+        char detail[256] = "";
+        EXPECT_TRUE(FORMS_PLATFORM_ROWS[i].run(window, detail)) << FORMS_PLATFORM_ROWS[i].name << ": " << detail;
+    }
+    // ... and where Wine is more lenient than Windows: data set while the clipboard has no owner
+    ASSERT_TRUE(platform.OpenClipboard(nullptr) && platform.EmptyClipboard());
+    EXPECT_FALSE(platform.SetClipboardText("zpt text"));
+    EXPECT_TRUE(platform.CloseClipboard());
+    EXPECT_EQ(platform.clipboard, "");
 }

@@ -28,8 +28,14 @@ TEST(SaverStartUp, CommandLinesChooseTheMode) {
     const Row rows[] = {
         {"/s", true, false, false},  {"/S", true, false, false},  {"/c", false, true, false},
         {"/C", false, true, false},  {"", false, false, true},    {"/p 1234", false, false, true},
-        {"/a", false, false, true},  {"/C:1234", false, false, true}, {"/S ", false, false, true},
-        {"-s", false, false, true},
+        {"/a", false, false, true},  {"/S ", false, false, true}, {"-s", false, false, true},
+        // Display Properties' Settings button: the switch, a colon or blanks, its window's number
+        {"/c:1234", false, true, false}, {"/C:0", false, true, false},   {"/c 43321", false, true, false},
+        {"/c  99", false, true, false},  {"/c:", false, false, true},    {"/c ", false, false, true},
+        {"/c:12x", false, false, true},  {"/c:-5", false, false, true},  {"/c: 12", false, false, true},
+        {"/c:12 ", false, false, true},  {"/c:0x1A", false, false, true}, {"/c\t12", false, false, true},
+        {"/cx", false, false, true},     {"/c12", false, false, true},   {"/s:1234", false, false, true},
+        {"/p:1234", false, false, true}, {" /c:1", false, false, true},
     };
     for (const Row& r : rows) {
         Saver s(r.command);

@@ -50,6 +50,7 @@ TEST(SetupLoad, AboutTextClipboardAndSeparator) {
     EXPECT_EQ(about, std::string(TITLE_LINE) + sep + CREDIT_LINE + sep + VISIT_LINE);
     EXPECT_EQ(std::string(s.dialog->About(1).Caption().Chars()), TRADEMARK_NOTICE);
     EXPECT_EQ(s.platform.clipboard, WEB_ADDRESS);
+    EXPECT_EQ(s.platform.clipboardOwner, s.dialog) << "opened with the dialog's own window";
     EXPECT_EQ(std::string(CREDIT_LINE).size(), 53u);
     EXPECT_EQ(std::string(TRADEMARK_NOTICE).size(), 54u);
     EXPECT_EQ(std::string(WEB_ADDRESS).size(), 51u);
@@ -63,6 +64,9 @@ TEST(SetupLoad, ABusyClipboardDoesNotStopTheDialog) {
     s.Start();
     ASSERT_NE(s.dialog, nullptr);
     EXPECT_EQ(s.platform.clipboard, "kept");
+    std::string about(s.dialog->About(0).Caption().Chars());
+    EXPECT_EQ(about.substr(about.rfind('\r') + 1), std::string(VISIT_ADDRESS) + WEB_ADDRESS)
+        << "the visit line gives the address instead of sending the user to the clipboard";
     EXPECT_EQ(s.dialog->hsbSpeed.Value(), 10);
     EXPECT_FALSE(s.platform.ended);
 }

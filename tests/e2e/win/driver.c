@@ -17,6 +17,7 @@
  *   e2e-driver windows [pid]           visible top-level windows (of one process)
  *   e2e-driver clipboard               the clipboard's CF_TEXT
  *   e2e-driver setclip <text>          put text on the clipboard
+ *   e2e-driver holdclip <ms>           hold the clipboard open for ms milliseconds
  *   e2e-driver click <hwnd> <id>       WM_COMMAND id to a window
  *   e2e-driver scroll <hwnd> <code>    WM_HSCROLL code (0 = SB_LINELEFT ... 6 = SB_LEFT,
  *                                      7 = SB_RIGHT) from the first scroll bar of hwnd
@@ -485,19 +486,37 @@ static int cmd_clipboard(void)
     return 0;
 }
 
+/* Opens the clipboard with a window of the driver's own: opened without one, the
+ * clipboard has no owner once emptied, and Windows refuses the data then set. */
+static int open_clipboard(void)
+{
+    HWND w = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    int tries;
+    for (tries = 0; tries < 20 && !OpenClipboard(w); ++tries) Sleep(100);
+    return tries < 20;
+}
+
 static int cmd_setclip(const char *text)
 {
     size_t n = strlen(text) + 1;
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, n);
-    int tries;
     memcpy(GlobalLock(mem), text, n);
     GlobalUnlock(mem);
-    for (tries = 0; tries < 20 && !OpenClipboard(NULL); ++tries) Sleep(100);
-    if (tries == 20) return 1;
+    if (!open_clipboard()) return 1;
     EmptyClipboard();
     SetClipboardData(CF_TEXT, mem);
     CloseClipboard();
     printf("{\"event\":\"setclip\"}\n");
+    return 0;
+}
+
+/* Holds the clipboard open, as a program that is reading it does. */
+static int cmd_holdclip(DWORD ms)
+{
+    if (!open_clipboard()) return 1;
+    printf("{\"event\":\"holdclip\"}\n");
+    Sleep(ms);
+    CloseClipboard();
     return 0;
 }
 
@@ -566,6 +585,7 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "windows") == 0) return cmd_windows(argc, argv);
     if (strcmp(argv[1], "clipboard") == 0) return cmd_clipboard();
     if (strcmp(argv[1], "setclip") == 0 && argc > 2) return cmd_setclip(argv[2]);
+    if (strcmp(argv[1], "holdclip") == 0 && argc > 2) return cmd_holdclip((DWORD)strtoul(argv[2], NULL, 10));
     if (strcmp(argv[1], "click") == 0 && argc > 3) {
         HWND h = parse_hwnd(argv[2]);
         int id = atoi(argv[3]);
