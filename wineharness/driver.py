@@ -11,10 +11,14 @@ import threading
 import time
 
 
-def run_args(driver_exe, cmdline, answers, timeout, extra):
+def run_args(driver_exe, cmdline, answers, timeout, extra, any_process=False):
     """`e2e-driver run`: start an exact Windows command line (CreateProcessA) and answer the
-    program's dialogs in order; extra says what to do with dialogs beyond the answers."""
+    program's dialogs in order; extra says what to do with dialogs beyond the answers. With
+    any_process, the dialogs of every process count (the command is a client that starts
+    the program)."""
     args = [driver_exe, "run", "--timeout=%d" % int(timeout * 1000), "--extra=" + extra]
+    if any_process:
+        args.append("--any-process")
     if answers:
         args.append("--answers=" + ",".join(str(a) for a in answers))
     args.append(cmdline)

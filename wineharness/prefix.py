@@ -191,10 +191,10 @@ class Prefix:
 
     # -- the dialog driver
 
-    def drive(self, cmdline, answers=(), timeout=60, cwd=None, win_cwd=None, extra="kill"):
+    def drive(self, cmdline, answers=(), timeout=60, cwd=None, win_cwd=None, extra="kill", any_process=False):
         """Run a Windows command line exactly under e2e-driver, answering the program's
-        dialogs in order; returns a DriverRun."""
-        args = driver.run_args(self.flavour.program("e2e-driver.exe"), cmdline, answers, timeout, extra)
+        dialogs in order (those of any process with any_process); returns a DriverRun."""
+        args = driver.run_args(self.flavour.program("e2e-driver.exe"), cmdline, answers, timeout, extra, any_process)
         r = self.wine(args, timeout=timeout + 30, cwd=cwd, win_cwd=win_cwd)
         return driver.DriverRun(driver.parse_events(r.stdout), r.stderr.decode(errors="replace"))
 

@@ -166,3 +166,31 @@ class InstallerCase(PrefixCase):
         removed = [a for a in removed if a.lower() not in allow]
         changed = [a for a in changed if a.lower() not in allow]
         self.assertEqual((added, removed, changed), ([], [], []), "drive C differs (added, removed, changed)")
+
+
+def renamed_font(path, family):
+    """The bytes of the TrueType font at path with a name table of its own: family (name 1),
+    "Regular" (2), and family as its unique, full and PostScript names (3, 4, 6), in
+    Windows' Unicode and the Macintosh's Roman forms, so that a test can tell the font
+    from every other one the machine has."""
+    import struct
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    count = struct.unpack(">H", data[4:6])[0]
+    names = {1: family, 2: "Regular", 3: family, 4: family, 6: family.replace(" ", "")}
+    records, strings = [], b""
+    for platform, encoding, language, codec in ((1, 0, 0, "latin-1"), (3, 1, 0x409, "utf-16-be")):
+        for name_id, text in sorted(names.items()):
+            raw = text.encode(codec)
+            records.append(struct.pack(">6H", platform, encoding, language, name_id, len(raw), len(strings)))
+            strings += raw
+    table = struct.pack(">3H", 0, len(records), 6 + 12 * len(records)) + b"".join(records) + strings
+    while len(data) % 4:
+        data.append(0)
+    offset = len(data)
+    data += table
+    for i in range(count):
+        at = 12 + 16 * i
+        if data[at:at + 4] == b"name":
+            data[at + 8:at + 16] = struct.pack(">II", offset, len(table))
+    return bytes(data)

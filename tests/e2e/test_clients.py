@@ -3,10 +3,19 @@
 DisplayPropertiesTest: the Screen Saver page of Display Properties (e2e-displayprops.exe
 stands in for it) starts ZelvoSav.scr with the handle of one of its windows after the
 switch: "/c:<page>" or "/c <page>" for its Settings button, "/p <monitor>" for the
-preview in its monitor picture."""
+preview in its monitor picture.
+
+InstallerClientsTest: the shell's "Install Theme" command through ShellExecuteEx on a
+".theme" file, Add/Remove Programs (`uninstaller --remove`, Wine's), a program that lists
+the fonts it can use (EnumFontFamiliesA) and the removal once the download folder is
+gone; each compares drive C and the registry with a snapshot."""
 
 import time
 import unittest
+
+import os
+import shutil
+import sys
 
 from saver_case import SCR, SaverCase
 from wineharness.driver import DriverSession
@@ -94,6 +103,83 @@ class DisplayPropertiesTest(SaverCase):
         self.assertEqual(end["windows"], 0, "the preview showed a window of its own")
         changed = [y for y, (a, b) in enumerate(zip(before, self.screen_outside(shown["monitor_rect"]))) if a != b]
         self.assertEqual(changed, [], "rows drawn outside the monitor")
+
+
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "faults"))
+from fault_case import (COMMAND, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, FaultCase,  # noqa: E402
+                        confirm_install, confirm_uninstall)
+from installer_case import renamed_font  # noqa: E402
+
+DOWNLOAD = "C:\\Downloads\\Blue"
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
+FAMILY = "Zelvo Client Mono"
+FONT_LIST = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"
+
+
+class InstallerClientsTest(FaultCase):
+    """The installer as the shell, Add/Remove Programs and other programs meet it; the
+    installer where a user puts it, in the theme's download folder."""
+
+    programs = FaultCase.programs + ("e2e-client.exe",)
+
+    def setUp(self):
+        super().setUp()
+        self.client = self.prefix.install_program("e2e-client.exe", "C:\\Tools")
+        self.installer = self.prefix.install_program("decorama.exe", DOWNLOAD)
+        self.write_theme(DOWNLOAD, "Blue.theme", [
+            "Wallpaper=%ThemeDir%Art\\Blue.bmp", "Sound=%WinDir%BlueDing.wav", "[DecoramaSpecial]",
+            "Font=%FontDir%ZelvoClient.ttf"], {"Blue.bmp": "picture\r\n", "BlueDing.wav": "sound\r\n",
+                                                "ZelvoClient.ttf": renamed_font(FONT, FAMILY)})
+
+    def fonts(self):
+        r = self.prefix.wine([self.client, "fonts"], timeout=60)
+        return set(r.stdout.decode("latin-1").split("\r\n"))
+
+    def remove_as_add_remove_programs_does(self, name):
+        """`uninstaller --remove` runs the entry's command; then Windows starts again."""
+        run = self.prefix.drive("C:\\windows\\system32\\uninstaller.exe --remove " + name, answers=[OK, OK],
+                                timeout=120, any_process=True)
+        self.assertMessages(run, [confirm_uninstall(name), UNINSTALLED])
+        return self.restart_windows()
+
+    def test_the_install_verb_through_shellexecute_and_removal_through_add_remove_programs(self):
+        # as on a machine with Plus!: ".theme" files are ThemeFile; the verb is ours
+        self.prefix.reg_add("HKCR\\.theme", None, "ThemeFile")
+        before = self.state()
+        run = self.run_installer(answers=[OK], exe=self.installer, win_cwd="C:\\Tools")
+        self.assertMessages(run, [("Welcome to Decorama v1.04, the installer for Windows 95 desktop themes.\n"
+                                   "This will install the Decorama shell extension.", ["OK", "Cancel"], None)], code=0)
+        run = self.prefix.drive('"%s" shellexec Install "%s\\Blue.theme"' % (self.client, DOWNLOAD),
+                                answers=[OK, OK], timeout=120, any_process=True)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
+        self.assertEqual(self.uninstall_entry("Blue")["UninstallString"], '%s /u "%sBlue.theme"' % (COMMAND, THEMES))
+        restarted = self.remove_as_add_remove_programs_does("Blue")
+        self.run_installer(answers=[OK], exe=self.installer, win_cwd="C:\\Tools")   # the verb goes again
+        self.compare(before, allow_left=restarted)
+
+    def test_removal_after_the_download_folder_is_gone(self):
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], exe=self.installer, win_cwd=DOWNLOAD)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        shutil.rmtree(self.prefix.unix(DOWNLOAD))
+        listed = self.prefix.wine(["uninstaller", "--list"], timeout=60).stdout.decode("latin-1")
+        self.assertIn("|||Blue Theme", listed)
+        restarted = self.remove_as_add_remove_programs_does("Blue")
+        self.compare(before, allow_lost=[self.rel(DOWNLOAD)] + [self.rel(DOWNLOAD + "\\" + n) for n in (
+            "decorama.exe", "Blue.theme", "Blue.bmp", "BlueDing.wav", "ZelvoClient.ttf")], allow_left=restarted)
+
+    def test_a_font_the_theme_brings_is_one_programs_can_use_until_it_is_removed(self):
+        before = self.state()
+        self.soft(self.assertNotIn, FAMILY, self.fonts(), "the font before the installation")
+        run = self.run_installer(answers=[OK, OK], exe=self.installer, win_cwd=DOWNLOAD)
+        self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+        self.soft(self.assertEqual, self.prefix.registry().value(FONT_LIST, FAMILY + " (TrueType)"), "ZelvoClient.ttf",
+                  "the font's registration")
+        self.soft(self.assertIn, FAMILY, self.fonts(), "the font once installed")
+        restarted = self.remove_as_add_remove_programs_does("Blue")
+        self.soft(self.assertNotIn, FAMILY, self.fonts(), "the font once removed")
+        self.compare(before, allow_left=restarted)
 
 
 if __name__ == "__main__":

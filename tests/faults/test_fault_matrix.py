@@ -786,6 +786,66 @@ class InstallerFaults(FaultCase):
         self.uninstall_ok("Deep")
         self.compare(before)
 
+    # ------------------------------------------------------------ 17: fonts and the installer's copy
+    def font_theme(self, folder, name, extra=()):
+        from installer_case import renamed_font
+        self.write_theme(folder, name + ".the", ["Wallpaper=%ThemeDir%" + name + ".bmp", "[DecoramaSpecial]",
+                                                 "Font=%FontDir%" + name + ".ttf"] + list(extra),
+                         {name + ".bmp": "picture\r\n",
+                          name + ".ttf": renamed_font("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+                                                      "Zelvo Fault " + name)})
+
+    def test_17_1_a_font_across_a_cancelled_installation(self):
+        self.row("17. A theme's font registered, then Cancel at a later copy error")
+        self.font_theme(SRC, "Fonty", ["Bad=%WinDir%Bad.wav"])
+        self.prefix.write_file(SRC + "\\Bad.wav\\inside.txt", "a folder, not a file")
+        before = self.state()
+        run = self.run_installer(answers=[OK, CANCEL, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Fonty"), copy_error(5, "Bad.wav"), FAILED], code=1)
+        self.compare(before)
+
+    def test_17_2_a_font_in_use_at_the_uninstall(self):
+        self.row("17. A theme's font loaded by another program while it is uninstalled")
+        self.font_theme(SRC, "Fonty")
+        client = self.prefix.install_program("e2e-client.exe", "C:\\Tools")
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Fonty"), INSTALLED], code=1)
+        holder = self.prefix.spawn([client, "holdfont", FONTS + "Fonty.ttf", "8000"])
+        self.addCleanup(holder.kill)
+        holder.stdout.readline()  # "loaded N"
+        run = self.uninstall("Fonty.the", [OK, OK, OK])
+        # the file goes, or it stays with its registration, its record and the entry
+        texts = [m[1] for m in run.messages()]
+        if texts[-1] != UNINSTALLED[0]:
+            self.note("the loaded font stays until it is free")
+            self.soft(self.assertTrue, self.uninstall_entry_exists("Fonty"), "the entry stays with the font")
+            holder.wait(30)
+            self.uninstall_ok("Fonty")
+        holder.wait(30)
+        self.compare(before)
+
+    def test_17_3_the_installers_copy_shared_by_two_themes(self):
+        self.row("17. Two themes that share the installer's copy, removed in either order")
+        for first, second in [("Red", "Green"), ("Green", "Red")]:
+            for name in ("Red", "Green"):
+                folder = "C:\\Downloads\\" + name
+                self.write_theme(folder, name + ".the", ["Wallpaper=%ThemeDir%" + name + ".bmp"], [name + ".bmp"])
+                self.prefix.install_program("decorama.exe", folder)
+            before = self.state()
+            for name in ("Red", "Green"):
+                folder = "C:\\Downloads\\" + name
+                run = self.run_installer(answers=[OK, OK], win_cwd=folder, exe=folder + "\\decorama.exe")
+                self.assertMessages(run, [confirm_install(name), INSTALLED], code=1)
+            for name in (first, second):
+                run = self.prefix.drive(self.uninstall_entry(name)["UninstallString"], answers=[OK, OK], timeout=60)
+                self.assertMessages(run, [confirm_uninstall(name), UNINSTALLED], code=0)
+                still = self.prefix.exists(INSTALLER_COPY)
+                self.soft(self.assertTrue, still, "the copy runs, or still serves a theme")
+            self.compare(before, allow_left=self.restart_windows())
+            os.unlink(self.prefix.unix(WINDIR + "wininit.bak"))
+
+
 # ---------------------------------------------------------------- the saver
 
 ERROR_BOX = ("Error", "An error has occured while trying to write the information to the ini file.", ["OK"], "error")

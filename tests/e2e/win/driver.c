@@ -14,6 +14,10 @@
  *       --extra=kill|wait   a dialog with no answer left: end the program
  *                           (default) or leave it be until the timeout
  *       --quiet-progress    do not report progress-bar changes
+ *       --any-process       report and answer the dialogs of every process, not only
+ *                           the one started (a client that starts the program), and
+ *                           go on after it has ended until no dialog has been up for
+ *                           three seconds (a client that does not wait)
  *   e2e-driver windows [pid]           visible top-level windows (of one process)
  *   e2e-driver clipboard               the clipboard's CF_TEXT
  *   e2e-driver setclip <text>          put text on the clipboard
@@ -312,7 +316,8 @@ static int cmd_run(int argc, char **argv)
     const char *answers = "";
     const char *cmdline = NULL;
     DWORD timeout = 60000;
-    int extra_kill = 1, report_progress = 1;
+    int extra_kill = 1, report_progress = 1, any_process = 0, ended = 0;
+    DWORD last_dialog = 0;
     int i;
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
@@ -331,6 +336,7 @@ static int cmd_run(int argc, char **argv)
         else if (strcmp(argv[i], "--extra=wait") == 0) extra_kill = 0;
         else if (strcmp(argv[i], "--extra=kill") == 0) extra_kill = 1;
         else if (strcmp(argv[i], "--quiet-progress") == 0) report_progress = 0;
+        else if (strcmp(argv[i], "--any-process") == 0) any_process = 1;
         else { cmdline = argv[i]; break; }
     }
     if (!cmdline) {
@@ -360,7 +366,11 @@ static int cmd_run(int argc, char **argv)
         struct top_list tl;
         int k;
         DWORD w = WaitForSingleObject(pi.hProcess, 40);
-        if (w == WAIT_OBJECT_0) break;
+        if (w == WAIT_OBJECT_0) {
+            if (!any_process) break;
+            if (!ended) ended = 1, last_dialog = GetTickCount();
+            if (GetTickCount() - last_dialog > 3000) break;
+        }
         if (GetTickCount() - start > timeout) {
             printf("{\"event\":\"timeout\"}\n");
             fflush(stdout);
@@ -369,8 +379,10 @@ static int cmd_run(int argc, char **argv)
             return 3;
         }
         memset(&tl, 0, sizeof tl);
-        tl.pid = pi.dwProcessId;
+        tl.pid = any_process ? 0 : pi.dwProcessId;
         EnumWindows(collect_top, (LPARAM)&tl);
+        for (k = 0; k < tl.n; ++k)
+            if (is_dialog(tl.found[k])) last_dialog = GetTickCount();
         if (progress_bar && !IsWindow(progress_bar)) progress_bar = NULL;
         /* a progress dialog first, so that the questions shown over it find it known */
         for (k = 1; k < tl.n; ++k)
