@@ -306,8 +306,12 @@ static void RemoveEntry(Job& job) {
     // A folder that holds files of someone else's now is theirs to keep; anything else
     // that could not go keeps the record, the copy and the entry, so that the uninstall
     // can be run again once the cause is mended.
-    if (isDirectory && error == SYS_ERROR_DIR_NOT_EMPTY) MarkEntryDone(job.cursor);
-    else job.outcome.incomplete = true;
+    // (Stopped there, the folder stays in the record for the next run.)
+    if (isDirectory && error == SYS_ERROR_DIR_NOT_EMPTY) {
+        if (!job.outcome.aborted) MarkEntryDone(job.cursor);
+    } else {
+        job.outcome.incomplete = true;
+    }
 }
 
 // Creates the folders of the destination below its token's directory, outer first,

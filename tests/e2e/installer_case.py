@@ -149,6 +149,8 @@ class InstallerCase(PrefixCase):
         values = {n: tv[1] for n, tv in own[0].items()}
         # Each entry of ours holds the seal of its record, which the tests look at apart.
         self.assertRegex(values.pop("Seal", ""), r"^[0-9A-F]{16}$", "the entry's seal: %r" % own[0])
+        if "InstallerMark" in values:
+            self.assertRegex(values.pop("InstallerMark"), r"^[0-9A-F]{8}$", "the installer's copy: %r" % own[0])
         return values
 
     def entry_seal(self, name):

@@ -42,7 +42,7 @@ class PlatformTest(InstallerCase):
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
         self.assertEqual(self.prefix.read_file("C:\\Plus\\My Themes\\Sky.bmp"), self.content("Sky.bmp"))
         self.assertEqual(self.uninstall_entry("Blue")["UninstallString"],
-                         COMMAND + ' /u "C:\\Plus\\My Themes\\Blue.the"')
+                         '"C:\\Plus\\My Themes\\decorama.exe" /u "C:\\Plus\\My Themes\\Blue.the"')
 
 
 class CommandLineTest(InstallerCase):
@@ -150,11 +150,11 @@ class ShellVerbTest(InstallerCase):
         self.assertExit(run, 0)
         self.assertEqual(self.verb(), ("&Install Theme", VERB_COMMAND, True))
 
-        # with the verb in place, the uninstall command names the installer in quotes
+        # with the verb in place, the uninstall command still names the installer's copy,
+        # which stays when the installer moves
         self.write_theme(SRC, "Blue.the", ["Wallpaper=%ThemeDir%Sky.bmp"], ["Sky.bmp"])
         self.assertExit(self.run_installer(answers=(OK, OK), win_cwd=SRC), 1)
-        self.assertEqual(self.uninstall_entry("Blue")["UninstallString"],
-                         '"' + EXE + '" /u "' + THEMES + 'Blue.the"')
+        self.assertEqual(self.uninstall_entry("Blue")["UninstallString"], COMMAND + ' /u "' + THEMES + 'Blue.the"')
 
         # Cancel keeps it
         run = self.run_installer(answers=(CANCEL,), win_cwd="C:\\Downloads\\Empty")
