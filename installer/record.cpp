@@ -444,14 +444,84 @@ enum : char { NOT_CHECKED = 0, THE_COPY, NOT_THE_COPY, GONE };
 
 static bool IsFileEntry(const char* entry) { return entry[0] == 'F'; }
 
-// Reads the folder of the file entry at index once and sorts every unchecked "File"
-// entry of [entry, end) in that folder: the copy, not the copy, or gone.
-static void CheckFolder(char* entry, char* end, uint32_t index, char* verdict, const CopyStamp* table, uint32_t count) {
-    const char *path, *name;
-    if (!SplitEntry(entry, &path, &name)) {
-        verdict[index] = NOT_THE_COPY;
-        return;
+// The "File" entries of a part of the record, indexed by the lower-case hash of their
+// file names, so that each file a folder search finds is matched at once: a theme of
+// many files would otherwise cost a comparison with every entry for each one.
+struct FileIndex {
+    uint32_t count, buckets;
+    char** entry;        // the entry string
+    const char** path;   // its path, or 0 for one that names no file
+    const char** name;   // where its file name starts
+    uint32_t* number;
+    char* verdict;
+    int32_t* next;       // the next entry in its bucket, -1 at the end
+    int32_t* head;       // the first entry of each bucket
+};
+
+static uint32_t NameHash(const char* name) {
+    uint32_t h = 2166136261u;
+    for (; *name; ++name) h = (h ^ (unsigned char)LowerLetter(*name)) * 16777619u;
+    return h;
+}
+
+// The entries of [begin, end) into index, in one block; false when there is no room.
+static void* BuildIndex(char* begin, char* end, uint32_t count, FileIndex* index) {
+    uint32_t buckets = 16;
+    while (buckets < 2 * count) buckets *= 2;
+    uint32_t size = count * (uint32_t)(sizeof(char*) + 2 * sizeof(const char*) + sizeof(uint32_t) + 1 + sizeof(int32_t)) +
+                    buckets * (uint32_t)sizeof(int32_t) + 16;
+    char* block = (char*)SysAllocBlock(size);
+    if (!block) return 0;
+    index->count = count;
+    index->buckets = buckets;
+    char* at = block;
+    index->entry = (char**)at, at += count * sizeof(char*);
+    index->path = (const char**)at, at += count * sizeof(const char*);
+    index->name = (const char**)at, at += count * sizeof(const char*);
+    index->number = (uint32_t*)at, at += count * sizeof(uint32_t);
+    index->next = (int32_t*)at, at += count * sizeof(int32_t);
+    index->head = (int32_t*)at, at += buckets * sizeof(int32_t);
+    index->verdict = at;  // zero-filled: NOT_CHECKED
+    for (uint32_t b = 0; b < buckets; ++b) index->head[b] = -1;
+    uint32_t i = 0;
+    for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) {
+        if (!IsFileEntry(entry)) continue;
+        index->entry[i] = entry;
+        index->number[i] = EntryNumber(entry);
+        index->next[i] = -1;
+        if (SplitEntry(entry, &index->path[i], &index->name[i])) {
+            uint32_t b = NameHash(index->name[i]) & (buckets - 1);
+            index->next[i] = index->head[b];
+            index->head[b] = (int32_t)i;
+        } else {
+            index->path[i] = 0;
+            index->verdict[i] = NOT_THE_COPY;
+        }
+        ++i;
     }
+    return block;
+}
+
+// Marks the unchecked entry j that names the file found in the folder of entry i.
+static void MatchFound(FileIndex& index, uint32_t i, const char* found, const SysFindData& data,
+                       const CopyStamp* table, uint32_t count) {
+    for (int32_t j = index.head[NameHash(found) & (index.buckets - 1)]; j >= 0; j = index.next[j]) {
+        if (index.verdict[j] != NOT_CHECKED || !TextEqualNoCase(index.name[j], found) ||
+            !SameFolder(index.path[i], index.name[i], index.path[j], index.name[j]))
+            continue;
+        SysFileStamp stamp = {data.sizeLow, data.timeLow, data.timeHigh};
+        uint32_t recorded = 0;
+        bool same = data.sizeHigh == 0 && FindStamp(table, count, index.number[j], &recorded) &&
+                    recorded == StampMark(stamp);
+        index.verdict[j] = same ? THE_COPY : NOT_THE_COPY;
+    }
+}
+
+// Reads the folder of entry i once and sorts every unchecked entry in that folder: the
+// copy, not the copy, or gone.
+static void CheckFolder(FileIndex& index, uint32_t i, const CopyStamp* table, uint32_t count) {
+    const char* path = index.path[i];
+    const char* name = index.name[i];
     char pattern[TEXT_CAPACITY];
     SysFind find = 0;
     SysFindData found;
@@ -461,34 +531,13 @@ static void CheckFolder(char* entry, char* end, uint32_t index, char* verdict, c
     if (searchable) find = SysFindFirstFile(pattern, &found);
     for (bool more = find != 0; more; more = SysFindNextFile(find, &found)) {
         if (found.attributes & SYS_FILE_ATTRIBUTE_DIRECTORY) continue;
-        uint32_t i = index;
-        for (char* other = entry; other < end; other += TextLength(other) + 1) {
-            if (!IsFileEntry(other)) continue;
-            const char *otherPath, *otherName;
-            bool here = verdict[i] == NOT_CHECKED && SplitEntry(other, &otherPath, &otherName) &&
-                        SameFolder(path, name, otherPath, otherName) &&
-                        (TextEqualNoCase(otherName, found.name) ||
-                         (found.shortName[0] && TextEqualNoCase(otherName, found.shortName)));
-            if (here) {
-                SysFileStamp stamp = {found.sizeLow, found.timeLow, found.timeHigh};
-                uint32_t recorded = 0;
-                bool same = found.sizeHigh == 0 && FindStamp(table, count, EntryNumber(other), &recorded) &&
-                            recorded == StampMark(stamp);
-                verdict[i] = same ? THE_COPY : NOT_THE_COPY;
-            }
-            ++i;
-        }
+        MatchFound(index, i, found.name, found, table, count);
+        if (found.shortName[0]) MatchFound(index, i, found.shortName, found, table, count);
     }
     if (find) SysFindClose(find);
-    uint32_t i = index;
-    for (char* other = entry; other < end; other += TextLength(other) + 1) {
-        if (!IsFileEntry(other)) continue;
-        const char *otherPath, *otherName;
-        if (verdict[i] == NOT_CHECKED && SplitEntry(other, &otherPath, &otherName) &&
-            SameFolder(path, name, otherPath, otherName))
-            verdict[i] = searchable ? GONE : NOT_THE_COPY;
-        ++i;
-    }
+    for (uint32_t j = i; j < index.count; ++j)
+        if (index.verdict[j] == NOT_CHECKED && index.path[j] && SameFolder(path, name, index.path[j], index.name[j]))
+            index.verdict[j] = searchable ? GONE : NOT_THE_COPY;
 }
 
 void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end, GoneFile gone, void* context) {
@@ -499,24 +548,22 @@ void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end,
     CopyStamp* table = count ? (CopyStamp*)SysAllocBlock(count * (uint32_t)sizeof(CopyStamp)) : 0;
     if (table) ReadStamps(section, sectionEnd, table, count);
     else count = 0;
-    // Without room to note what it found, nothing can be shown to be a copy.
-    char* verdict = (char*)SysAllocBlock(files);
-    uint32_t index = 0;
-    for (char* entry = begin; verdict && entry < end; entry += TextLength(entry) + 1) {
-        if (!IsFileEntry(entry)) continue;
-        if (verdict[index] == NOT_CHECKED) CheckFolder(entry, end, index, verdict, table, count);
-        ++index;
-    }
+    FileIndex index;
+    void* block = BuildIndex(begin, end, files, &index);
+    if (block)
+        for (uint32_t i = 0; i < files; ++i)
+            if (index.verdict[i] == NOT_CHECKED) CheckFolder(index, i, table, count);
     if (table) SysFreeBlock(table);
-    index = 0;
+    // Without room to note what it found, nothing can be shown to be a copy.
+    uint32_t i = 0;
     for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) {
         if (!IsFileEntry(entry)) continue;
-        char found = verdict ? verdict[index] : NOT_THE_COPY;
-        ++index;
+        char found = block ? index.verdict[i] : NOT_THE_COPY;
+        ++i;
         if (found == THE_COPY) continue;
         const char *path, *name;
         if (found == GONE && gone && SplitEntry(entry, &path, &name)) gone(path, EntryNumber(entry), context);
         entry[0] = 'f';  // done: left where it is, and dropped from a record that stays
     }
-    if (verdict) SysFreeBlock(verdict);
+    if (block) SysFreeBlock(block);
 }

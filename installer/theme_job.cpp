@@ -47,6 +47,10 @@ struct Job {
     char pendingPaths[COPY_STAMP_BATCH][PATH_CAPACITY];
     bool pendingMovedAside[COPY_STAMP_BATCH];
     bool fontsChanged;  // a font was registered or unregistered: the programs are told
+    // Uninstall and rollback: whether the record lists any file's backup or font at
+    // all; most records list none, and a look for one per file would read it all.
+    bool recordsBackups;
+    bool recordsTypefaces;
     SysWindow progress;
     SysWindow progressBar;  // its bar, looked up once
     int pendingSteps;       // steps the bar has not been moved by yet
@@ -134,7 +138,7 @@ static void UnregisterFont(Job& job, const char* name, const char* path) {
 
 // The font name that "File" number registered, as the record file holds it.
 static bool RegisteredFont(const Job& job, uint32_t number, char* name) {
-    if (job.section) return FindNumberedKey(job.section, job.cursor->end, TYPEFACE_PREFIX, number, name);
+    if (job.section) return job.recordsTypefaces && FindNumberedKey(job.section, job.cursor->end, TYPEFACE_PREFIX, number, name);
     char key[RECORD_KEY_CAPACITY];
     TextCopy(key, TYPEFACE_PREFIX, sizeof key);
     TextAppendNumber(key, number, sizeof key);
@@ -148,8 +152,9 @@ static bool RegisteredFont(const Job& job, uint32_t number, char* name) {
 static void ForgetGoneFile(const char* path, uint32_t number, void* context) {
     Job& job = *(Job*)context;
     char value[TEXT_CAPACITY];
-    if (FindNumberedKey(job.section, job.cursor->end, BACKUP_PREFIX, number, value)) RestoreScreenBackup(path, value);
-    if (FindNumberedKey(job.section, job.cursor->end, TYPEFACE_PREFIX, number, value)) UnregisterFont(job, value, path);
+    if (job.recordsBackups && FindNumberedKey(job.section, job.cursor->end, BACKUP_PREFIX, number, value))
+        RestoreScreenBackup(path, value);
+    if (RegisteredFont(job, number, value)) UnregisterFont(job, value, path);
 }
 
 // After a batch of stamps that could not be written: the copies whose stamps are not
@@ -247,7 +252,9 @@ static bool MayRemoveRecordedPath(const Job& job, const char* path) {
 }
 
 // Deletes a file and makes sure that it is gone: some systems report success for a
-// file they could not unlink (one marked immutable) and leave it where it was.
+// file they could not unlink (one marked immutable) and leave it where it was. (Looking
+// for a name that is gone reads the whole folder on some systems: the installed copy
+// is checked so, a theme's files are not.)
 static bool DeleteAndCheck(const char* path, uint32_t* error) {
     bool deleted = SysDeleteFile(path);
     if (!deleted) {
@@ -284,11 +291,12 @@ static void RemoveEntry(Job& job) {
         char value[TEXT_CAPACITY];
         bool font = RegisteredFont(job, number, value);
         bool unloaded = font && SysRemoveFontResource(job.destination);
-        removed = DeleteAndCheck(job.destination, &error);
+        removed = SysDeleteFile(job.destination);
+        if (!removed) error = SysGetLastError();
         if (font && removed) UnregisterFont(job, value, job.destination);
         else if (unloaded) SysAddFontResource(job.destination);
         // The screen that the installation moved aside, and only that, goes back.
-        if (FindNumberedKey(job.section, job.cursor->end, BACKUP_PREFIX, number, value))
+        if (job.recordsBackups && FindNumberedKey(job.section, job.cursor->end, BACKUP_PREFIX, number, value))
             backupLeft = !RestoreScreenBackup(job.destination, value);
     }
     // Gone already (by hand, or with its folder): nothing to say.
@@ -756,6 +764,10 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
                 }
         }
         job.cursor->begin = job.cursor->at = runBegin;
+    }
+    for (const char* at = job.section; at < job.cursor->end; at += TextLength(at) + 1) {
+        if (TextStartsWithNoCase(at, BACKUP_PREFIX)) job.recordsBackups = true;
+        if (TextStartsWithNoCase(at, TYPEFACE_PREFIX)) job.recordsTypefaces = true;
     }
     // Only what is still the copy that the record describes is removed.
     MarkFilesNotCopied(job.section, job.cursor->end, job.cursor->begin, job.cursor->end, ForgetGoneFile, &job);
