@@ -58,6 +58,27 @@ struct Job {
     JobOutcome outcome;
 };
 
+// What each mode of job does differently; everything else is the one walk they share.
+struct ModeRules {
+    uint32_t blockSize;   // the working block: the section read back needs room
+    bool removes;         // the entries are the record's, and are removed (else the
+                          // theme's lines, and are copied)
+    bool asks;            // a removal that fails asks whether to go on
+    bool keepsWhatStays;  // what could not be removed keeps the record and the entry
+    bool onlyItsRun;      // undoes only the keys of the installation it follows
+    bool saysUnopenable;  // a file to walk that cannot be opened is said
+    // Before the walk: the record read back and checked, or the theme file made ready
+    // to be read; returns the file to walk.
+    const char* (*begin)(Job& job, const JobOutcome* installation, char* scratch);
+    // The walk itself, over the open file.
+    void (*walk)(Job& job, ThemeReader* reader);
+    // One entry of the walk.
+    void (*entry)(Job& job, int kind, uint32_t directoryLength, uint32_t refusedError);
+    // After the walk, with the file closed (the profile functions may write it then).
+    void (*finish)(Job& job);
+};
+static const ModeRules& Rules(const Job& job);
+
 // Moves the bar on by the steps gathered.
 static void ShowProgress(Job& job) {
     if (!job.progressBar || !job.pendingSteps) return;
@@ -200,7 +221,7 @@ static void StampsNotWritten(Job& job, uint32_t error) {
 // the copies so far go into the record.
 static void BeforeAsking(Job& job) {
     ShowProgress(job);
-    if (job.mode == Install) StampsNotWritten(job, FlushCopyStamps(job.record));
+    StampsNotWritten(job, FlushCopyStamps(job.record));
 }
 
 // Shows an error question; Cancel (or a box that could not be shown) aborts the job.
@@ -303,11 +324,11 @@ static void RemoveEntry(Job& job) {
     bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;
     if (backupLeft) {
         // The user's own screen waits in its backup: the record keeps the way back.
-        if (job.mode == Uninstall) job.outcome.incomplete = true;
+        if (Rules(job).keepsWhatStays) job.outcome.incomplete = true;
     } else if (gone) {
         MarkEntryDone(job.cursor);
     }
-    if (gone || job.mode == Rollback) return;
+    if (gone || !Rules(job).asks) return;
     ComposeNameMessage(job.line, isDirectory ? "Error deleting dir '" : "Error deleting file '",
                        FindBaseName(job.destination), "'\nContinue?");
     AskToContinue(job, job.line);
@@ -663,10 +684,7 @@ static void HandleEntry(Job& job) {
     }
 
     ++job.position;
-    if (job.mode == Install)
-        InstallEntry(job, kind, directoryLength, refusedError);
-    else
-        RemoveEntry(job);
+    Rules(job).entry(job, kind, directoryLength, refusedError);
 }
 
 // The theme file itself, always the first entry of an installation, taken whole
@@ -690,7 +708,7 @@ static void RunPasses(Job& job, ThemeReader* reader) {
         job.entryKind = 'F';
         job.special = false;
         bool more = true;
-        if (job.mode == Install) {
+        if (!Rules(job).removes) {
             HandleThemeFile(job);
             more = !job.outcome.noRecord && NextThemeEntry(reader, job.line, job.cursor, &job.entryKind) != 0;
         }
@@ -735,7 +753,7 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
         TextCopy(job.copy->seal, proof.seal, SEAL_CAPACITY);
         TextCopy(job.copy->entry, proof.entry, TEXT_CAPACITY);
     }
-    if (job.mode == Rollback && !(installation && installation->keysWritten)) return;
+    if (Rules(job).onlyItsRun && !(installation && installation->keysWritten)) return;
 
     uint32_t read = SysGetProfileSection(RECORD_SECTION, job.section, SECTION_CAPACITY, job.record.path);
     if (read == 0) return;
@@ -749,9 +767,9 @@ static void ReadRecord(Job& job, const JobOutcome* installation) {
         // another file: the last string is left out, and with it the rest of the
         // record stays for the next uninstall.
         job.cursor->end = LastStringBefore(job.cursor->begin, job.cursor->end);
-        if (job.mode == Uninstall) job.outcome.incomplete = true;
+        if (Rules(job).keepsWhatStays) job.outcome.incomplete = true;
     }
-    if (job.mode == Rollback) {
+    if (Rules(job).onlyItsRun) {
         // New keys go to the end of the section: the run's are the last ones. What a
         // full disk left of a key it cut (a string without "=") is no key of the run.
         char* runBegin = job.cursor->end;
@@ -790,20 +808,89 @@ static void MakeScratchCopy(char* scratch) {
     }
 }
 
+// ---- The three modes
+
+static const char* BeginInstall(Job& job, const JobOutcome*, char* scratch) {
+    if (job.copy->isThemeFile) MakeScratchCopy(scratch);
+    return scratch[0] ? scratch : themeFileName;
+}
+
+static const char* BeginRemoval(Job& job, const JobOutcome* installation, char*) {
+    ReadRecord(job, installation);
+    return copyFileName;
+}
+
+static void WalkInstall(Job& job, ThemeReader* reader) {
+    GatherOtherCopies(job);
+    job.progress = SysCreateProgressDialog(0);
+    if (job.progress) {
+        SysSetDialogItemText(job.progress, IDC_BANNER, PRODUCT_BANNER);
+        job.progressBar = SysGetDialogItem(job.progress, IDC_PROGRESS_BAR);
+        job.counting = true;
+        SysSetCapture(job.progress);
+        SysSetWaitCursor();
+    }
+    RunPasses(job, reader);
+    if (!job.outcome.noRecord) StampsNotWritten(job, FlushCopyStamps(job.record));
+    if (job.otherCopies) SysFreeBlock(job.otherCopies);
+}
+
+static void WalkRecord(Job& job, ThemeReader* reader) {
+    // Only what a proven record lists is removed. Without one, the theme's lines may
+    // name files that were in place before (system files among them), and nothing
+    // tells them apart from what an installation copied.
+    if (!job.cursor) return;
+    job.line[0] = 0;
+    RunPasses(job, reader);
+}
+
+static void RemoveRecordedEntry(Job& job, int, uint32_t, uint32_t) { RemoveEntry(job); }
+
+static void FinishInstall(Job&) {}
+
+static void FinishUninstall(Job& job) {
+    if (job.outcome.unproven) return;
+    if (job.outcome.aborted) job.outcome.incomplete = true;
+    // The copy holds the record: it goes last, and only when nothing it lists is left;
+    // a copy that cannot be deleted keeps the entry that names it.
+    uint32_t error = 0;
+    if (!job.outcome.incomplete && !DeleteAndCheck(copyFileName, &error) && error != SYS_ERROR_FILE_NOT_FOUND)
+        job.outcome.incomplete = true;
+    if (job.outcome.incomplete) ForgetDoneKeys(job.record, job.section, job.cursor ? job.cursor->end : job.section);
+}
+
+static void FinishRollback(Job& job) {
+    if (job.outcome.unproven) return;
+    // A copy that the abandoned installation made goes whole; an earlier one, or the
+    // theme file itself, loses the keys of the run.
+    if (job.copy && !job.copy->reused && !job.copy->isThemeFile) SysDeleteFile(copyFileName);
+    else if (job.cursor) ForgetRunKeys(job.record, job.section, job.cursor->begin, job.cursor->end);
+}
+
+static const ModeRules MODES[] = {
+    // block size         removes asks   keeps  its run says   begin         walk         entry                finish
+    {INSTALL_BLOCK_SIZE, false, true, false, false, true, BeginInstall, WalkInstall, InstallEntry, FinishInstall},
+    {RECORD_BLOCK_SIZE, true, true, true, false, true, BeginRemoval, WalkRecord, RemoveRecordedEntry, FinishUninstall},
+    {RECORD_BLOCK_SIZE, true, false, false, true, false, BeginRemoval, WalkRecord, RemoveRecordedEntry, FinishRollback},
+};
+
+static const ModeRules& Rules(const Job& job) { return MODES[job.mode]; }
+
 JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy, const JobOutcome* installation) {
     Job job = {};
+    job.mode = mode;
+    const ModeRules& rules = Rules(job);
     // An installation writes into the copy that its caller chose and registered.
-    if (mode == Install && !copy) return job.outcome;
-    char* block = (char*)SysAllocBlock(mode == Install ? INSTALL_BLOCK_SIZE : RECORD_BLOCK_SIZE);
+    if (!rules.removes && !copy) return job.outcome;
+    char* block = (char*)SysAllocBlock(rules.blockSize);
     if (!block) return job.outcome;
     job.owner = owner;
-    job.mode = mode;
     job.copy = copy;
     job.source = block + SOURCE_OFFSET;
     job.destination = block + DESTINATION_OFFSET;
     job.line = block + LINE_OFFSET;
     job.record.path = block + RECORD_OFFSET;
-    job.section = mode == Install ? 0 : block + SECTION_OFFSET;
+    job.section = rules.removes ? block + SECTION_OFFSET : 0;
     job.directoryCounter = 1;
     job.countedTotal = 1;
     job.warnOnce = true;
@@ -812,16 +899,13 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy, const
     AppendPathPart(windowsDir, 0, PATH_CAPACITY);
     AppendPathPart(fontsDir, 0, PATH_CAPACITY);
 
-    if (mode != Install) ReadRecord(job, installation);
-
     char scratch[TEXT_CAPACITY];
     scratch[0] = 0;
-    if (mode == Install && copy->isThemeFile) MakeScratchCopy(scratch);
-    const char* walked = mode == Install ? (scratch[0] ? scratch : themeFileName) : copyFileName;
+    const char* walked = rules.begin(job, installation, scratch);
     SysFile file = SysOpenExisting(walked, SYS_SHARE_READ, true);
     if (!file) {
         if (scratch[0]) SysDeleteFile(scratch);
-        if (mode != Rollback)
+        if (rules.saysUnopenable)
             SysMessageBox(owner, "Unable to open theme file!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
         SysFreeBlock(block);
         return job.outcome;
@@ -829,50 +913,14 @@ JobOutcome RunThemeJob(SysWindow owner, JobMode mode, InstalledCopy* copy, const
     job.outcome.ran = true;
     ThemeReader reader;
     StartThemeReader(&reader, file);
-
-    if (mode == Install) {
-        GatherOtherCopies(job);
-        job.progress = SysCreateProgressDialog(0);
-        if (job.progress) {
-            SysSetDialogItemText(job.progress, IDC_BANNER, PRODUCT_BANNER);
-            job.progressBar = SysGetDialogItem(job.progress, IDC_PROGRESS_BAR);
-            job.counting = true;
-            SysSetCapture(job.progress);
-            SysSetWaitCursor();
-        }
-        RunPasses(job, &reader);
-        if (!job.outcome.noRecord) StampsNotWritten(job, FlushCopyStamps(job.record));
-        if (job.otherCopies) SysFreeBlock(job.otherCopies);
-    } else if (job.cursor) {
-        // Only what a proven record lists is removed. Without one, the theme's lines
-        // may name files that were in place before (system files among them), and
-        // nothing tells them apart from what an installation copied.
-        job.line[0] = 0;
-        RunPasses(job, &reader);
-    }
+    rules.walk(job, &reader);
 
     SysCloseFile(file);
     if (job.fontsChanged) SysBroadcastFontChange();
     if (scratch[0]) SysDeleteFile(scratch);
     if (job.progress) SysDestroyWindow(job.progress);
     job.outcome.keysWritten = job.record.keysWritten;
-
-    // The installed copy is closed now, so the profile functions may write it.
-    if (mode == Uninstall && !job.outcome.unproven) {
-        if (job.outcome.aborted) job.outcome.incomplete = true;
-        // The copy holds the record: it goes last, and only when nothing it lists is
-        // left; a copy that cannot be deleted keeps the entry that names it.
-        uint32_t error = 0;
-        if (!job.outcome.incomplete && !DeleteAndCheck(copyFileName, &error) && error != SYS_ERROR_FILE_NOT_FOUND)
-            job.outcome.incomplete = true;
-        if (job.outcome.incomplete)
-            ForgetDoneKeys(job.record, job.section, job.cursor ? job.cursor->end : job.section);
-    } else if (mode == Rollback && !job.outcome.unproven) {
-        if (copy && !copy->reused && !copy->isThemeFile)
-            SysDeleteFile(copyFileName);
-        else if (job.cursor)
-            ForgetRunKeys(job.record, job.section, job.cursor->begin, job.cursor->end);
-    }
+    rules.finish(job);
     SysFreeBlock(block);
     return job.outcome;
 }
