@@ -469,6 +469,7 @@ bool SysCloseFile(SysFile file) {
 
 bool SysCopyFile(const char* source, const char* destination, bool failIfExists) {
     World& w = world();
+    w.events.push_back(std::string("copy:") + FindBaseName(destination));
     if (!*source || !*destination) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     std::string from = w.FullPath(source), to = w.FullPath(destination);
     auto failure = w.copyFailures.find(Lower(to));

@@ -98,7 +98,7 @@ struct World {
     std::vector<int> stepsAtQuestions;  // the bar's position at each question over it
     uint32_t ticks = 0;         // GetTickCount; each call moves it on by tickStep
     uint32_t tickStep = 1;
-    std::vector<std::string> events;  // "step", "box:<text>", "missing:<name>"
+    std::vector<std::string> events;  // "step", "box:<text>", "missing:<name>", "copy:<name>"
 
     // Files and folders.
     void AddDirectory(const std::string& path);  // with every missing parent

@@ -297,13 +297,18 @@ TEST_F(ThemeJobTest, WithoutProgressDialogASinglePass) {
 }
 
 TEST_F(ThemeJobTest, StepsComeBeforeEachEntryIsCopied) {
-    MakeTheme("[T]\r\nA=%ThemeDir%Gone.bmp\r\n");
+    // Every step painted at once: each entry's step, then its copy, in that order; and
+    // a warning about an entry comes with the bar already at that entry.
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Gone.bmp\r\nC=%WinDir%Two.wav\r\n", {"One.bmp", "Two.wav"});
+    w().tickStep = 1000;
     RunProgram({});
-    // The step for the missing file precedes its warning.
-    auto& e = w().events;
-    auto missing = std::find(e.begin(), e.end(), "missing:Gone.bmp");
-    ASSERT_NE(missing, e.end());
-    EXPECT_EQ(*(missing - 1), "step");
+    Texts order;
+    for (auto& e : w().events)
+        if (e == "step" || e.rfind("copy:", 0) == 0 || e.rfind("missing:", 0) == 0) order.push_back(e);
+    // (first the installer's own copy for the Themes folder, tried before the job)
+    EXPECT_EQ(order, (Texts{"copy:decorama.exe", "step", "copy:Blue.the", "step", "copy:One.bmp", "step", "copy:Gone.bmp", "missing:Gone.bmp",
+                            "step", "copy:Two.wav"}));
+    EXPECT_EQ(w().stepsAtQuestions, (std::vector<int>{3}));
 }
 
 TEST_F(ThemeJobTest, NoWorkingBlockEndsSilently) {
