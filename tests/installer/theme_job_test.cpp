@@ -93,30 +93,84 @@ TEST_F(ThemeJobTest, UninstallQuestionCancelledChangesNothing) {
     EXPECT_EQ(RegistrySnapshot(), registry);
 }
 
-TEST_F(ThemeJobTest, MissingComponentsShowOneDialogAndLeaveGapsInTheNumbers) {
-    MakeTheme("[T]\r\nA=%ThemeDir%Gone1.bmp\r\nB=%ThemeDir%Here.bmp\r\nC=%WinDir%Gone2.wav\r\n", {"Here.bmp"});
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(w().missingComponents, (Texts{"Gone1.bmp"}));
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
-    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\Here.bmp"}));
-    // The next job warns again.
-    sysdouble::Reset();
-    MakeTheme("[T]\r\nA=%ThemeDir%Gone1.bmp\r\n");
-    RunProgram({});
-    EXPECT_EQ(w().missingComponents, (Texts{"Gone1.bmp"}));
+struct InstallCase {
+    const char* name;
+    std::string lines;                 // the theme file's, after "[T]"
+    Texts files;                       // its components, "data of <name>" each
+    void (*prepare)(sysdouble::World&);
+    Texts boxes;                       // every message box of the installation
+    Texts record;                      // its entries, THEMES standing for the Themes folder
+    std::vector<std::pair<std::string, std::string>> there;  // what is installed, and holds
+    Texts missing;                     // the missing-component dialogs
+    int rangeHigh, steps;              // the progress bar; -2: not looked at
+    std::vector<std::pair<std::string, std::string>> afterUninstall;  // what the uninstall leaves
+};
+
+static const std::string T = "%THEMES%";
+static std::string Themes(std::string text) {
+    for (size_t at; (at = text.find(T)) != std::string::npos;) text.replace(at, T.size(), THEMES);
+    return text;
 }
 
-TEST_F(ThemeJobTest, FilesAlreadyInPlaceCountAsDoneAndAreNotRecorded) {
-    w().AddFile("C:\\WINDOWS\\EXPLORER.EXE", "system");
-    MakeTheme("[T]\r\nA=%WinDir%EXPLORER.EXE\r\nB=%ThemeDir%New.bmp\r\n", {"EXPLORER.EXE", "New.bmp"});
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(w().Read("C:\\WINDOWS\\EXPLORER.EXE"), "system");
-    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\New.bmp"}));
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
-    // The uninstall leaves what it found in place.
-    EXPECT_EQ(Uninstall(), 0);
-    EXPECT_EQ(w().Read("C:\\WINDOWS\\EXPLORER.EXE"), "system");
-    EXPECT_FALSE(w().Exists(THEMES + "\\New.bmp"));
+// Installations that differ only in their theme's lines, what stands in the way, the
+// answers and what comes out; each is uninstalled again.
+TEST_F(ThemeJobTest, InstallationsOfOneThemeEach) {
+    auto none = [](sysdouble::World&) {};
+    const InstallCase cases[] = {
+        {"missing components show one dialog and leave gaps in the numbers",
+         "A=%ThemeDir%Gone1.bmp\r\nB=%ThemeDir%Here.bmp\r\nC=%WinDir%Gone2.wav\r\n", {"Here.bmp"}, none,
+         {CONFIRM, SUCCESS}, {"File2=" + T + "\\Here.bmp"}, {}, {"Gone1.bmp"}, -2, -2, {}},
+        {"the next job warns again",
+         "A=%ThemeDir%Gone1.bmp\r\n", {}, [](sysdouble::World& w) {
+             RunProgram({});
+             w.boxes.clear();
+             w.missingComponents.clear();
+         },
+         {CONFIRM, SUCCESS}, {}, {}, {"Gone1.bmp"}, -2, -2, {}},
+        {"files already in place count as done and are not recorded",
+         "A=%WinDir%EXPLORER.EXE\r\nB=%ThemeDir%New.bmp\r\n", {"EXPLORER.EXE", "New.bmp"},
+         [](sysdouble::World& w) { w.AddFile("C:\\WINDOWS\\EXPLORER.EXE", "system"); }, {CONFIRM, SUCCESS},
+         {"File2=" + T + "\\New.bmp"}, {{"C:\\WINDOWS\\EXPLORER.EXE", "system"}, {THEMES + "\\New.bmp", "data of New.bmp"}},
+         {}, -2, -2,
+         {{"C:\\WINDOWS\\EXPLORER.EXE", "system"}}},
+        {"a copy error with OK goes on", "A=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"},
+         [](sysdouble::World& w) { w.copyFailures[Lower(THEMES + "\\One.bmp")] = 5; },
+         {CONFIRM, "Error 5 copying file 'One.bmp'\nContinue?", SUCCESS}, {"File2=" + T + "\\Two.bmp"},
+         {{THEMES + "\\Two.bmp", "data of Two.bmp"}}, {}, -2, -2, {}},
+        // The theme file is counted too: range 0 .. 2, one step.
+        {"a theme without references installs only itself", "; nothing here\r\nWallpaper=plain.bmp\r\n", {}, none,
+         {CONFIRM, SUCCESS}, {}, {}, {}, 2, 1, {}},
+        {"a value cut at a comma and a source taken flat", "Icon=%WinDir%X.ico,0\r\nW=%ThemeDir%Art\\Deep\\Sky.bmp\r\n",
+         {"X.ico", "Sky.bmp"}, none, {CONFIRM, SUCCESS},
+         {"File1=C:\\WINDOWS\\X.ico", "Dir1=" + T + "\\Art", "Dir2=" + T + "\\Art\\Deep", "File2=" + T + "\\Art\\Deep\\Sky.bmp"}, {{"C:\\WINDOWS\\X.ico", "data of X.ico"},
+                                                                 {THEMES + "\\Art\\Deep\\Sky.bmp", "data of Sky.bmp"}},
+         {}, -2, -2, {}},
+        {"a backslash right after the token stays allowed", "A=%ThemeDir%\\Art\\Sky.bmp\r\n", {"Sky.bmp"}, none,
+         {CONFIRM, SUCCESS}, {"Dir1=" + T + "\\Art", "File1=" + T + "\\Art\\Sky.bmp"},
+         {{THEMES + "\\Art\\Sky.bmp", "data of Sky.bmp"}}, {}, -2, -2, {}},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\n" + c.lines, c.files);
+        c.prepare(w());
+        EXPECT_EQ(RunProgram({}), 1) << c.name;
+        EXPECT_EQ(w().BoxTexts(), c.boxes) << c.name;
+        Texts record;
+        for (auto& entry : c.record) record.push_back(Themes(entry));
+        EXPECT_EQ(Record(INSTALLED), record) << c.name;
+        for (auto& [path, data] : c.there) EXPECT_EQ(w().Read(path), data) << c.name << path;
+        EXPECT_EQ(w().missingComponents, c.missing) << c.name;
+        if (c.rangeHigh != -2) EXPECT_EQ(w().rangeHigh, c.rangeHigh) << c.name;
+        if (c.steps != -2) EXPECT_EQ(w().steps, c.steps) << c.name;
+        EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
+        w().boxes.clear();
+        RunProgram({"/u", INSTALLED});
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED})) << c.name;
+        for (auto& [path, data] : c.afterUninstall) EXPECT_EQ(w().Read(path), data) << c.name << path;
+        for (auto& [path, data] : c.there)
+            if (!std::count(c.afterUninstall.begin(), c.afterUninstall.end(), std::make_pair(path, data)))
+                EXPECT_FALSE(w().Exists(path)) << c.name << path;
+    }
 }
 
 TEST_F(ThemeJobTest, CopyErrorCancelledRollsBackEverything) {
@@ -162,14 +216,6 @@ TEST_F(ThemeJobTest, AThemeFileThatCannotBecomeTheRecordInstallsNothing) {
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
         EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
     }
-}
-
-TEST_F(ThemeJobTest, CopyErrorWithOkGoesOn) {
-    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
-    w().copyFailures[Lower(THEMES + "\\One.bmp")] = 5;
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 5 copying file 'One.bmp'\nContinue?", SUCCESS}));
-    EXPECT_EQ(Record(INSTALLED), (Texts{"File2=" + THEMES + "\\Two.bmp"}));
 }
 
 TEST_F(ThemeJobTest, ReinstallKeepsTheRecordAndUpdatesTheEntry) {
@@ -264,24 +310,6 @@ TEST_F(ThemeJobTest, EveryLineEndingYieldsEveryEntry) {
         EXPECT_TRUE(w().Exists(THEMES + "\\Two.bmp")) << c.name;
         EXPECT_EQ(Record(INSTALLED).size(), 2u) << c.name;
     }
-}
-
-TEST_F(ThemeJobTest, ThemeWithoutReferencesInstallsOnlyItself) {
-    MakeTheme("[Theme]\r\n; nothing here\r\nWallpaper=plain.bmp\r\n");
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(Record(INSTALLED), Texts{});
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
-    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
-    // The theme file is counted too: range 0 .. 2, one step.
-    EXPECT_EQ(w().rangeHigh, 2);
-    EXPECT_EQ(w().steps, 1);
-}
-
-TEST_F(ThemeJobTest, ValueCutAtCommaAndSourceTakenFlat) {
-    MakeTheme("[T]\r\nIcon=%WinDir%X.ico,0\r\nW=%ThemeDir%Art\\Deep\\Sky.bmp\r\n", {"X.ico", "Sky.bmp"});
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_TRUE(w().Exists("C:\\WINDOWS\\X.ico"));
-    EXPECT_EQ(w().Read(THEMES + "\\Art\\Deep\\Sky.bmp"), "data of Sky.bmp");
 }
 
 TEST_F(ThemeJobTest, WithoutProgressDialogASinglePass) {
@@ -651,13 +679,6 @@ TEST_F(ThemeJobTest, TheThemesFolderIsKnownHoweverItIsSpelled) {
                    tree.end());
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
     }
-}
-
-TEST_F(ThemeJobTest, BackslashRightAfterTheTokenStaysAllowed) {
-    MakeTheme("[T]\r\nA=%ThemeDir%\\Art\\Sky.bmp\r\n", {"Sky.bmp"});
-    EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
-    EXPECT_TRUE(w().Exists(THEMES + "\\Art\\Sky.bmp"));
 }
 
 TEST_F(ThemeJobTest, DestinationTooLongIsRefusedNotCut) {
