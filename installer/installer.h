@@ -257,6 +257,8 @@ uint32_t WriteNumberedKey(RecordFile& record, const char* prefix, uint32_t numbe
 // The value of prefix + number in the record section [section, end) into out (520
 // bytes); false when the record has none.
 bool FindNumberedKey(const char* section, const char* end, const char* prefix, uint32_t number, char* out);
+// True when a "File" entry of the record names path.
+bool RecordListsFile(const RecordFile& record, const char* path);
 // The number of a "File" or "Dir" entry string ("File12=…" gives 12); 0 for none.
 uint32_t EntryNumber(const char* entry);
 // The first number from *number on that no key prefix + number of the record holds

@@ -198,6 +198,21 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
     DropKeys(record, begin, end, IsEntryDone);
 }
 
+bool RecordListsFile(const RecordFile& record, const char* path) {
+    char* section = (char*)SysAllocBlock(SECTION_CAPACITY);
+    if (!section) return true;  // nothing shows it is not: taken as listed
+    uint32_t n = SysGetProfileSection(RECORD_SECTION, section, SECTION_CAPACITY, record.path);
+    bool listed = false;
+    for (uint32_t at = 0; at < n && !listed; at += TextLength(section + at) + 1) {
+        const char* p = section + at;
+        if (p[0] != 'F') continue;
+        while (*p && *p != '=') ++p;
+        listed = *p == '=' && TextEqualNoCase(p + 1, path);
+    }
+    SysFreeBlock(section);
+    return listed;
+}
+
 uint32_t EntryNumber(const char* entry) {
     const char* p = entry;
     while (*p && *p != '=' && !(*p >= '0' && *p <= '9')) ++p;

@@ -530,6 +530,10 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     FindFreeNumber(job.record, "File", &number);
     char backup[TEXT_CAPACITY];
     bool movedAside = false;
+    // A screen that this record already lists (a second line for it, an earlier run of
+    // this installation) is this installation's own: it is in place, and is never
+    // moved aside as if it were the screen it replaced.
+    if (IsScreenKind(kind) && RecordListsFile(job.record, job.destination)) return;
     if (IsScreenKind(kind)) {
         // The screen in place is moved aside, and the record says so before anything
         // else happens, so that only a backup this installation made is ever put back.

@@ -161,6 +161,7 @@ struct ForeignBackupCase {
     const char* theme;
     std::vector<std::string> screens;  // what stands where the screens go, before
     std::vector<std::string> backups;  // the user's own backups, which must stay as they are
+    int installs = 1;                  // installed this often before the uninstall
 };
 
 // Only a backup that this installation made goes back: the user's own ".old" files
@@ -174,6 +175,12 @@ TEST_F(ScreensTest, OnlyABackupThisInstallationMadeIsPutBack) {
          {"C:\\WINDOWS\\LogoW.old"}},
         {"all three, none in place", SCREENS_THEME, {},
          {"c:\\Logo.old", "C:\\WINDOWS\\LogoW.old", "C:\\WINDOWS\\LogoS.old"}},
+        // This installation's own screen is never taken for the one it replaced.
+        {"the start-up screen named twice", "[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n"
+                                            "StartupScreen=Wait.sys\r\n", {}, {}},
+        {"the start-up screen named twice over one in place", "[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n"
+                                            "StartupScreen=Wait.sys\r\n", {"c:\\Logo.sys"}, {}},
+        {"installed twice, no screen in place", "[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n", {}, {}, 2},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
@@ -182,8 +189,10 @@ TEST_F(ScreensTest, OnlyABackupThisInstallationMadeIsPutBack) {
         for (auto& path : c.backups) w().AddFile(path, "the user's own screen, switched off");
         auto tree = TreeSnapshot();
         auto registry = RegistrySnapshot();
-        ASSERT_EQ(RunProgram({}), 1) << c.name;
-        EXPECT_EQ(w().boxes.back().text, SUCCESS) << c.name;
+        for (int i = 0; i < c.installs; ++i) {
+            ASSERT_EQ(RunProgram({}), 1) << c.name;
+            EXPECT_EQ(w().boxes.back().text, SUCCESS) << c.name;
+        }
         w().boxes.clear();
         RunProgram({"/u", INSTALLED});
         EXPECT_EQ(w().boxes.back().text, UNINSTALLED) << c.name;
