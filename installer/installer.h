@@ -314,8 +314,6 @@ bool AskScreenQuestion(SysWindow owner, int kind);
 void GetScreenDestination(int kind, char* out);
 // The install-time backup name: path cut at its first ".sys" (any case), ".old" added.
 void MakeInstallBackupName(const char* path, char* out);
-// True when a base name begins with "logo" and ends with ".sys" (any case).
-bool IsScreenFileName(const char* baseName);
 // After a screen file was deleted (or its deletion tried): puts the backup that the
 // record lists for it back in its place. False when the backup is left where it was
 // (the screen file is still there).

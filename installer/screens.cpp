@@ -38,12 +38,6 @@ void MakeInstallBackupName(const char* path, char* out) {
     TextAppend(out, ".old", TEXT_CAPACITY);
 }
 
-bool IsScreenFileName(const char* baseName) {
-    uint32_t n = TextLength(baseName);
-    return TextStartsWithNoCase(baseName, "logo") && n >= 4 &&
-           TextEqualNoCase(baseName + n - 4, ".sys");
-}
-
 bool RestoreScreenBackup(const char* path, const char* backup) {
     // Only the name this installer gives a backup: a record lists nothing else.
     char expected[TEXT_CAPACITY];

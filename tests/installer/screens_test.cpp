@@ -123,10 +123,23 @@ TEST(ScreenNames, BackupNamesAndScreenFiles) {
         MakeInstallBackupName(path, out);
         EXPECT_STREQ(out, backup) << path;
     }
-    const std::pair<const char*, bool> names[] = {
-        {"Logo.sys", true}, {"LOGOW.SYS", true}, {"logos.Sys", true}, {"Logo.old", false},
-        {"MyLogo.sys", false}, {"logo", false}, {"", false}, {"logo.sy", false}};
-    for (const auto& [name, screen] : names) EXPECT_EQ(IsScreenFileName(name), screen) << name;
+}
+
+// A backup goes back only under the name that the installation gives one: a record
+// naming any other file for it never moves that file into the screen's place.
+TEST(ScreenNames, OnlyABackupOfTheScreensOwnNameGoesBack) {
+    const std::pair<const char*, bool> backups[] = {
+        {"c:\\Logo.old", true}, {"C:\\LOGO.OLD", true}, {"C:\\WINDOWS\\WIN.INI", false},
+        {"c:\\Logo.old\\..\\AUTOEXEC.BAT", false}, {"", false}};
+    for (const auto& [backup, moves] : backups) {
+        sysdouble::Reset();
+        auto& w = sysdouble::world();
+        for (const char* path : {"c:\\Logo.old", "C:\\WINDOWS\\WIN.INI", "c:\\AUTOEXEC.BAT"}) w.AddFile(path, path);
+        RestoreScreenBackup("c:\\Logo.sys", backup);
+        EXPECT_EQ(w.Exists("c:\\Logo.sys"), moves) << backup;
+        EXPECT_TRUE(w.Exists("C:\\WINDOWS\\WIN.INI")) << backup;
+        EXPECT_TRUE(w.Exists("c:\\AUTOEXEC.BAT")) << backup;
+    }
 }
 
 // A screen that the uninstall cannot delete keeps the user's own in its backup: the
