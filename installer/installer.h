@@ -265,6 +265,14 @@ uint32_t EntryNumber(const char* entry);
 // (numbers of an earlier installation's record stay in use).
 void FindFreeNumber(const RecordFile& record, const char* prefix, uint32_t* number);
 
+// ---- The list of fonts (font_list.cpp) ----
+// Registers the font copied to path, "File" number of record, when it is a TrueType
+// font whose name no font of the list has yet; the record says so first. True when the
+// list changed.
+bool RegisterFont(RecordFile& record, uint32_t number, const char* path);
+// Takes name out of the list when it still names the font at path; true when it did.
+bool UnregisterFont(const char* name, const char* path);
+
 // ---- The job engine (theme_job.cpp) ----
 // What a job did: for the caller's registration and final message and, after an
 // abandoned installation, for its rollback.

@@ -107,55 +107,9 @@ static void ComposeCopyError(char* out, uint32_t error, const char* name, const 
 // ---- Fonts: a TrueType font that an installation copies is registered as the Fonts
 // folder registers one, so that Windows loads it; what it registered goes again with it.
 
-// What the list of fonts holds for the font at path: its file name, for a font in the
-// Fonts folder itself, else its full path.
-static void FontListData(const char* path, char* out) {
-    const char* name = FindBaseName(path);
-    bool inFonts = IsFullPath(fontsDir) && PathIsInside(path, fontsDir) && (uint32_t)(name - path) == TextLength(fontsDir);
-    TextCopy(out, inFonts ? name : path, TEXT_CAPACITY);
-}
-
-// Registers the font copied to job.destination, "File" number, when it is a TrueType
-// font whose name no font of the list has yet; the record says so first.
-static void RegisterFont(Job& job, uint32_t number) {
-    char name[TEXT_CAPACITY], data[TEXT_CAPACITY], held[TEXT_CAPACITY];
-    // The value's name: the font's full name and " (TrueType)", at most 255 characters.
-    if (!ReadFontFullName(job.destination, name, 200)) return;
-    TextAppend(name, " (TrueType)", sizeof name);
-    FontListData(job.destination, data);
-    SysKey key = 0;
-    if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, FONT_LIST_KEY, &key) != SYS_ERROR_SUCCESS) return;
-    uint32_t size = sizeof held;
-    // A font of that name is another's: it stays, and this one is not registered.
-    bool taken = SysRegQueryValue(key, name, held, &size) != SYS_ERROR_FILE_NOT_FOUND;
-    if (!taken && WriteNumberedKey(job.record, TYPEFACE_PREFIX, number, name) == 0) {
-        if (SysRegSetString(key, name, data) == SYS_ERROR_SUCCESS) {
-            SysAddFontResource(job.destination);
-            job.fontsChanged = true;
-        } else {
-            char typeface[RECORD_KEY_CAPACITY];
-            TextCopy(typeface, TYPEFACE_PREFIX, sizeof typeface);
-            TextAppendNumber(typeface, number, sizeof typeface);
-            DropRecordKey(job.record, typeface);
-        }
-    }
-    SysRegCloseKey(key);
-}
-
-// Takes the font of path out of the list of fonts, when the value name still names it.
-static void UnregisterFont(Job& job, const char* name, const char* path) {
-    char data[TEXT_CAPACITY], held[TEXT_CAPACITY + 1];
-    FontListData(path, data);
-    SysKey key = 0;
-    if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, FONT_LIST_KEY, &key) != SYS_ERROR_SUCCESS) return;
-    uint32_t size = TEXT_CAPACITY;
-    if (SysRegQueryValue(key, name, held, &size) == SYS_ERROR_SUCCESS && size <= TEXT_CAPACITY) {
-        held[size] = 0;
-        if ((TextEqualNoCase(held, data) || TextEqualNoCase(held, path)) && SysRegDeleteValue(key, name) == 0)
-            job.fontsChanged = true;
-    }
-    SysRegCloseKey(key);
-}
+// A font registered or unregistered: the running programs are told when the job ends.
+static void RegisterFont(Job& job, uint32_t number) { job.fontsChanged |= RegisterFont(job.record, number, job.destination); }
+static void UnregisterFont(Job& job, const char* name, const char* path) { job.fontsChanged |= UnregisterFont(name, path); }
 
 // The font name that "File" number registered, as the record file holds it.
 static bool RegisteredFont(const Job& job, uint32_t number, char* name) {
