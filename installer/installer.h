@@ -153,7 +153,7 @@ int ClassifyThemeLine(const char* line, bool special, const char** position);
 // The marker that opens the special section.
 extern const char SPECIAL_MARKER[];
 
-// ---- The installation record (record.cpp) ----
+// ---- The installation record (record.cpp) and the proof that it is ours (record_proof.cpp) ----
 // Besides the "File" and "Dir" entries, the record holds the proof that this installer
 // wrote it and what identifies each copy, under keys that no reader takes for entries
 // (those begin with "F" or "D"): "Seal" (a value drawn when the installation began,
