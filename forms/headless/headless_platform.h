@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "controls.h"
 #include "form.h"
 #include "platform.h"
 

@@ -4,6 +4,7 @@
 // line with the controls' properties, repainting only what changed.
 #pragma once
 #include <windows.h>
+#include "controls.h"
 #include "form.h"
 #include "platform.h"
 

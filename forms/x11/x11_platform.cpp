@@ -1,4 +1,5 @@
 #include "x11_platform.h"
+#include "controls.h"
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
