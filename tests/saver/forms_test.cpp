@@ -135,6 +135,15 @@ TEST(Random, ValuesLieInTheUnitIntervalAndFollowTheSeed) {
 static HeadlessPlatform* g_tablePlatform;
 const char* TableClipboardText() { return g_tablePlatform->clipboard.c_str(); }
 bool TableClipboardOwnedBy(Form* window) { return g_tablePlatform->clipboardOwner == window; }
+// Without windows a button is shown in the font it names (the default: MS Sans Serif 8.25).
+bool TableButtonFont(Form&, CommandButton& button, TableFont* font) {
+    const FontSpec& spec = button.Font;
+    float dpi = 1440.0f / g_tablePlatform->twipsPerPixel, points = spec.face ? spec.points : 8.25f;
+    snprintf(font->face, sizeof font->face, "%s", spec.face ? spec.face : "MS Sans Serif");
+    font->height = -(int)(points * dpi / 72.0f + 0.5f);
+    font->weight = spec.weight;
+    return true;
+}
 
 TEST(FormsPlatformTable, TheHeadlessPlatformBehavesAsWindows95) {
     HeadlessPlatform platform;
