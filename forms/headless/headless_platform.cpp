@@ -1,3 +1,5 @@
+// The headless platform of the saver's tests: forms without windows, timers on the
+// test's clock, events the test delivers, and INI files kept in memory.
 #include "headless_platform.h"
 #include "profile_model.h"
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The forms platform on X11 (zelvosav): the X connection and window, the main loop
+// of X events, timers and signals, and the drawing through a back buffer.
 #include "x11_platform.h"
 #include "controls.h"
 #include <X11/Xatom.h>
