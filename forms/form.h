@@ -53,10 +53,10 @@ public:
 
     // Events; the default handlers do nothing.
     virtual void Form_Load() {}
-    virtual void Form_KeyDown(short keyCode, short shift) {}
-    virtual void Form_MouseMove(short button, short shift, float x, float y) {}
-    virtual void TimerTick(Timer& t) {}
-    virtual void ButtonClick(CommandButton& b) {}
+    virtual void Form_KeyDown(short /*keyCode*/, short /*shift*/) {}
+    virtual void Form_MouseMove(short /*button*/, short /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void TimerTick(Timer& /*t*/) {}
+    virtual void ButtonClick(CommandButton& /*b*/) {}
 
     void* native = nullptr;   // the platform's window
 

@@ -558,7 +558,7 @@ void MarkFilesNotCopied(char* section, char* sectionEnd, char* begin, char* end,
     uint32_t i = 0;
     for (char* entry = begin; entry < end; entry += TextLength(entry) + 1) {
         if (!IsFileEntry(entry)) continue;
-        char found = block ? index.verdict[i] : NOT_THE_COPY;
+        char found = block ? index.verdict[i] : (char)NOT_THE_COPY;
         ++i;
         if (found == THE_COPY) continue;
         const char *path, *name;

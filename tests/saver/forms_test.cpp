@@ -35,9 +35,13 @@ TEST(TextConversion, NumbersAndNonNumbers) {
         long l = -999;
         short s = -999;
         EXPECT_EQ(TextToLong(r.text, &l), r.isLong) << r.text;
-        if (r.isLong) EXPECT_EQ(l, r.asLong) << r.text;
+        if (r.isLong) {
+            EXPECT_EQ(l, r.asLong) << r.text;
+        }
         EXPECT_EQ(TextToInteger(r.text, &s), r.isInteger) << r.text;
-        if (r.isInteger) EXPECT_EQ(s, r.asInteger) << r.text;
+        if (r.isInteger) {
+            EXPECT_EQ(s, r.asInteger) << r.text;
+        }
     }
     long l;
     EXPECT_FALSE(TextToLong(Text("1\0" "2", 3), &l)) << "a NUL inside is no number";

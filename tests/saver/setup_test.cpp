@@ -78,7 +78,9 @@ TEST(SetupOK, WritesTheValueAndEnds) {
         SetupRun s(r.stored);
         s.Start();
         ASSERT_NE(s.dialog, nullptr);
-        if (r.moveTo) ASSERT_TRUE(s.dialog->hsbSpeed.SetValue(r.moveTo));
+        if (r.moveTo) {
+            ASSERT_TRUE(s.dialog->hsbSpeed.SetValue(r.moveTo));
+        }
         s.platform.Click(s.dialog->cmdOK);
         EXPECT_TRUE(s.platform.ended);
         EXPECT_EQ(s.platform.FileText(INI_PATH).find(std::string("Speed=") + r.written + "\r\n") != std::string::npos, true)
