@@ -1,5 +1,6 @@
+// The controls: each one enters its form's table when it is made; an image takes the
+// size of its picture unless it is stretched; a scroll bar refuses values out of range.
 #include "controls.h"
-#include "form.h"
 
 Control::Control(Form& owner, ControlKind kind, const char* name)
     : owner_(owner), kind_(kind), name_(name) {

@@ -3,9 +3,9 @@
 // are single-precision twips, relative to the form's client area or, for controls
 // inside a frame, to the frame.
 #pragma once
+#include "form.h"
 #include "forms_text.h"
 
-class Form;
 class Frame;
 
 // A picture held by the platform (decoded once, shared by every control showing it).

@@ -1,3 +1,5 @@
+// The forms platform's conversions of text to numbers (decimal, "&H" and "&O"), its
+// rounding to whole numbers (a half to the even neighbour) and the text of a number.
 #include "convert.h"
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t'; }

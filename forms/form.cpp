@@ -1,3 +1,5 @@
+// A form's table of controls, and its loading, showing and unloading through the
+// platform.
 #include "form.h"
 #include "platform.h"
 

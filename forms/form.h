@@ -1,8 +1,14 @@
 // A form: a top-level window built from a table of property values, with its
 // controls and event handlers. The platform creates the real window, runs the
-// load handler, delivers events and shows what the properties say.
+// load handler, delivers events and shows what the properties say. The form knows
+// its controls only by their place in its table; controls.h, which defines them,
+// builds on this header, never the other way round.
 #pragma once
-#include "controls.h"
+#include "forms_text.h"
+
+class Control;
+class Timer;
+class CommandButton;
 
 enum class FormBorder { None, FixedDialog };
 
@@ -47,10 +53,10 @@ public:
 
     // Events; the default handlers do nothing.
     virtual void Form_Load() {}
-    virtual void Form_KeyDown(short keyCode, short shift) {}
-    virtual void Form_MouseMove(short button, short shift, float x, float y) {}
-    virtual void TimerTick(Timer& t) {}
-    virtual void ButtonClick(CommandButton& b) {}
+    virtual void Form_KeyDown(short /*keyCode*/, short /*shift*/) {}
+    virtual void Form_MouseMove(short /*button*/, short /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void TimerTick(Timer& /*t*/) {}
+    virtual void ButtonClick(CommandButton& /*b*/) {}
 
     void* native = nullptr;   // the platform's window
 

@@ -1,3 +1,5 @@
+// Text, the counted string of the forms and their handlers: deep copies, joining,
+// comparison, and the cuts and case changes that the handlers use.
 #include "forms_text.h"
 #include <string.h>
 

@@ -1,7 +1,8 @@
 // The services that the forms and their handlers get from the platform: windows,
 // pictures, the command line, the clock, message boxes, the clipboard, the end of
 // the program, and the KERNEL32 functions that the settings module declares.
-// One implementation runs on Win32, another, headless, in the tests.
+// Three implement it: Win32 (win32/, ZelvoSav.scr), X11 (x11/, zelvosav) and a
+// headless one for the tests (headless/).
 #pragma once
 #include "forms_text.h"
 

@@ -2,6 +2,7 @@
 // covering the screen on which the sprite Zelvo runs; in every other mode it
 // decides what happens and is never shown.
 #pragma once
+#include "controls.h"
 #include "form.h"
 
 class frmZelvoSetup;

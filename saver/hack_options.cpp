@@ -1,3 +1,5 @@
+// zelvosav's command line: the options XScreenSaver and its users pass to a hack, read
+// into where to draw and how fast to run, and the usage text.
 #include "hack_options.h"
 #include <cstdlib>
 #include <cstring>

@@ -48,11 +48,11 @@ void frmZelvoSaver::LoadSettings() {
     tmrZelvo.SetInterval(interval);
 }
 
-void frmZelvoSaver::Form_KeyDown(short keyCode, short shift) {
+void frmZelvoSaver::Form_KeyDown(short /*keyCode*/, short /*shift*/) {
     End();
 }
 
-void frmZelvoSaver::Form_MouseMove(short button, short shift, float x, float y) {
+void frmZelvoSaver::Form_MouseMove(short /*button*/, short /*shift*/, float /*x*/, float /*y*/) {
     intMouseMoves = (short)(intMouseMoves + 1);
     if (intMouseMoves == 15) End();
 }

@@ -1,3 +1,5 @@
+// The headless platform of the saver's tests: forms without windows, timers on the
+// test's clock, events the test delivers, and INI files kept in memory.
 #include "headless_platform.h"
 #include "profile_model.h"
 #include <algorithm>
@@ -52,6 +54,16 @@ void HeadlessPlatform::UnloadForm(Form& f) {
     if (loaded_.empty()) ended = true;
 }
 
+// The program stops at once, as ExitProcess stops it: its windows close, and their
+// timers with them.
+void HeadlessPlatform::End() {
+    ended = true;
+    for (Form* f : loaded_) f->SetLoaded(false);
+    loaded_.clear();
+    shownForms.clear();
+    timers_.clear();
+}
+
 void HeadlessPlatform::Reconcile() {
     for (Form* f : shownForms) {
         for (int i = 0; i < f->ControlCount(); ++i) {
@@ -74,7 +86,7 @@ void HeadlessPlatform::Reconcile() {
 void HeadlessPlatform::Advance(unsigned long ms) {
     unsigned long target = nowMs + ms;
     Reconcile();
-    while (!ended) {
+    while (true) {
         TimerState* next = nullptr;
         for (TimerState& s : timers_)
             if (s.enabled && s.interval > 0 && s.due <= target && (!next || s.due < next->due)) next = &s;

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "controls.h"
 #include "form.h"
 #include "platform.h"
 
@@ -59,7 +60,7 @@ public:
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }
     Picture* LoadPicture(int resourceId) override;
-    void End() override { ended = true; }
+    void End() override;
     Text CommandLine() override { return Text(commandLine.c_str()); }
     double SecondsSinceMidnight() override { return clockSeconds; }
     int MsgBox(const Text& prompt, int style, const Text& title) override;

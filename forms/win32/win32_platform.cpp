@@ -1,71 +1,34 @@
-#include "win32_platform.h"
+// The Win32 forms platform itself: the form window's class, loading, showing and
+// unloading forms, the message loop, the fonts and pictures it keeps, and the calls it
+// passes to Windows (the clipboard, the profile functions, message boxes, the clock).
+#include "win32_form_window.h"
 #include "rt.h"
 
 namespace {
 
 const char FORM_CLASS[] = "ZelvoForm";
-const int FIRST_CHILD_ID = 100;   // child ids stay clear of IDOK and IDCANCEL
 const int TAB_INDEX_LIMIT = 64;   // tab indices run from 0 to below this
-const int MAX_PICTURES = 16;      // pictures decoded and kept
 
-// What the window layer last showed of each control, to see what a handler changed.
-struct Shown {
-    RECT rect;          // in client pixels
-    Picture* picture;
-    bool visible;
-    long interval;
-    bool enabled;
-    short value;
-    Text caption;
-};
+// The font of controls that name none.
+const char DEFAULT_FACE[] = "MS Sans Serif";
+const float DEFAULT_POINTS = 8.25f;
 
-struct FormWindow {
-    Form* form;
-    HWND hwnd;
-    HWND child[Form::MAX_CONTROLS];
-    Shown shown[Form::MAX_CONTROLS];
-    HCURSOR pointer;
-    HDC backDc;
-    HBITMAP backBitmap;
-    HDC pictureDc;
-    int backW, backH;
-    POINT lastMouse;
-    bool mouseKnown;
-    bool visible;
-};
+// True when a and b name the same face, as far as a font's face name reaches.
+bool SameFace(const char* a, const char* b) {
+    for (int i = 0; i < LF_FACESIZE - 1; ++i) {
+        if (a[i] != b[i]) return false;
+        if (!a[i]) return true;
+    }
+    return true;
+}
 
-HFONT g_defaultFont = nullptr;
+}  // namespace
 
 int Px(float twips, float tpp) {
     float v = twips / tpp;
     return (int)(v < 0 ? v - 0.5f : v + 0.5f);
 }
 
-FormWindow* WindowOf(Form& f) { return (FormWindow*)f.native; }
-
-HFONT FontFor(const FontSpec& font) {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    const char* face = font.face ? font.face : "MS Sans Serif";
-    float points = font.face ? font.points : 8.25f;
-    int height = -(int)(points * dpi / 72.0f + 0.5f);
-    return CreateFontA(height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
-HFONT CachedFont(const FontSpec& font) {
-    if (!font.face) {
-        if (!g_defaultFont) g_defaultFont = FontFor(font);
-        return g_defaultFont;
-    }
-    static HFONT bold = nullptr;
-    if (!bold) bold = FontFor(font);
-    return bold;
-}
-
-// A control's rectangle in the form's client pixels (controls in a frame are
-// placed relative to it).
 RECT ControlRect(const Control& c, float tppX, float tppY) {
     float left = c.Left(), top = c.Top();
     if (c.Container()) {
@@ -79,388 +42,6 @@ RECT ControlRect(const Control& c, float tppX, float tppY) {
     r.bottom = r.top + Px(c.Height(), tppY);
     return r;
 }
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// Draws text with every line break ("\r\n", "\n\r", "\r" or "\n") taken as one.
-// Lines are not wrapped: each line of the caption stays one line on the screen.
-void DrawCaption(HDC dc, const Text& caption, RECT r) {
-    char* lines = new char[caption.Len() * 2 + 1];
-    size_t n = 0;
-    for (size_t i = 0; i < caption.Len(); ++i) {
-        char c = caption[i];
-        if (c == '\r' || c == '\n') {
-            if (i + 1 < caption.Len() && (caption[i + 1] == '\r' || caption[i + 1] == '\n') &&
-                caption[i + 1] != c)
-                ++i;
-            lines[n++] = '\r';
-            lines[n++] = '\n';
-        } else {
-            lines[n++] = c;
-        }
-    }
-    lines[n] = 0;
-    DrawTextA(dc, lines, (int)n, &r, DT_LEFT | DT_NOPREFIX);
-    delete[] lines;
-}
-
-void PaintForm(FormWindow* w, HDC dc, const RECT& clip) {
-    Form& f = *w->form;
-    float tx = f.TwipsPerPixelX(), ty = f.TwipsPerPixelY();
-    RECT client;
-    GetClientRect(w->hwnd, &client);
-    if (!w->backDc || w->backW != client.right || w->backH != client.bottom) {
-        if (w->backDc) {
-            DeleteDC(w->backDc);
-            DeleteObject(w->backBitmap);
-        }
-        w->backDc = CreateCompatibleDC(dc);
-        w->backBitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-        SelectObject(w->backDc, w->backBitmap);
-        w->backW = client.right;
-        w->backH = client.bottom;
-    }
-    HDC b = w->backDc;
-    SaveDC(b);
-    IntersectClipRect(b, clip.left, clip.top, clip.right, clip.bottom);
-
-    HBRUSH back = CreateSolidBrush((COLORREF)f.BackColor);
-    FillRect(b, &client, back);
-    DeleteObject(back);
-
-    if (!w->pictureDc) w->pictureDc = CreateCompatibleDC(dc);
-    HDC pictureDc = w->pictureDc;
-    if (f.PictureId) {
-        Picture* p = ThePlatform().LoadPicture(f.PictureId);
-        if (p && p->native) {
-            HGDIOBJ old = SelectObject(pictureDc, (HBITMAP)p->native);
-            BitBlt(b, 0, 0, p->widthPx, p->heightPx, pictureDc, 0, 0, SRCCOPY);
-            SelectObject(pictureDc, old);
-        }
-    }
-    for (int i = 0; i < f.ControlCount(); ++i) {
-        Control* c = f.ControlAt(i);
-        if (!c->Visible()) continue;
-        RECT r = ControlRect(*c, tx, ty);
-        if (c->Kind() == ControlKind::Frame) {
-            Frame* fr = static_cast<Frame*>(c);
-            HBRUSH fb = CreateSolidBrush((COLORREF)fr->BackColor);
-            FillRect(b, &r, fb);
-            DeleteObject(fb);
-            SelectObject(b, CachedFont(fr->Font));
-            TEXTMETRICA tm;
-            GetTextMetricsA(b, &tm);
-            RECT edge = r;
-            edge.top += tm.tmHeight / 2;
-            DrawEdge(b, &edge, EDGE_ETCHED, BF_RECT);
-            SetBkMode(b, OPAQUE);
-            SetBkColor(b, (COLORREF)fr->BackColor);
-            SetTextColor(b, (COLORREF)f.ForeColor);
-            TextOutA(b, r.left + 8, r.top, fr->Caption.Chars(), (int)fr->Caption.Len());
-        } else if (c->Kind() == ControlKind::Label) {
-            Label* l = static_cast<Label*>(c);
-            if (!l->Transparent) {
-                HBRUSH lb = CreateSolidBrush((COLORREF)l->BackColor);
-                FillRect(b, &r, lb);
-                DeleteObject(lb);
-            }
-            RECT inner = r;
-            if (l->Border) {
-                DrawEdge(b, &inner, EDGE_SUNKEN, BF_RECT);
-                InflateRect(&inner, -2, -1);
-            }
-            SelectObject(b, CachedFont(l->Font));
-            SetBkMode(b, TRANSPARENT);
-            SetTextColor(b, (COLORREF)f.ForeColor);
-            DrawCaption(b, l->Caption(), inner);
-        } else if (c->Kind() == ControlKind::Image) {
-            Image* im = static_cast<Image*>(c);
-            Picture* p = im->GetPicture();
-            if (!p || !p->native) continue;
-            HGDIOBJ old = SelectObject(pictureDc, (HBITMAP)p->native);
-            if (im->Stretch())
-                StretchBlt(b, r.left, r.top, r.right - r.left, r.bottom - r.top, pictureDc, 0, 0, p->widthPx,
-                           p->heightPx, SRCCOPY);
-            else
-                BitBlt(b, r.left, r.top, p->widthPx, p->heightPx, pictureDc, 0, 0, SRCCOPY);
-            SelectObject(pictureDc, old);
-        }
-    }
-    RestoreDC(b, -1);
-    BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, b, clip.left, clip.top,
-           SRCCOPY);
-}
-
-// Brings the windows in line with the controls after a handler ran: moved or
-// changed images and labels are repainted (old and new place only), child windows
-// moved, scroll positions set, timers started or stopped.
-void AddDirty(RECT* dirty, const RECT& r) {
-    if (IsRectEmpty(&r)) return;
-    if (IsRectEmpty(dirty)) *dirty = r;
-    else UnionRect(dirty, dirty, &r);
-}
-
-void Sync(FormWindow* w) {
-    if (!w || !w->hwnd) return;
-    Form& f = *w->form;
-    float tx = f.TwipsPerPixelX(), ty = f.TwipsPerPixelY();
-    RECT dirty;
-    SetRectEmpty(&dirty);
-    for (int i = 0; i < f.ControlCount(); ++i) {
-        Control* c = f.ControlAt(i);
-        Shown& s = w->shown[i];
-        RECT r = ControlRect(*c, tx, ty);
-        switch (c->Kind()) {
-        case ControlKind::Image: {
-            Image* im = static_cast<Image*>(c);
-            if (!SameRect(r, s.rect) || im->GetPicture() != s.picture || c->Visible() != s.visible) {
-                if (s.visible) AddDirty(&dirty, s.rect);
-                if (c->Visible()) AddDirty(&dirty, r);
-            }
-            s.picture = im->GetPicture();
-            break;
-        }
-        case ControlKind::Label: {
-            Label* l = static_cast<Label*>(c);
-            if (!SameRect(r, s.rect) || !(l->Caption() == s.caption) || c->Visible() != s.visible) {
-                AddDirty(&dirty, s.rect);
-                AddDirty(&dirty, r);
-                s.caption = l->Caption();
-            }
-            break;
-        }
-        case ControlKind::Timer: {
-            Timer* t = static_cast<Timer*>(c);
-            if (t->Interval() != s.interval || t->Enabled() != s.enabled) {
-                KillTimer(w->hwnd, (UINT_PTR)(i + 1));
-                if (t->Enabled() && t->Interval() > 0) SetTimer(w->hwnd, (UINT_PTR)(i + 1), (UINT)t->Interval(), nullptr);
-                s.interval = t->Interval();
-                s.enabled = t->Enabled();
-            }
-            break;
-        }
-        case ControlKind::HScrollBar: {
-            HScrollBar* sb = static_cast<HScrollBar*>(c);
-            if (sb->Value() != s.value) {
-                SetScrollPos(w->child[i], SB_CTL, sb->Value(), TRUE);
-                s.value = sb->Value();
-            }
-            break;
-        }
-        default:
-            break;
-        }
-        if (w->child[i] && (!SameRect(r, s.rect) || c->Visible() != s.visible)) {
-            MoveWindow(w->child[i], r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-            ShowWindow(w->child[i], c->Visible() ? SW_SHOWNA : SW_HIDE);
-        }
-        s.rect = r;
-        s.visible = c->Visible();
-    }
-    // What the form draws itself is repainted at once, in one piece through the
-    // back buffer, so a moving sprite never flickers.
-    RECT client;
-    GetClientRect(w->hwnd, &client);
-    if (IntersectRect(&dirty, &dirty, &client)) {
-        if (w->visible) {
-            HDC dc = GetDC(w->hwnd);
-            PaintForm(w, dc, dirty);
-            ReleaseDC(w->hwnd, dc);
-        } else {
-            InvalidateRect(w->hwnd, &dirty, FALSE);
-        }
-    }
-}
-
-
-HWND CreateChild(FormWindow* w, int i, HINSTANCE inst) {
-    Control* c = w->form->ControlAt(i);
-    RECT r = ControlRect(*c, w->form->TwipsPerPixelX(), w->form->TwipsPerPixelY());
-    const char* cls = nullptr;
-    const char* text = "";
-    DWORD style = WS_CHILD | (c->Visible() ? WS_VISIBLE : 0);
-    HFONT font = CachedFont(FontSpec{nullptr, 0, 400});
-    switch (c->Kind()) {
-    case ControlKind::CommandButton: {
-        CommandButton* b = static_cast<CommandButton*>(c);
-        cls = "BUTTON";
-        text = b->Caption.Chars();
-        style |= WS_TABSTOP | (b->Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        font = CachedFont(b->Font);
-        break;
-    }
-    case ControlKind::HScrollBar:
-        cls = "SCROLLBAR";
-        style |= WS_TABSTOP | SBS_HORZ;
-        break;
-    case ControlKind::TextBox:
-        cls = "EDIT";
-        text = static_cast<TextBox*>(c)->GetText().Chars();
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        break;
-    default:
-        return nullptr;
-    }
-    HWND h = CreateWindowExA(0, cls, text, style, r.left, r.top, r.right - r.left, r.bottom - r.top, w->hwnd,
-                             (HMENU)(INT_PTR)(FIRST_CHILD_ID + i), inst, nullptr);
-    SendMessageA(h, WM_SETFONT, (WPARAM)font, 0);
-    if (c->Kind() == ControlKind::HScrollBar) {
-        HScrollBar* sb = static_cast<HScrollBar*>(c);
-        SetScrollRange(h, SB_CTL, sb->Min, sb->Max, FALSE);
-        SetScrollPos(h, SB_CTL, sb->Value(), TRUE);
-        w->shown[i].value = sb->Value();
-    }
-    return h;
-}
-
-// Moves the scroll bar control bar as a scroll request of the given code asks.
-void Scroll(FormWindow* w, HWND bar, int code) {
-    for (int i = 0; i < w->form->ControlCount(); ++i) {
-        if (w->child[i] != bar || w->form->ControlAt(i)->Kind() != ControlKind::HScrollBar) continue;
-        HScrollBar* sb = static_cast<HScrollBar*>(w->form->ControlAt(i));
-        int v = sb->Value();
-        switch (code) {
-        case SB_LINELEFT: v -= sb->SmallChange; break;
-        case SB_LINERIGHT: v += sb->SmallChange; break;
-        case SB_PAGELEFT: v -= sb->LargeChange; break;
-        case SB_PAGERIGHT: v += sb->LargeChange; break;
-        case SB_LEFT: v = sb->Min; break;
-        case SB_RIGHT: v = sb->Max; break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO si;
-            si.cbSize = sizeof si;
-            si.fMask = SIF_TRACKPOS;
-            GetScrollInfo(bar, SB_CTL, &si);
-            v = si.nTrackPos;
-            break;
-        }
-        default: return;
-        }
-        if (v < sb->Min) v = sb->Min;
-        if (v > sb->Max) v = sb->Max;
-        sb->SetValue((short)v);
-    }
-}
-
-// The handlers of the form window's messages. Each one that runs an event handler of
-// the form brings the windows in line with the controls afterwards (Sync).
-
-LRESULT OnPaint(FormWindow* w, HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (!IsRectEmpty(&ps.rcPaint)) PaintForm(w, dc, ps.rcPaint);
-    EndPaint(hwnd, &ps);
-    return 0;
-}
-
-// True when the form's own pointer was set (over the client area).
-bool OnSetCursor(FormWindow* w, LPARAM lp) {
-    if (!w->pointer || LOWORD(lp) != HTCLIENT) return false;
-    SetCursor(w->pointer);
-    return true;
-}
-
-LRESULT OnKeyDown(FormWindow* w, WPARAM wp) {
-    short shift = (short)((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                          (GetKeyState(VK_MENU) < 0 ? 4 : 0));
-    w->form->Form_KeyDown((short)wp, shift);
-    Sync(w);
-    return 0;
-}
-
-LRESULT OnMouseMove(FormWindow* w, HWND hwnd, WPARAM wp, LPARAM lp) {
-    // The window system also reports the still pointer when a window appears
-    // or is uncovered under it; only a change of position is a mouse move.
-    POINT p;
-    p.x = (short)LOWORD(lp);
-    p.y = (short)HIWORD(lp);
-    ClientToScreen(hwnd, &p);
-    if (w->mouseKnown && p.x == w->lastMouse.x && p.y == w->lastMouse.y) return 0;
-    w->lastMouse = p;
-    w->mouseKnown = true;
-    Form& f = *w->form;
-    short button = (short)(((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0));
-    f.Form_MouseMove(button, 0, (short)LOWORD(lp) * f.TwipsPerPixelX(), (short)HIWORD(lp) * f.TwipsPerPixelY());
-    Sync(w);
-    return 0;
-}
-
-// Timer ids are the control's index + 1.
-LRESULT OnTimer(FormWindow* w, WPARAM wp) {
-    Form& f = *w->form;
-    int i = (int)wp - 1;
-    if (i < 0 || i >= f.ControlCount() || f.ControlAt(i)->Kind() != ControlKind::Timer) return 0;
-    Timer* t = static_cast<Timer*>(f.ControlAt(i));
-    if (t->Enabled() && t->Interval() > 0) f.TimerTick(*t);
-    Sync(w);
-    return 0;
-}
-
-LRESULT OnCommand(FormWindow* w, WPARAM wp) {
-    Form& f = *w->form;
-    int i = (int)LOWORD(wp) - FIRST_CHILD_ID;
-    if (HIWORD(wp) != BN_CLICKED || i < 0 || i >= f.ControlCount() ||
-        f.ControlAt(i)->Kind() != ControlKind::CommandButton)
-        return 0;
-    f.ButtonClick(*static_cast<CommandButton*>(f.ControlAt(i)));
-    Sync(w);
-    return 0;
-}
-
-LRESULT OnHScroll(FormWindow* w, WPARAM wp, LPARAM lp) {
-    if (!lp) return 0;  // the window's own scroll bar: the forms have none
-    Scroll(w, (HWND)lp, LOWORD(wp));
-    Sync(w);
-    return 0;
-}
-
-// Asked by the dialog manager when Enter is pressed: a push button that holds the
-// focus is the default button; otherwise the form's own, if it has one.
-LRESULT OnGetDefId(FormWindow* w) {
-    Form& f = *w->form;
-    HWND focus = GetFocus();
-    int def = -1;
-    for (int i = 0; i < f.ControlCount(); ++i) {
-        if (f.ControlAt(i)->Kind() != ControlKind::CommandButton || !w->child[i]) continue;
-        if (w->child[i] == focus) return MAKELRESULT(FIRST_CHILD_ID + i, DC_HASDEFID);
-        if (def < 0 && static_cast<CommandButton*>(f.ControlAt(i))->Default) def = i;
-    }
-    return def < 0 ? 0 : MAKELRESULT(FIRST_CHILD_ID + def, DC_HASDEFID);
-}
-
-LRESULT OnClose(FormWindow* w) {
-    w->form->Unload();
-    return 0;
-}
-
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    FormWindow* w = (FormWindow*)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
-    if (w) {
-        switch (msg) {
-        case WM_ERASEBKGND: return 1;  // painting covers every pixel
-        case WM_PAINT: return OnPaint(w, hwnd);
-        case WM_CTLCOLORSCROLLBAR: return (LRESULT)GetSysColorBrush(COLOR_SCROLLBAR);
-        case WM_SETCURSOR:
-            if (OnSetCursor(w, lp)) return TRUE;
-            break;
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: return OnKeyDown(w, wp);
-        case WM_MOUSEMOVE: return OnMouseMove(w, hwnd, wp, lp);
-        case WM_TIMER: return OnTimer(w, wp);
-        case WM_COMMAND: return OnCommand(w, wp);
-        case WM_HSCROLL: return OnHScroll(w, wp, lp);
-        case DM_GETDEFID: return OnGetDefId(w);
-        case WM_CLOSE: return OnClose(w);
-        default: break;
-        }
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-}  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE inst) : inst_(inst) {
     SetPlatform(this);
@@ -479,6 +60,7 @@ Win32Platform::Win32Platform(HINSTANCE inst) : inst_(inst) {
 
 void Win32Platform::LoadForm(Form& f) {
     FormWindow* w = new FormWindow();
+    w->platform = this;
     w->form = &f;
     f.native = w;
 
@@ -514,7 +96,7 @@ void Win32Platform::LoadForm(Form& f) {
     // Child windows in tab order, so that Tab follows it.
     for (int tab = 0; tab < TAB_INDEX_LIMIT; ++tab)
         for (int i = 0; i < f.ControlCount(); ++i)
-            if (f.ControlAt(i)->TabIndex() == tab && !w->child[i]) w->child[i] = CreateChild(w, i, inst_);
+            if (f.ControlAt(i)->TabIndex() == tab && !w->child[i]) w->child[i] = CreateChild(w, i);
     for (int i = 0; i < f.ControlCount(); ++i) {
         w->shown[i].rect = ControlRect(*f.ControlAt(i), tppX_, tppY_);
         w->shown[i].visible = f.ControlAt(i)->Visible();
@@ -578,17 +160,38 @@ int Win32Platform::Run(Form& startup) {
 
 Picture* Win32Platform::LoadPicture(int resourceId) {
     // Each picture is decoded once and shared.
-    static int ids[MAX_PICTURES];
-    static Picture* pictures[MAX_PICTURES];
-    static int count = 0;
-    for (int i = 0; i < count; ++i)
-        if (ids[i] == resourceId) return pictures[i];
+    for (int i = 0; i < pictureCount_; ++i)
+        if (pictures_[i].id == resourceId) return pictures_[i].picture;
     Picture* p = DecodePictureResource(inst_, resourceId);
-    if (count < MAX_PICTURES) {
-        ids[count] = resourceId;
-        pictures[count++] = p;
-    }
+    if (pictureCount_ < MAX_PICTURES) pictures_[pictureCount_++] = CachedPicture{resourceId, p};
     return p;
+}
+
+HFONT Win32Platform::Font(const FontSpec& font) {
+    const char* face = font.face ? font.face : DEFAULT_FACE;
+    float points = font.face ? font.points : DEFAULT_POINTS;
+    for (int i = 0; i < fontCount_; ++i)
+        if (fonts_[i].points == points && fonts_[i].weight == font.weight && SameFace(fonts_[i].face, face))
+            return fonts_[i].font;
+    if (fontCount_ == fontCapacity_) {
+        int capacity = fontCapacity_ ? 2 * fontCapacity_ : 4;
+        CachedFont* grown = new CachedFont[capacity];
+        for (int i = 0; i < fontCount_; ++i) grown[i] = fonts_[i];
+        delete[] fonts_;
+        fonts_ = grown;
+        fontCapacity_ = capacity;
+    }
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    int height = -(int)(points * dpi / 72.0f + 0.5f);
+    CachedFont& made = fonts_[fontCount_++];
+    lstrcpynA(made.face, face, LF_FACESIZE);
+    made.points = points;
+    made.weight = font.weight;
+    made.font = CreateFontA(height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    return made.font;
 }
 
 void Win32Platform::End() { ExitProcess(0); }

@@ -1,4 +1,7 @@
+// The forms platform on X11 (zelvosav): the X connection and window, the main loop
+// of X events, timers and signals, and the drawing through a back buffer.
 #include "x11_platform.h"
+#include "controls.h"
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -390,13 +393,13 @@ double X11Platform::SecondsSinceMidnight() {
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9;
 }
 
-int X11Platform::MsgBox(const Text& prompt, int style, const Text& title) {
+int X11Platform::MsgBox(const Text& prompt, int /*style*/, const Text& title) {
     fprintf(stderr, "zelvosav: %s: %s\n", title.Chars(), prompt.Chars());
     return VB_OK;
 }
 
 long X11Platform::GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
-                                           long size, const char* file) {
+                                           long size, const char* /*file*/) {
     auto it = settings_.find(std::string(section) + "\n" + key);
     std::string value = it != settings_.end() ? it->second : std::string(def ? def : "");
     if (size <= 0) return 0;

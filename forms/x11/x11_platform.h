@@ -49,15 +49,15 @@ public:
     Text CommandLine() override { return Text(commandLine_.c_str()); }
     double SecondsSinceMidnight() override;
     int MsgBox(const Text& prompt, int style, const Text& title) override;
-    bool OpenClipboard(Form* window) override { return false; }
+    bool OpenClipboard(Form* /*window*/) override { return false; }
     bool EmptyClipboard() override { return false; }
-    bool SetClipboardText(const Text& t) override { return false; }
+    bool SetClipboardText(const Text& /*t*/) override { return false; }
     bool CloseClipboard() override { return false; }
     long GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
                                   long size, const char* file) override;
-    long WritePrivateProfileStringA(const char* section, const char* key, const char* value,
-                                    const char* file) override { return 0; }
-    long GetWindowsDirectoryA(char* buffer, long size) override { return 0; }
+    long WritePrivateProfileStringA(const char* /*section*/, const char* /*key*/, const char* /*value*/,
+                                    const char* /*file*/) override { return 0; }
+    long GetWindowsDirectoryA(char* /*buffer*/, long /*size*/) override { return 0; }
 
 private:
     struct TimerState { Timer* timer; long interval; bool enabled; long long due; };

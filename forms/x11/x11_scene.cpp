@@ -1,3 +1,5 @@
+// What the X11 platform draws of a form, without Xlib: the changed rectangles and
+// their pixels composed from the background colour and the visible images.
 #include "x11_scene.h"
 #include <string.h>
 

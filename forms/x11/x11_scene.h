@@ -4,6 +4,7 @@
 // visible images at their own size). The window layer only sends them on.
 #pragma once
 #include <stdint.h>
+#include "controls.h"
 #include "form.h"
 
 // On X11 a pixel is 15 twips, as on a Windows display of 96 dots per inch, so the

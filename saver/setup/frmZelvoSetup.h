@@ -1,6 +1,7 @@
 // frmZelvoSetup: the setup dialog of configuration mode: a header picture, the
 // About labels, the sliding OK button and the speed scroll bar in its frame.
 #pragma once
+#include "controls.h"
 #include "form.h"
 
 class frmZelvoSetup : public Form {

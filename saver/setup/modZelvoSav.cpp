@@ -1,3 +1,5 @@
+// modZelvoSav: the settings path in the Windows directory and the reading and writing
+// of one key of zelvosav.ini through the profile functions.
 #include "modZelvoSav.h"
 #include "controls.h"
 #include "platform.h"

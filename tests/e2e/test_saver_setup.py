@@ -145,11 +145,11 @@ class SetupDialogTest(SaverCase):
         self.press_ok(s, w)
 
     def test_the_forms_platform_table_holds_under_wine(self):
-        # The clipboard behaviours that the unit tests' headless platform models.
+        # The clipboard and font behaviours that the unit tests' headless platform models.
         r = self.prefix.wine([self.prefix.flavour.program("e2e-forms-platform-table.exe")], timeout=60)
         out = r.stdout.decode("latin-1")
         self.assertEqual(r.returncode, 0, out)
-        self.assertGreaterEqual(out.count("ok "), 3, out)
+        self.assertGreaterEqual(out.count("ok "), 4, out)
 
     def test_stored_speed_is_loaded_and_ok_writes_it_back(self):
         # stored value -> scroll bar at open and value written by OK

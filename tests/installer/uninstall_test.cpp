@@ -114,7 +114,9 @@ TEST_F(RegisterUninstallTest, Failures) {
         EXPECT_EQ(w().BoxTexts(), c.texts) << c.name;
         EXPECT_STREQ(copy.entry, c.entry) << c.name;
         for (auto& box : w().boxes) EXPECT_EQ(box.style, SYS_MB_ICONWARNING);
-        if (!c.result) EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+        if (!c.result) {
+            EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+        }
     }
     // The other key stays as it was.
     EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue", "DisplayName"), "Old");
@@ -318,7 +320,7 @@ TEST_F(ProofTest, AnUninstallDeletesOnlyTheCopiesItMade) {
              w.nodes[Lower(INSTALLED)].writeTime = 1;
          },
          {THEMES + "\\Art", ONE, TWO}},
-        {"the stamps of other files planted in the theme", [](sysdouble::World& w) {
+        {"the stamps of other files planted in the theme", [](sysdouble::World&) {
              // The author's own "Copy" keys in the theme file are dropped with its record sections.
          },
          {}},

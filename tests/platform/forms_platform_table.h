@@ -5,6 +5,7 @@
 // from the calls it stands in for.
 #pragma once
 
+class CommandButton;
 class Form;
 
 struct FormsPlatformRow {
@@ -22,3 +23,13 @@ extern const int FORMS_PLATFORM_ROW_COUNT;
 // owner).
 const char* TableClipboardText();
 bool TableClipboardOwnedBy(Form* window);
+
+// ... and the font that a command button of a loaded form is shown in: its face, its
+// height in pixels as CreateFontA takes it (negative: the characters' height) and its
+// weight. False when the button has no font.
+struct TableFont {
+    char face[32];
+    int height;
+    int weight;
+};
+bool TableButtonFont(Form& form, CommandButton& button, TableFont* font);

@@ -36,6 +36,19 @@ const char* TableClipboardText() {
 
 bool TableClipboardOwnedBy(Form* window) { return GetClipboardOwner() == (window ? g_window : nullptr); }
 
+// The button's window is found by its caption in the form's, found by its caption.
+bool TableButtonFont(Form& form, CommandButton& button, TableFont* font) {
+    HWND top = FindWindowA(nullptr, form.Caption.Chars());
+    HWND child = top ? FindWindowExA(top, nullptr, "Button", button.Caption.Chars()) : nullptr;
+    HFONT h = child ? (HFONT)SendMessageA(child, WM_GETFONT, 0, 0) : nullptr;
+    LOGFONTA lf;
+    if (!h || GetObjectA(h, sizeof lf, &lf) != sizeof lf) return false;
+    lstrcpynA(font->face, lf.lfFaceName, sizeof font->face);
+    font->height = lf.lfHeight;
+    font->weight = lf.lfWeight;
+    return true;
+}
+
 int main() {
     static Win32Platform platform(GetModuleHandleA(nullptr));
     static TableForm form;

@@ -35,9 +35,13 @@ TEST(TextConversion, NumbersAndNonNumbers) {
         long l = -999;
         short s = -999;
         EXPECT_EQ(TextToLong(r.text, &l), r.isLong) << r.text;
-        if (r.isLong) EXPECT_EQ(l, r.asLong) << r.text;
+        if (r.isLong) {
+            EXPECT_EQ(l, r.asLong) << r.text;
+        }
         EXPECT_EQ(TextToInteger(r.text, &s), r.isInteger) << r.text;
-        if (r.isInteger) EXPECT_EQ(s, r.asInteger) << r.text;
+        if (r.isInteger) {
+            EXPECT_EQ(s, r.asInteger) << r.text;
+        }
     }
     long l;
     EXPECT_FALSE(TextToLong(Text("1\0" "2", 3), &l)) << "a NUL inside is no number";
@@ -135,6 +139,15 @@ TEST(Random, ValuesLieInTheUnitIntervalAndFollowTheSeed) {
 static HeadlessPlatform* g_tablePlatform;
 const char* TableClipboardText() { return g_tablePlatform->clipboard.c_str(); }
 bool TableClipboardOwnedBy(Form* window) { return g_tablePlatform->clipboardOwner == window; }
+// Without windows a button is shown in the font it names (the default: MS Sans Serif 8.25).
+bool TableButtonFont(Form&, CommandButton& button, TableFont* font) {
+    const FontSpec& spec = button.Font;
+    float dpi = 1440.0f / g_tablePlatform->twipsPerPixel, points = spec.face ? spec.points : 8.25f;
+    snprintf(font->face, sizeof font->face, "%s", spec.face ? spec.face : "MS Sans Serif");
+    font->height = -(int)(points * dpi / 72.0f + 0.5f);
+    font->weight = spec.weight;
+    return true;
+}
 
 TEST(FormsPlatformTable, TheHeadlessPlatformBehavesAsWindows95) {
     HeadlessPlatform platform;

@@ -1,5 +1,7 @@
 // The saver window: mode selection, the end on user input, and the animation.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include "frmZelvoSaver.h"
 #include "headless_platform.h"
 #include "setup/frmZelvoSetup.h"
@@ -51,6 +53,9 @@ TEST(SaverStartUp, CommandLinesChooseTheMode) {
 }
 
 TEST(SaverStartUp, PlacesTheSpriteAtTheLeftAndARandomHeight) {
+    // The clock seeds the generator: the value r drawn after reseeding at the start's
+    // clock time gives the Top, r * H - h rounded down.
+    float lowest = 1, highest = 0;
     for (int i = 0; i < 200; ++i) {
         Saver s("/S");
         s.platform.clockSeconds = 100.0 + i * 0.37;
@@ -60,7 +65,13 @@ TEST(SaverStartUp, PlacesTheSpriteAtTheLeftAndARandomHeight) {
         EXPECT_EQ(top, (float)(long)top) << "a whole number";
         EXPECT_GE(top, -h);
         EXPECT_LE(top, H - h - 1);
+        Randomize();
+        float r = Rnd();
+        EXPECT_EQ(top, std::floor(r * H - h)) << "r = " << r;
+        lowest = std::min(lowest, r), highest = std::max(highest, r);
     }
+    EXPECT_LT(lowest, 0.02f) << "starts above the top edge were tried";
+    EXPECT_GT(highest, 0.98f) << "starts near the lower edge were tried";
 }
 
 TEST(SaverStartUp, SpeedSettingSetsTheInterval) {
@@ -105,11 +116,16 @@ TEST(SaverInput, TheFifteenthMouseMoveEndsIt) {
     }
     EXPECT_FALSE(s.platform.ended);
     EXPECT_EQ(s.form.intMouseMoves, 14);
+    // The sprite as it was before the move that ends the program: no tick, in that
+    // move's handler or after it, changes its picture step or its place (3 ticks would).
+    short frame = s.form.intFrame;
+    float left = s.form.Zelvo.Left(), top = s.form.Zelvo.Top();
     s.platform.MouseMove(s.form, 99, 0);
     EXPECT_TRUE(s.platform.ended);
-    long ticksBefore = s.form.intFrame;
-    s.platform.Advance(1000);
-    EXPECT_EQ(s.form.intFrame, ticksBefore) << "no tick runs after the end";
+    s.platform.Advance(30);
+    EXPECT_EQ(s.form.intFrame, frame) << "no tick runs after the end";
+    EXPECT_EQ(s.form.Zelvo.Left(), left) << "no tick runs after the end";
+    EXPECT_EQ(s.form.Zelvo.Top(), top);
 }
 
 TEST(SaverAnimation, PicturesFollowTheCounter) {

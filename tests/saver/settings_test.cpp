@@ -5,7 +5,7 @@
 
 static const char* INI_PATH = "C:\\WINDOWS\\zelvosav.ini";
 
-static Text Read(HeadlessPlatform& p) { return ReadIni("Zelvosav", "Speed", "10", INI_PATH); }
+static Text Read(HeadlessPlatform&) { return ReadIni("Zelvosav", "Speed", "10", INI_PATH); }
 
 TEST(ReadIni, FallsBackToTheDefault) {
     struct Row { const char* file; const char* expected; };

@@ -45,11 +45,16 @@ TEST(SetupLoad, AboutTextClipboardAndSeparator) {
     s.platform.clipboard = "something else";
     s.Start();
     ASSERT_NE(s.dialog, nullptr);
-    std::string about(s.dialog->About(0).Caption().Chars(), s.dialog->About(0).Caption().Len());
-    std::string sep = "\n\r";
-    EXPECT_EQ(about, std::string(TITLE_LINE) + sep + CREDIT_LINE + sep + VISIT_LINE);
-    EXPECT_EQ(std::string(s.dialog->About(1).Caption().Chars()), TRADEMARK_NOTICE);
-    EXPECT_EQ(s.platform.clipboard, WEB_ADDRESS);
+    frmZelvoSetup& d = *s.dialog;
+    auto text = [](const Text& t) { return std::string(t.Chars(), t.Len()); };
+    EXPECT_EQ(text(d.About(0).Caption()), "Zelvo Screen Saver 1.00\n\r"
+                                          "Written by the Zelvo team, e-mail: zelvo@example.com.\n\r"
+                                          "Visit the Zelvo screen saver web site - it's in your clipboard now.");
+    EXPECT_EQ(text(d.About(1).Caption()), "The pictured Zelvo characters belong to the Zelvo team");
+    EXPECT_EQ(s.platform.clipboard, "http://www.example.com/zelvo/screensaver/index.html");
+    EXPECT_EQ(text(d.fraSpeed.Caption), "Zelvo's Speed");
+    EXPECT_EQ(text(d.lblFast.Caption()), "Fast:");
+    EXPECT_EQ(text(d.lblSlow.Caption()), "Slow:");
     EXPECT_EQ(s.platform.clipboardOwner, s.dialog) << "opened with the dialog's own window";
     EXPECT_EQ(std::string(CREDIT_LINE).size(), 53u);
     EXPECT_EQ(std::string(TRADEMARK_NOTICE).size(), 54u);
@@ -65,7 +70,7 @@ TEST(SetupLoad, ABusyClipboardDoesNotStopTheDialog) {
     ASSERT_NE(s.dialog, nullptr);
     EXPECT_EQ(s.platform.clipboard, "kept");
     std::string about(s.dialog->About(0).Caption().Chars());
-    EXPECT_EQ(about.substr(about.rfind('\r') + 1), std::string(VISIT_ADDRESS) + WEB_ADDRESS)
+    EXPECT_EQ(about.substr(about.rfind('\r') + 1), "Visit http://www.example.com/zelvo/screensaver/index.html")
         << "the visit line gives the address instead of sending the user to the clipboard";
     EXPECT_EQ(s.dialog->hsbSpeed.Value(), 10);
     EXPECT_FALSE(s.platform.ended);
@@ -78,7 +83,9 @@ TEST(SetupOK, WritesTheValueAndEnds) {
         SetupRun s(r.stored);
         s.Start();
         ASSERT_NE(s.dialog, nullptr);
-        if (r.moveTo) ASSERT_TRUE(s.dialog->hsbSpeed.SetValue(r.moveTo));
+        if (r.moveTo) {
+            ASSERT_TRUE(s.dialog->hsbSpeed.SetValue(r.moveTo));
+        }
         s.platform.Click(s.dialog->cmdOK);
         EXPECT_TRUE(s.platform.ended);
         EXPECT_EQ(s.platform.FileText(INI_PATH).find(std::string("Speed=") + r.written + "\r\n") != std::string::npos, true)

@@ -1,3 +1,5 @@
+// The profile (INI) functions of Windows 95 on the text of one file, shared by the
+// saver's headless platform and the installer's system double.
 #include "profile_model.h"
 
 #include <string.h>

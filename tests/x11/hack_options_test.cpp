@@ -49,7 +49,9 @@ TEST(HackOptions, WindowSpeedAndErrors) {
         EXPECT_EQ(!o.error.empty(), r.error) << what << ": " << o.error;
         if (r.error) continue;
         EXPECT_EQ(o.target, r.target) << what;
-        if (r.target == id) EXPECT_EQ(o.windowId, r.windowId) << what;
+        if (r.target == id) {
+            EXPECT_EQ(o.windowId, r.windowId) << what;
+        }
         EXPECT_EQ(o.speed, r.speed) << what;
         EXPECT_EQ(!o.warning.empty(), r.warning) << what << ": " << o.warning;
     }

@@ -17,6 +17,7 @@
 
 static int CALLBACK family(const LOGFONTA *font, const TEXTMETRICA *metric, DWORD type, LPARAM data)
 {
+    (void)metric, (void)type, (void)data;
     printf("%s\n", font->lfFaceName);
     return 1;
 }

@@ -1,14 +1,15 @@
-# Flags for programs that run on the first Windows 95 release: no C run-time DLL,
-# no exceptions or RTTI, our own start-up (runtime/), subsystem version 4.0.
+# The windows build: the flags of programs that run on the first Windows 95 release (no
+# C run-time DLL, no exceptions or RTTI, our own start-up from runtime/, subsystem
+# version 4.0), win_program to link one, and win_resource_depends for its resources.
 # No -fdata-sections: with it this compiler puts zero-filled statics into .data$
 # sections, stored in the file, instead of .bss, which costs nothing on disk.
 # Small functions stay calls and data keeps only the alignment the ABI asks for: both
 # make the programs smaller, and neither is felt in what they do.
 set(WIN_CXX_FLAGS ${WIN_ARCH_FLAGS} -Os -fno-inline-small-functions -malign-data=abi -fomit-frame-pointer -ffreestanding -fno-exceptions -fno-rtti
-    -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffunction-sections
-    -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+    -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffunction-sections)
 add_compile_options("$<$<COMPILE_LANGUAGE:CXX,C>:${WIN_CXX_FLAGS}>")
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300)
+enable_language(RC)
 
 # win_program(TARGET OUTPUT_NAME SOURCES... LIBS ...): a windowed program linked without the C run-time.
 function(win_program target outname)
