@@ -160,16 +160,21 @@ TEST_F(ThemeJobTest, InstallationsOfOneThemeEach) {
         EXPECT_EQ(Record(INSTALLED), record) << c.name;
         for (auto& [path, data] : c.there) EXPECT_EQ(w().Read(path), data) << c.name << path;
         EXPECT_EQ(w().missingComponents, c.missing) << c.name;
-        if (c.rangeHigh != -2) EXPECT_EQ(w().rangeHigh, c.rangeHigh) << c.name;
-        if (c.steps != -2) EXPECT_EQ(w().steps, c.steps) << c.name;
+        if (c.rangeHigh != -2) {
+            EXPECT_EQ(w().rangeHigh, c.rangeHigh) << c.name;
+        }
+        if (c.steps != -2) {
+            EXPECT_EQ(w().steps, c.steps) << c.name;
+        }
         EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
         w().boxes.clear();
         RunProgram({"/u", INSTALLED});
         EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED})) << c.name;
         for (auto& [path, data] : c.afterUninstall) EXPECT_EQ(w().Read(path), data) << c.name << path;
         for (auto& [path, data] : c.there)
-            if (!std::count(c.afterUninstall.begin(), c.afterUninstall.end(), std::make_pair(path, data)))
+            if (!std::count(c.afterUninstall.begin(), c.afterUninstall.end(), std::make_pair(path, data))) {
                 EXPECT_FALSE(w().Exists(path)) << c.name << path;
+            }
     }
 }
 
@@ -565,7 +570,9 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
         } else {
             // Whatever stood there before is as it was.
             EXPECT_EQ(TreeSnapshot(), prepared) << c.name;
-            if (TreeSnapshot() == tree) EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            if (TreeSnapshot() == tree) {
+                EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+            }
         }
     }
 }
