@@ -5,16 +5,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "table_checks.h"
+
 #include "controls.h"
 #include "platform.h"
 
-#define CHECK(condition)                                                     \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            snprintf(detail, 256, "line %d: %s", __LINE__, #condition);      \
-            return false;                                                    \
-        }                                                                    \
-    } while (0)
 
 static bool AWindowThatEmptiesTheClipboardOwnsItAndItsText(Form& window, char* detail) {
     Platform& p = ThePlatform();

@@ -5,28 +5,15 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "table_checks.h"
+
 #include "sys.h"
 #include "sys_double_errors.h"
 
 static const char DIR[] = "C:\\ZPT";
 static const char KEY[] = "Software\\ZPT";
 
-#define CHECK(condition)                                                     \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            snprintf(detail, 256, "line %d: %s", __LINE__, #condition);      \
-            return false;                                                    \
-        }                                                                    \
-    } while (0)
 
-#define CHECK_EQ(got, want)                                                            \
-    do {                                                                               \
-        long long g_ = (long long)(got), w_ = (long long)(want);                       \
-        if (g_ != w_) {                                                                \
-            snprintf(detail, 256, "line %d: %s is %lld, not %lld", __LINE__, #got, g_, w_); \
-            return false;                                                              \
-        }                                                                              \
-    } while (0)
 
 static void Path(char* out, const char* name) { snprintf(out, 260, "%s\\%s", DIR, name); }
 
