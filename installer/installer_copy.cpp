@@ -32,14 +32,12 @@ static bool MarkOf(const char* path, char* out) {
 
 struct CopySearch {
     const char* path;     // the installer's copy looked for
-    const char* mark;     // its mark now ("" when only naming counts)
-    const char* skip;     // an entry not to count, or 0
+    const char* mark;     // its mark now
     bool proven;          // only entries whose record is proven count
 };
 
 static bool NamesCopy(const char* name, const char* program, const char* copy, void* context) {
     CopySearch* search = (CopySearch*)context;
-    if (search->skip && TextEqualNoCase(name, search->skip)) return false;
     if (!SameFile(program, search->path)) return false;
     if (!search->proven) return true;
     char mark[TEXT_CAPACITY];
@@ -56,7 +54,7 @@ void PlaceInstallerCopy(InstalledCopy* copy) {
     // One that proven installations name, still the file they name.
     for (int index = 1; index <= COPY_NAMES; ++index) {
         if (!CandidatePath(index, path) || !MarkOf(path, mark)) continue;
-        CopySearch search = {path, mark, 0, true};
+        CopySearch search = {path, mark, true};
         if (!VisitUninstallEntries(NamesCopy, &search)) continue;
         TextCopy(uninstallerPath, path, PATH_CAPACITY);
         TextCopy(copy->installerMark, mark, sizeof copy->installerMark);
@@ -127,8 +125,7 @@ static void DeleteAtNextStart(const char* path) {
     }
     if (length < WININIT_CAPACITY && length + lineLength + 12 < WININIT_CAPACITY) {
         for (uint32_t i = 0; i < at; ++i) out[used++] = text[i];
-        if (!found && used > 0 && out[used - 1] != '\n') out[used++] = '\r', out[used++] = '\n';
-        if (found && used > 0 && out[used - 1] != '\n') out[used++] = '\r', out[used++] = '\n';
+        if (used > 0 && out[used - 1] != '\n') out[used++] = '\r', out[used++] = '\n';
         if (!found) {
             TextCopy(out + used, "[rename]\r\n", 11);
             used += 10;
@@ -144,7 +141,7 @@ void ReleaseInstallerCopy(const char* program, const char* mark) {
     char now[9];
     if (!program[0] || !mark[0] || !MarkOf(program, now) || !TextEqual(now, mark)) return;
     // Another entry still needs it.
-    CopySearch search = {program, mark, 0, false};
+    CopySearch search = {program, mark, false};
     if (VisitUninstallEntries(NamesCopy, &search)) return;
     if (SameFile(program, installerPath)) DeleteAtNextStart(program);
     else SysDeleteFile(program);

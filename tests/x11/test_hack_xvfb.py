@@ -71,8 +71,11 @@ class HackInAWindowTest(HackCase):
         win.box = (0, 0, 160, 120)
         time.sleep(0.3)
         # Crossing the whole old width, the figure would be in the small window in few
-        # shots; crossing the new one, in about half of them.
-        shots = self.samples(win.box, 2.0)
+        # shots; crossing the new one, in about half of them. A pass at a random height
+        # may run wholly above the window: six seconds hold a dozen passes or more, so
+        # that a few such passes in a row (or a slow machine's fewer passes) do not
+        # decide it, as two seconds' five could.
+        shots = self.samples(win.box, 6.0)
         for _, box, shot in shots:
             self.assertFigureOnly(shot, box, win)
         seen = sum(1 for _, box, _ in shots if box)
