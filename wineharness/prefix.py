@@ -12,6 +12,7 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 
 from . import driver
@@ -196,6 +197,16 @@ class Prefix:
         dialogs in order (those of any process with any_process); returns a DriverRun."""
         args = driver.run_args(self.flavour.program("e2e-driver.exe"), cmdline, answers, timeout, extra, any_process)
         r = self.wine(args, timeout=timeout + 30, cwd=cwd, win_cwd=win_cwd)
+        if not driver.parse_events(r.stdout) and r.returncode is not None:
+            # Not even "started", which the driver prints first, right after CreateProcess:
+            # the driver did not get that far (seen once under 64-bit Wine, with no error
+            # output; WINEDEBUG=-all hides Wine's own reports). The command has not run,
+            # so it is run once more, and what the first try left is kept with the run.
+            sys.stderr.write("[e2e] the driver reported nothing (wine's status %r); running %r again\n" %
+                             (r.returncode, cmdline))
+            first = "first try: wine's status %r, error output %r\n" % (r.returncode, r.stderr[-400:])
+            r = self.wine(args, timeout=timeout + 30, cwd=cwd, win_cwd=win_cwd)
+            return driver.DriverRun(driver.parse_events(r.stdout), first + r.stderr.decode(errors="replace"))
         return driver.DriverRun(driver.parse_events(r.stdout), r.stderr.decode(errors="replace"))
 
     def driver(self, *args, timeout=30):
