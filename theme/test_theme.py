@@ -345,9 +345,8 @@ class DistZip(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
-        env = dict(os.environ, ZELVO_DIST_DIR=cls.tmp.name, ZELVO_WIN32_DIR=WIN32_DIR)
-        r = subprocess.run([os.path.join(ROOT, "scripts", "dist")], env=env, check=True,
-                           stdout=subprocess.PIPE)
+        r, _ = run_dist(cls.tmp.name)
+        assert r.returncode == 0, r.stderr.decode()
         cls.path = r.stdout.decode().strip().splitlines()[-1]
         cls.zip = zipfile.ZipFile(cls.path)
         cls.names = set(cls.zip.namelist())
