@@ -141,11 +141,11 @@ const char* TableClipboardText() { return g_tablePlatform->clipboard.c_str(); }
 bool TableClipboardOwnedBy(Form* window) { return g_tablePlatform->clipboardOwner == window; }
 // Without windows a button is shown in the font it names (the default: MS Sans Serif 8.25).
 bool TableButtonFont(Form&, CommandButton& button, TableFont* font) {
-    const FontSpec& spec = button.Font;
-    float dpi = 1440.0f / g_tablePlatform->twipsPerPixel, points = spec.face ? spec.points : 8.25f;
-    snprintf(font->face, sizeof font->face, "%s", spec.face ? spec.face : "MS Sans Serif");
+    const FontSpec& named = button.Font;
+    float dpi = 1440.0f / g_tablePlatform->twipsPerPixel, points = named.face ? named.points : 8.25f;
+    snprintf(font->face, sizeof font->face, "%s", named.face ? named.face : "MS Sans Serif");
     font->height = -(int)(points * dpi / 72.0f + 0.5f);
-    font->weight = spec.weight;
+    font->weight = named.weight;
     return true;
 }
 
