@@ -29,10 +29,7 @@ bool RegisterFont(RecordFile& record, uint32_t number, const char* path) {
             SysAddFontResource(path);
             registered = true;
         } else {
-            char typeface[RECORD_KEY_CAPACITY];
-            TextCopy(typeface, TYPEFACE_PREFIX, sizeof typeface);
-            TextAppendNumber(typeface, number, sizeof typeface);
-            DropRecordKey(record, typeface);
+            DropNumberedKey(record, TYPEFACE_PREFIX, number);
         }
     }
     SysRegCloseKey(key);

@@ -200,6 +200,10 @@ bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, co
 // Removes a key that could not be written whole: the file may hold a cut-off copy of
 // it, naming some other path.
 void DropRecordKey(const RecordFile& record, const char* key);
+// The same for the key prefix + number.
+void DropNumberedKey(const RecordFile& record, const char* prefix, uint32_t number);
+// The name of the key prefix + number into key (RECORD_KEY_CAPACITY bytes).
+void MakeRecordKey(char* key, const char* prefix, uint32_t number);
 // Removes every record section of the file (a copy made now holds only what its
 // author put there). 0, or the error of a write that did not take.
 uint32_t DropRecordSections(RecordFile& record);
@@ -274,6 +278,8 @@ bool RegisterFont(RecordFile& record, uint32_t number, const char* path);
 bool UnregisterFont(const char* name, const char* path);
 
 // ---- The job engine (theme_job.cpp) ----
+// Takes the read-only mark off a copy just made, which keeps its source's (a CD's).
+void ClearReadOnly(const char* path);
 // What a job did: for the caller's registration and final message and, after an
 // abandoned installation, for its rollback.
 struct JobOutcome {

@@ -70,10 +70,8 @@ void PlaceInstallerCopy(InstalledCopy* copy) {
             if (SysGetLastError() != SYS_ERROR_FILE_EXISTS) SysDeleteFile(path);
             return;
         }
+        ClearReadOnly(path);
         // Without its mark nothing could show later that the copy is this installer's.
-        uint32_t attributes = SysGetFileAttributes(path);
-        if (attributes != SYS_INVALID_FILE_ATTRIBUTES && (attributes & SYS_FILE_ATTRIBUTE_READONLY))
-            SysSetNormalAttributes(path);
         if (!MarkOf(path, mark)) {
             SysDeleteFile(path);
             return;

@@ -77,7 +77,7 @@ uint32_t FileKeyRoom(const char* destination) {
     return 4 + 10 + TextLength(destination) + 2;
 }
 
-static void MakeKey(char* key, const char* prefix, uint32_t number) {
+void MakeRecordKey(char* key, const char* prefix, uint32_t number) {
     TextCopy(key, prefix, RECORD_KEY_CAPACITY);
     TextAppendNumber(key, number, RECORD_KEY_CAPACITY);
 }
@@ -86,7 +86,7 @@ void FindFreeNumber(const RecordFile& record, const char* prefix, uint32_t* numb
     if (!record.reuse) return;
     for (;; ++*number) {
         char key[RECORD_KEY_CAPACITY], existing[TEXT_CAPACITY];
-        MakeKey(key, prefix, *number);
+        MakeRecordKey(key, prefix, *number);
         SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, record.path);
         if (existing[0] == 0) return;
     }
@@ -114,8 +114,14 @@ static bool WriteNewKey(RecordFile& record, char* key, const char* value, uint32
 bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, const char* value, uint32_t reserve,
                     char* key, uint32_t* error) {
     FindFreeNumber(record, prefix, number);
-    MakeKey(key, prefix, *number);
+    MakeRecordKey(key, prefix, *number);
     return WriteNewKey(record, key, value, reserve, error);
+}
+
+void DropNumberedKey(const RecordFile& record, const char* prefix, uint32_t number) {
+    char key[RECORD_KEY_CAPACITY];
+    MakeRecordKey(key, prefix, number);
+    DropRecordKey(record, key);
 }
 
 void DropRecordKey(const RecordFile& record, const char* key) {
@@ -190,7 +196,7 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
         char key[RECORD_KEY_CAPACITY];
         static const char* const brought[] = {BACKUP_PREFIX, TYPEFACE_PREFIX};
         for (const char* prefix : brought) {
-            MakeKey(key, prefix, EntryNumber(at));
+            MakeRecordKey(key, prefix, EntryNumber(at));
             SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
         }
     }
@@ -225,7 +231,7 @@ uint32_t EntryNumber(const char* entry) {
 
 uint32_t WriteNumberedKey(RecordFile& record, const char* prefix, uint32_t number, const char* value) {
     char key[RECORD_KEY_CAPACITY];
-    MakeKey(key, prefix, number);
+    MakeRecordKey(key, prefix, number);
     uint32_t error = 0;
     if (WriteNewKey(record, key, value, 0, &error)) return 0;
     DropRecordKey(record, key);
@@ -243,7 +249,7 @@ static const char* FindValue(const char* begin, const char* end, const char* key
 
 bool FindNumberedKey(const char* section, const char* end, const char* prefix, uint32_t number, char* out) {
     char key[RECORD_KEY_CAPACITY];
-    MakeKey(key, prefix, number);
+    MakeRecordKey(key, prefix, number);
     const char* value = FindValue(section, end, key);
     return value && TextCopy(out, value, TEXT_CAPACITY);
 }

@@ -115,8 +115,7 @@ static void UnregisterFont(Job& job, const char* name, const char* path) { job.f
 static bool RegisteredFont(const Job& job, uint32_t number, char* name) {
     if (job.section) return job.recordsTypefaces && FindNumberedKey(job.section, job.cursor->end, TYPEFACE_PREFIX, number, name);
     char key[RECORD_KEY_CAPACITY];
-    TextCopy(key, TYPEFACE_PREFIX, sizeof key);
-    TextAppendNumber(key, number, sizeof key);
+    MakeRecordKey(key, TYPEFACE_PREFIX, number);
     SysGetProfileString(RECORD_SECTION, key, "", name, TEXT_CAPACITY, job.record.path);
     return name[0] != 0;
 }
@@ -143,24 +142,19 @@ static void StampsNotWritten(Job& job, uint32_t error) {
     const char* name = "";
     for (uint32_t i = 0; i < record.batchCount; ++i) {
         const char* path = job.pendingPaths[i];
-        char key[RECORD_KEY_CAPACITY], font[TEXT_CAPACITY];
-        if (RegisteredFont(job, record.batch[i].number, font)) {
+        uint32_t number = record.batch[i].number;
+        char font[TEXT_CAPACITY];
+        if (RegisteredFont(job, number, font)) {
             SysRemoveFontResource(path);
             UnregisterFont(job, font, path);
-            TextCopy(key, TYPEFACE_PREFIX, sizeof key);
-            TextAppendNumber(key, record.batch[i].number, sizeof key);
-            DropRecordKey(record, key);
+            DropNumberedKey(record, TYPEFACE_PREFIX, number);
         }
         SysDeleteFile(path);
-        TextCopy(key, "File", sizeof key);
-        TextAppendNumber(key, record.batch[i].number, sizeof key);
-        DropRecordKey(record, key);
+        DropNumberedKey(record, "File", number);
         if (job.pendingMovedAside[i]) {
             MakeInstallBackupName(path, backup);
             SysMoveFile(backup, path);
-            TextCopy(key, "Backup", sizeof key);
-            TextAppendNumber(key, record.batch[i].number, sizeof key);
-            DropRecordKey(record, key);
+            DropNumberedKey(record, BACKUP_PREFIX, number);
         }
         name = FindBaseName(path);
     }
@@ -324,7 +318,7 @@ static bool CreateDestinationFolders(Job& job, uint32_t directoryLength, uint32_
 
 // A copy keeps the source's read-only mark (themes often come from CD-ROM): the
 // record could not be written into it and the uninstall could not delete it.
-static void ClearReadOnly(const char* path) {
+void ClearReadOnly(const char* path) {
     uint32_t attributes = SysGetFileAttributes(path);
     if (attributes != SYS_INVALID_FILE_ATTRIBUTES && (attributes & SYS_FILE_ATTRIBUTE_READONLY))
         SysSetNormalAttributes(path);
@@ -499,9 +493,6 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
             return;
         }
     }
-    char backupKey[RECORD_KEY_CAPACITY];
-    TextCopy(backupKey, "Backup", sizeof backupKey);
-    TextAppendNumber(backupKey, number, sizeof backupKey);
     if (SysCopyFile(job.source, job.destination, true)) {
         ClearReadOnly(job.destination);
         char key[RECORD_KEY_CAPACITY];
@@ -524,7 +515,7 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
         DropRecordKey(job.record, key);
         if (movedAside) {
             SysMoveFile(backup, job.destination);
-            DropRecordKey(job.record, backupKey);
+            DropNumberedKey(job.record, BACKUP_PREFIX, number);
         }
         ReportCopyError(job, error);
         return;
@@ -544,7 +535,7 @@ static void InstallEntry(Job& job, int kind, uint32_t directoryLength, uint32_t 
     }
     if (movedAside) {
         SysMoveFile(backup, job.destination);
-        DropRecordKey(job.record, backupKey);
+        DropNumberedKey(job.record, BACKUP_PREFIX, number);
     }
     ReportCopyError(job, error);
 }
