@@ -225,7 +225,8 @@ static uint32_t NameHash(const char* name) {
     return h;
 }
 
-// The entries of [begin, end) into index, in one block; false when there is no room.
+// The entries of [begin, end) into index, in one block (returned, for the caller to
+// free); null when there is no room.
 static void* BuildIndex(char* begin, char* end, uint32_t count, FileIndex* index) {
     uint32_t buckets = 16;
     while (buckets < 2 * count) buckets *= 2;
