@@ -109,6 +109,9 @@ static void DeleteAtNextStart(const char* path) {
         bool whole = read && length < WININIT_CAPACITY && SysReadFile(existing, &probe, 1, &more) && more == 0;
         SysCloseFile(existing);
         if (!whole) length = WININIT_CAPACITY;
+    } else if (SysGetLastError() != SYS_ERROR_FILE_NOT_FOUND) {
+        // There but not readable: what it holds could not be kept, so it is not written.
+        length = WININIT_CAPACITY;
     }
     uint32_t lineLength = TextLength(line), at = length, used = 0;
     // Right after the first "[rename]" line, or a new section at the end.
