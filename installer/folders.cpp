@@ -12,15 +12,16 @@ static void SpellAsTheSystemDoes(char* folder) {
     if (n > 0 && n < PATH_CAPACITY) TextCopy(folder, full, PATH_CAPACITY);
 }
 
-bool ReadThemesFolder() {
+bool ReadThemesFolder(Installation& installation) {
+    char* themesDir = installation.themesDir;
     if (!ReadRegistryString(SYS_HKEY_LOCAL_MACHINE, THEMES_APP_KEY, "Path", themesDir)) return false;
     SpellAsTheSystemDoes(themesDir);
     return IsFullPath(themesDir);
 }
 
-void ReadFontsFolder() {
-    ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", fontsDir);
-    SpellAsTheSystemDoes(fontsDir);
+void ReadFontsFolder(Installation& installation) {
+    ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", installation.fontsDir);
+    SpellAsTheSystemDoes(installation.fontsDir);
 }
 
 // The one spelling that the file system gives an existing path: in full, with short

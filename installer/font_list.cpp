@@ -1,44 +1,45 @@
 // The list of fonts that Windows loads when it starts (FONT_LIST_KEY): a TrueType font
 // that an installation copies goes into it as the Fonts folder puts one there, and
 // leaves it again with its file; another font's value is never changed.
-#include "installer.h"
+#include "job.h"
 #include "installer_text.h"
 
 // What the list of fonts holds for the font at path: its file name, for a font in the
 // Fonts folder itself, else its full path.
-static void FontListData(const char* path, char* out) {
+static void FontListData(const Installation& installation, const char* path, char* out) {
+    const char* fontsDir = installation.fontsDir;
     const char* name = FindBaseName(path);
     bool inFonts = IsFullPath(fontsDir) && PathIsInside(path, fontsDir) && (uint32_t)(name - path) == TextLength(fontsDir);
     TextCopy(out, inFonts ? name : path, TEXT_CAPACITY);
 }
 
-bool RegisterFont(RecordFile& record, uint32_t number, const char* path) {
+bool RegisterFont(const Installation& installation, RecordFile& record, uint32_t number, const char* path) {
     char name[TEXT_CAPACITY], data[TEXT_CAPACITY], held[TEXT_CAPACITY];
     // The value's name: the font's full name and " (TrueType)", at most 255 characters.
     if (!ReadFontFullName(path, name, 200)) return false;
     TextAppend(name, " (TrueType)", sizeof name);
-    FontListData(path, data);
+    FontListData(installation, path, data);
     SysKey key = 0;
     if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, FONT_LIST_KEY, &key) != SYS_ERROR_SUCCESS) return false;
     uint32_t size = sizeof held;
     bool registered = false;
     // A font of that name is another's: it stays, and this one is not registered.
     bool taken = SysRegQueryValue(key, name, held, &size) != SYS_ERROR_FILE_NOT_FOUND;
-    if (!taken && WriteNumberedKey(record, TYPEFACE_PREFIX, number, name) == 0) {
+    if (!taken && WriteNumberedKey(record, TYPEFACE_KEY, number, name) == 0) {
         if (SysRegSetString(key, name, data) == SYS_ERROR_SUCCESS) {
             SysAddFontResource(path);
             registered = true;
         } else {
-            DropNumberedKey(record, TYPEFACE_PREFIX, number);
+            DropRecordKey(record, TYPEFACE_KEY, number);
         }
     }
     SysRegCloseKey(key);
     return registered;
 }
 
-bool UnregisterFont(const char* name, const char* path) {
+bool UnregisterFont(const Installation& installation, const char* name, const char* path) {
     char data[TEXT_CAPACITY], held[TEXT_CAPACITY + 1];
-    FontListData(path, data);
+    FontListData(installation, path, data);
     SysKey key = 0;
     if (SysRegOpenKeyReadWrite(SYS_HKEY_LOCAL_MACHINE, FONT_LIST_KEY, &key) != SYS_ERROR_SUCCESS) return false;
     uint32_t size = TEXT_CAPACITY;

@@ -2,24 +2,18 @@
 // outlives the folder a theme was installed from. It is this installer's only while
 // the entries of proven installations name it and it still is the file they name
 // (its stamp's mark is kept in each); it goes with the last of them.
-#include "installer.h"
+#include "record.h"
 #include "installer_text.h"
 
-const char INSTALLER_MARK_NAME[] = "InstallerMark";
-
-static const int COPY_NAMES = 9;
 enum : uint32_t { WININIT_CAPACITY = 32768 };
 
 // The path of candidate index in the Themes folder; false when Windows could not name it.
-static bool CandidatePath(int index, char* out) {
-    TextCopy(out, themesDir, TEXT_CAPACITY);
-    AppendPathPart(out, "decorama", TEXT_CAPACITY);
-    if (index > 1) {
-        TextAppend(out, " (", TEXT_CAPACITY);
-        TextAppendNumber(out, (uint32_t)index, TEXT_CAPACITY);
-        TextAppend(out, ")", TEXT_CAPACITY);
-    }
-    return TextAppend(out, ".exe", TEXT_CAPACITY) && TextLength(out) < PATH_CAPACITY;
+static bool CandidatePath(const Installation& installation, int index, char* out) {
+    char name[PATH_CAPACITY];
+    if (!NumberedName("decorama", ".exe", index, name, sizeof name)) return false;
+    TextCopy(out, installation.themesDir, TEXT_CAPACITY);
+    AppendPathPart(out, name, TEXT_CAPACITY);
+    return TextLength(out) < PATH_CAPACITY;
 }
 
 // The mark of the file at path, as text; false when it cannot be looked at.
@@ -27,7 +21,7 @@ static bool MarkOf(const char* path, char* out) {
     SysFileStamp stamp;
     if (!SysGetFileStamp(path, &stamp)) return false;
     out[0] = 0;
-    return TextAppendHex(out, StampMark(stamp), 8, 9);
+    return TextAppendHex(out, StampMark(stamp), 8, INSTALLER_MARK_CAPACITY);
 }
 
 struct CopySearch {
@@ -46,14 +40,16 @@ static bool NamesCopy(const char* name, const char* program, const char* copy, v
            ProveRecord(copy, &proof);
 }
 
-void PlaceInstallerCopy(InstalledCopy* copy) {
+void PlaceInstallerCopy(Installation& installation) {
+    InstalledCopy* copy = &installation.copy;
+    char* uninstallerPath = installation.uninstallerPath;
     uninstallerPath[0] = 0;
     copy->installerMark[0] = 0;
-    if (!IsFullPath(themesDir) || !installerPath[0]) return;
-    char path[TEXT_CAPACITY], mark[9];
+    if (!IsFullPath(installation.themesDir) || !installation.installerPath[0]) return;
+    char path[TEXT_CAPACITY], mark[INSTALLER_MARK_CAPACITY];
     // One that proven installations name, still the file they name.
-    for (int index = 1; index <= COPY_NAMES; ++index) {
-        if (!CandidatePath(index, path) || !MarkOf(path, mark)) continue;
+    for (int index = 1; index <= NUMBERED_NAMES; ++index) {
+        if (!CandidatePath(installation, index, path) || !MarkOf(path, mark)) continue;
         CopySearch search = {path, mark, true};
         if (!VisitUninstallEntries(NamesCopy, &search)) continue;
         TextCopy(uninstallerPath, path, PATH_CAPACITY);
@@ -61,11 +57,11 @@ void PlaceInstallerCopy(InstalledCopy* copy) {
         return;
     }
     // Else a new one, under a name that nothing holds.
-    for (int index = 1; index <= COPY_NAMES; ++index) {
-        if (!CandidatePath(index, path) || SysGetFileAttributes(path) != SYS_INVALID_FILE_ATTRIBUTES) continue;
+    for (int index = 1; index <= NUMBERED_NAMES; ++index) {
+        if (!CandidatePath(installation, index, path) || SysGetFileAttributes(path) != SYS_INVALID_FILE_ATTRIBUTES) continue;
         uint32_t error = SysGetLastError();
         if (error != SYS_ERROR_FILE_NOT_FOUND) continue;
-        if (!SysCopyFile(installerPath, path, true)) {
+        if (!SysCopyFile(installation.installerPath, path, true)) {
             // What a copy that failed half-way (a full disk) left there is its own.
             if (SysGetLastError() != SYS_ERROR_FILE_EXISTS) SysDeleteFile(path);
             return;
@@ -87,11 +83,11 @@ void PlaceInstallerCopy(InstalledCopy* copy) {
 // "NUL=<short path>" in the [rename] section of WININIT.INI in the Windows folder,
 // which may already hold other programs' lines (they all stay, and the section's
 // first place is where Windows reads them).
-static void DeleteAtNextStart(const char* path) {
+static void DeleteAtNextStart(const Installation& installation, const char* path) {
     char shortPath[TEXT_CAPACITY], file[TEXT_CAPACITY], line[TEXT_CAPACITY];
     uint32_t n = SysGetShortPathName(path, shortPath, sizeof shortPath);
     if (n == 0 || n >= PATH_CAPACITY) return;
-    TextCopy(file, windowsDir, sizeof file);
+    TextCopy(file, installation.windowsDir, sizeof file);
     AppendPathPart(file, "WININIT.INI", sizeof file);
     TextCopy(line, "NUL=", sizeof line);
     TextAppend(line, shortPath, sizeof line);
@@ -138,12 +134,12 @@ static void DeleteAtNextStart(const char* path) {
     SysFreeBlock(text);
 }
 
-void ReleaseInstallerCopy(const char* program, const char* mark) {
-    char now[9];
+void ReleaseInstallerCopy(const Installation& installation, const char* program, const char* mark) {
+    char now[INSTALLER_MARK_CAPACITY];
     if (!program[0] || !mark[0] || !MarkOf(program, now) || !TextEqual(now, mark)) return;
     // Another entry still needs it.
     CopySearch search = {program, mark, false};
     if (VisitUninstallEntries(NamesCopy, &search)) return;
-    if (SameFile(program, installerPath)) DeleteAtNextStart(program);
+    if (SameFile(program, installation.installerPath)) DeleteAtNextStart(installation, program);
     else SysDeleteFile(program);
 }

@@ -1,17 +1,237 @@
 // The installation record: the "Decorama" section of the installed copy of the theme
-// file, where an installation lists every file it copied and every folder it made, and
-// which is all that an uninstall or a rollback trusts.
-#include "installer.h"
+// file. This file alone knows how the record stands in the file: the section's name,
+// the names of its keys, how a key and its number are spelt, and how an entry is
+// marked done in a section read into memory.
+#include "record.h"
 #include "installer_text.h"
 
-const char RECORD_SECTION[] = "Decorama";
-const char SEAL_NAME[] = "Seal";
-const char BACKUP_PREFIX[] = "Backup";
-const char TYPEFACE_PREFIX[] = "Typeface";
+static const char SECTION[] = "Decorama";
+
+// The name of each kind of key, by RecordKey.
+static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal"};
+static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY};
 
 // A theme file may hold the section more than once; each removal takes the first.
 // More than this many is not a theme file worth installing.
 static const int MAX_SECTION_REMOVALS = 64;
+
+// The name of key + number into out (RECORD_KEY_CAPACITY bytes); the seal has no number.
+static void MakeKeyName(char* out, RecordKey key, uint32_t number) {
+    TextCopy(out, KEY_NAMES[key], RECORD_KEY_CAPACITY);
+    if (key != SEAL_KEY) TextAppendNumber(out, number, RECORD_KEY_CAPACITY);
+}
+
+// ---------------------------------------------------------------- reading
+
+static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A key's number: the digits at p, 0 when they do not fit 32 bits. Returns where
+// they end.
+static const char* ReadNumber(const char* p, uint32_t* number) {
+    uint32_t n = 0;
+    bool fits = true;
+    for (; IsDigit(*p); ++p) {
+        if (n > 400000000u) fits = false;
+        else n = n * 10 + (uint32_t)(*p - '0');
+    }
+    *number = fits ? n : 0;
+    return p;
+}
+
+RecordEntry ParseRecordEntry(const char* text) {
+    RecordEntry entry = {OTHER_KEY, 0, 0, false};
+    const char* equals = text;
+    while (*equals && *equals != '=') ++equals;
+    if (*equals == '=') entry.value = equals + 1;
+    char first = text[0];
+    if (first == 'F' || first == 'D' || first == 'f' || first == 'd') {
+        // A file or a folder: any key that begins with its letter, its number the
+        // digits in it. Done entries carry the letter lowered (MarkEntryDone).
+        entry.key = first == 'F' || first == 'f' ? FILE_KEY : DIR_KEY;
+        entry.done = first == 'f' || first == 'd';
+        const char* p = text;
+        while (p < equals && !IsDigit(*p)) ++p;
+        uint32_t number = 0;
+        const char* after = ReadNumber(p, &number);
+        entry.number = after == equals && *equals == '=' ? number : 0;
+        return entry;
+    }
+    // The others are their name, their number and the "=", in any case of letters.
+    for (RecordKey key : NAMED_KEYS) {
+        const char* name = KEY_NAMES[key];
+        if (!TextStartsWithNoCase(text, name)) continue;
+        const char* after = text + TextLength(name);
+        uint32_t number = 0;
+        if (key != SEAL_KEY) after = ReadNumber(after, &number);
+        if (after == equals && *equals == '=') entry.key = key, entry.number = number;
+        return entry;
+    }
+    return entry;
+}
+
+char* NextRecordString(char* text) { return text + TextLength(text) + 1; }
+const char* NextRecordString(const char* text) { return text + TextLength(text) + 1; }
+
+void SetRecordSection(RecordSection* section, char* buffer, uint32_t length) {
+    char* p = buffer;
+    char* limit = buffer + length;
+    while (p < limit && *p) p = NextRecordString(p);
+    section->begin = buffer;
+    section->end = p;
+    section->cut = false;
+}
+
+// The start of the string that ends just before end (end > begin, end[-1] == 0).
+static char* LastStringBefore(char* begin, char* end) {
+    char* at = end - 1;
+    while (at > begin && at[-1]) --at;
+    return at;
+}
+
+bool ReadRecordSection(const char* path, char* buffer, RecordSection* section) {
+    uint32_t read = SysGetProfileSection(SECTION, buffer, SECTION_CAPACITY, path);
+    SetRecordSection(section, buffer, 0);
+    if (read == 0) return false;
+    if (read > SECTION_CAPACITY - 2) read = SECTION_CAPACITY - 2;
+    buffer[read] = 0;
+    buffer[read + 1] = 0;
+    SetRecordSection(section, buffer, read);
+    if (read == SECTION_CAPACITY - 2 && section->end > section->begin) {
+        // A section longer than the buffer comes back cut, and a path cut short names
+        // another file: the last string is left out.
+        section->end = LastStringBefore(section->begin, section->end);
+        section->cut = true;
+    }
+    return true;
+}
+
+bool FindRecordValue(const RecordSection& section, RecordKey key, uint32_t number, char* out) {
+    for (const char* at = section.begin; at < section.end; at = NextRecordString(at)) {
+        RecordEntry entry = ParseRecordEntry(at);
+        if (entry.key == key && entry.number == number && entry.value) return TextCopy(out, entry.value, TEXT_CAPACITY);
+    }
+    return false;
+}
+
+bool SectionHolds(const RecordSection& section, RecordKey key) {
+    for (const char* at = section.begin; at < section.end; at = NextRecordString(at))
+        if (ParseRecordEntry(at).key == key) return true;
+    return false;
+}
+
+// An entry is marked done by lowering its first letter: the walk compares that letter
+// exactly and never takes the entry again, while the profile functions, which compare
+// keys without regard to case, still find it by its name.
+void MarkEntryDone(char* text) {
+    if (text && *text >= 'A' && *text <= 'Z') *text = (char)(*text - 'A' + 'a');
+}
+
+bool IsEntryDone(const char* text) { return ParseRecordEntry(text).done; }
+
+void InitSectionCursor(SectionCursor* cursor, char* section, uint32_t length) {
+    RecordSection read;
+    SetRecordSection(&read, section, length);
+    cursor->begin = read.begin;
+    cursor->end = read.end;
+    cursor->at = read.begin;
+    cursor->current = 0;
+}
+
+static const char WALK_FILES = 'F', WALK_FOLDERS = 'D';
+
+bool WalksFolders(char entryKind) { return entryKind == WALK_FOLDERS; }
+
+void StartRecordWalk(SectionCursor* cursor, char* entryKind, const RecordSection& section) {
+    cursor->begin = cursor->at = section.begin;
+    cursor->end = section.end;
+    cursor->current = 0;
+    *entryKind = WALK_FILES;
+}
+
+// Copies the value of entry into out when it is one to walk: of the kind wanted, not
+// done, and a value that fits. A string without "=" is what is left of a key that a
+// full disk cut off in the middle.
+static bool TakeValue(const char* text, RecordKey key, char* out) {
+    RecordEntry entry = ParseRecordEntry(text);
+    if (entry.key != key || entry.done || !entry.value) return false;
+    if (TextCopy(out, entry.value, TEXT_CAPACITY)) return true;
+    out[0] = 0;
+    return false;
+}
+
+char* NextRecordEntry(SectionCursor* cursor, char* out, char* entryKind) {
+    out[0] = 0;
+    if (*entryKind == WALK_FILES) {
+        // Files, in the order the keys stand.
+        while (cursor->at < cursor->end) {
+            char* entry = cursor->at;
+            cursor->at = NextRecordString(entry);
+            if (TakeValue(entry, FILE_KEY, out)) return cursor->current = entry, out;
+        }
+        // Then the folders, from the last created back to the first, so that an
+        // inner folder goes before the one that holds it.
+        *entryKind = WALK_FOLDERS;
+        cursor->at = cursor->end;
+        return out;
+    }
+    if (*entryKind != WALK_FOLDERS) return 0;
+    while (cursor->at > cursor->begin) {
+        char* entry = LastStringBefore(cursor->begin, cursor->at);
+        cursor->at = entry;
+        if (TakeValue(entry, DIR_KEY, out)) return cursor->current = entry, out;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- writing
+
+void OpenRecordFile(RecordFile& record, const char* path, bool reuse) {
+    CloseRecordFile(record);
+    TextCopy(record.path, path, TEXT_CAPACITY);
+    record.reuse = reuse;
+    record.length = record.size = 0;
+    record.failedPending = false;
+    record.batchCount = 0;
+}
+
+void CloseRecordFile(RecordFile& record) {
+    if (record.written) SysFreeBlock(record.written);
+    record.written = 0;
+    record.writtenCount = record.writtenRoom = 0;
+}
+
+// Makes room to note one more key of the run; false when there is none.
+static bool RoomToNoteKey(RecordFile& record) {
+    if (record.writtenCount < record.writtenRoom) return true;
+    uint32_t room = record.writtenRoom ? 2 * record.writtenRoom : 64;
+    RecordKeyName* list = (RecordKeyName*)SysAllocBlock(room * (uint32_t)sizeof(RecordKeyName));
+    if (!list) return false;
+    for (uint32_t i = 0; i < record.writtenCount; ++i) list[i] = record.written[i];
+    if (record.written) SysFreeBlock(record.written);
+    record.written = list;
+    record.writtenRoom = room;
+    return true;
+}
+
+static bool SameKey(const RecordKeyName& a, RecordKey key, uint32_t number) { return a.key == key && a.number == number; }
+
+static void ForgetWritten(RecordFile& record, RecordKey key, uint32_t number) {
+    for (uint32_t i = 0; i < record.writtenCount; ++i)
+        if (SameKey(record.written[i], key, number)) {
+            record.written[i] = record.written[--record.writtenCount];
+            return;
+        }
+}
+
+void KeepOnlyRunEntries(const RecordSection& section, const RecordFile& run) {
+    for (char* at = section.begin; at < section.end; at = NextRecordString(at)) {
+        RecordEntry entry = ParseRecordEntry(at);
+        if (entry.key != FILE_KEY && entry.key != DIR_KEY) continue;
+        bool wrote = false;
+        for (uint32_t i = 0; i < run.writtenCount && !wrote; ++i) wrote = SameKey(run.written[i], entry.key, entry.number);
+        if (!wrote) MarkEntryDone(at);
+    }
+}
 
 // True when the record file ends with the line key=value, as a new key at the end of
 // the last section leaves it. A look at the file's last bytes, without making the
@@ -48,7 +268,7 @@ static bool RecordHolds(RecordFile& record, const char* key, const char* value) 
     if (RecordEndsWith(record, key, value)) return true;
     SysWriteProfileString(0, 0, 0, record.path);
     char stored[TEXT_CAPACITY];
-    SysGetProfileString(RECORD_SECTION, key, "", stored, TEXT_CAPACITY, record.path);
+    SysGetProfileString(SECTION, key, "", stored, TEXT_CAPACITY, record.path);
     uint32_t n = TextLength(value);
     while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) --n;
     return TextLength(stored) == n && TextStartsWith(value, stored);
@@ -77,65 +297,82 @@ uint32_t FileKeyRoom(const char* destination) {
     return 4 + 10 + TextLength(destination) + 2;
 }
 
-void MakeRecordKey(char* key, const char* prefix, uint32_t number) {
-    TextCopy(key, prefix, RECORD_KEY_CAPACITY);
-    TextAppendNumber(key, number, RECORD_KEY_CAPACITY);
-}
-
-void FindFreeNumber(const RecordFile& record, const char* prefix, uint32_t* number) {
+void FindFreeNumber(const RecordFile& record, RecordKey key, uint32_t* number) {
     if (!record.reuse) return;
     for (;; ++*number) {
-        char key[RECORD_KEY_CAPACITY], existing[TEXT_CAPACITY];
-        MakeRecordKey(key, prefix, *number);
-        SysGetProfileString(RECORD_SECTION, key, "", existing, TEXT_CAPACITY, record.path);
-        if (existing[0] == 0) return;
+        char existing[TEXT_CAPACITY];
+        if (!ReadRecordValue(record, key, *number, existing)) return;
     }
 }
 
-// Writes key = value as a new key of the record (see WriteRecordKey).
-static bool WriteNewKey(RecordFile& record, char* key, const char* value, uint32_t reserve, uint32_t* error) {
-    uint32_t length = StringLength(key, value);
+bool ReadRecordValue(const RecordFile& record, RecordKey key, uint32_t number, char* out) {
+    char name[RECORD_KEY_CAPACITY];
+    MakeKeyName(name, key, number);
+    SysGetProfileString(SECTION, name, "", out, TEXT_CAPACITY, record.path);
+    return out[0] != 0;
+}
+
+// Writes key + number = value as a new key (see WriteRecordKey).
+static bool WriteNewKey(RecordFile& record, RecordKey key, uint32_t number, const char* value, uint32_t reserve,
+                        uint32_t* error) {
+    char name[RECORD_KEY_CAPACITY];
+    MakeKeyName(name, key, number);
+    uint32_t length = StringLength(name, value);
+    record.failedPending = false;
     if (!RecordHasRoom(record, length + reserve)) {
         // The uninstall could not read the record back whole: nothing is written.
-        key[0] = 0;
         *error = SYS_ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
-    bool written = SysWriteProfileString(RECORD_SECTION, key, value, record.path);
-    if (written && RecordHolds(record, key, value)) {
+    // A key that the run could not note is one its rollback would never take back.
+    if (!RoomToNoteKey(record)) {
+        *error = SYS_ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    bool written = SysWriteProfileString(SECTION, name, value, record.path);
+    if (written && RecordHolds(record, name, value)) {
         record.length += length;
-        ++record.keysWritten;
+        record.written[record.writtenCount++] = {key, number};
         return true;
     }
+    record.failed = {key, number};
+    record.failedPending = true;
     *error = RecordWriteError(!written);
     return false;
 }
 
-bool WriteRecordKey(RecordFile& record, const char* prefix, uint32_t* number, const char* value, uint32_t reserve,
-                    char* key, uint32_t* error) {
-    FindFreeNumber(record, prefix, number);
-    MakeRecordKey(key, prefix, *number);
-    return WriteNewKey(record, key, value, reserve, error);
+bool WriteRecordKey(RecordFile& record, RecordKey key, uint32_t* number, const char* value, uint32_t reserve,
+                    uint32_t* error) {
+    FindFreeNumber(record, key, number);
+    return WriteNewKey(record, key, *number, value, reserve, error);
 }
 
-void DropNumberedKey(const RecordFile& record, const char* prefix, uint32_t number) {
-    char key[RECORD_KEY_CAPACITY];
-    MakeRecordKey(key, prefix, number);
-    DropRecordKey(record, key);
+void DropFailedKey(RecordFile& record) {
+    if (!record.failedPending) return;
+    record.failedPending = false;
+    DropRecordKey(record, record.failed.key, record.failed.number);
 }
 
-void DropRecordKey(const RecordFile& record, const char* key) {
-    if (!key[0]) return;
-    SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+uint32_t WriteNumberedKey(RecordFile& record, RecordKey key, uint32_t number, const char* value) {
+    uint32_t error = 0;
+    if (WriteNewKey(record, key, number, value, 0, &error)) return 0;
+    DropFailedKey(record);
+    return error;
+}
+
+void DropRecordKey(RecordFile& record, RecordKey key, uint32_t number) {
+    char name[RECORD_KEY_CAPACITY];
+    MakeKeyName(name, key, number);
+    ForgetWritten(record, key, number);
+    SysWriteProfileString(SECTION, name, 0, record.path);
     // A cut inside the name leaves a key of its first letters ("Fil"), which no
     // record uses. A cut inside the number ("File1" of "File12") is left alone: that
     // name may be an earlier key, and the walk passes over a key without "=".
-    uint32_t letters = 0;
-    while (key[letters] && !(key[letters] >= '0' && key[letters] <= '9')) ++letters;
+    uint32_t letters = TextLength(KEY_NAMES[key]);
     char part[RECORD_KEY_CAPACITY];
     for (uint32_t n = 1; n <= letters; ++n) {
-        TextCopyCount(part, key, n, sizeof part);
-        SysWriteProfileString(RECORD_SECTION, part, 0, record.path);
+        TextCopyCount(part, name, n, sizeof part);
+        SysWriteProfileString(SECTION, part, 0, record.path);
     }
     SysWriteProfileString(0, 0, 0, record.path);
 }
@@ -144,9 +381,9 @@ uint32_t DropRecordSections(RecordFile& record) {
     record.length = 0;
     for (int i = 0; i <= MAX_SECTION_REMOVALS; ++i) {
         char probe[4];
-        if (SysGetProfileSection(RECORD_SECTION, probe, sizeof probe, record.path) == 0) return 0;
+        if (SysGetProfileSection(SECTION, probe, sizeof probe, record.path) == 0) return 0;
         if (i == MAX_SECTION_REMOVALS) break;
-        bool written = SysWriteProfileString(RECORD_SECTION, 0, 0, record.path);
+        bool written = SysWriteProfileString(SECTION, 0, 0, record.path);
         SysWriteProfileString(0, 0, 0, record.path);
         if (!written) return RecordWriteError(true);
     }
@@ -156,112 +393,82 @@ uint32_t DropRecordSections(RecordFile& record) {
 uint32_t MeasureRecord(RecordFile& record) {
     char* section = (char*)SysAllocBlock(SECTION_CAPACITY);
     if (!section) return SYS_ERROR_NOT_ENOUGH_MEMORY;
-    uint32_t length = SysGetProfileSection(RECORD_SECTION, section, SECTION_CAPACITY, record.path);
+    uint32_t length = SysGetProfileSection(SECTION, section, SECTION_CAPACITY, record.path);
     SysFreeBlock(section);
     // A record that does not fit a section read (an older one) takes nothing more.
     record.length = length >= SECTION_CAPACITY - 2 ? RECORD_LIMIT + 1 : length;
     return 0;
 }
 
-// Calls forget(key) for every string of [begin, end) that done says to drop.
-static void DropKeys(const RecordFile& record, const char* begin, const char* end, bool (*done)(const char*)) {
-    for (const char* at = begin; at < end; at += TextLength(at) + 1) {
-        if (!done(at)) continue;
-        char key[RECORD_KEY_CAPACITY];
-        uint32_t n = 0;
-        while (at[n] && at[n] != '=') ++n;
-        if (at[n] == '=' && TextCopyCount(key, at, n, sizeof key))
-            SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+// Removes the key that the string text names (up to its "="), as the file spells it.
+static void DropKeyOf(const RecordFile& record, const char* text) {
+    char name[RECORD_KEY_CAPACITY];
+    uint32_t n = 0;
+    while (text[n] && text[n] != '=') ++n;
+    if (text[n] == '=' && TextCopyCount(name, text, n, sizeof name)) SysWriteProfileString(SECTION, name, 0, record.path);
+}
+
+void ForgetRunKeys(const RecordFile& record) {
+    if (!record.writtenCount) return;
+    if (!record.reuse) {
+        // The run made the section: it goes whole, header and all.
+        SysWriteProfileString(SECTION, 0, 0, record.path);
+    } else {
+        for (uint32_t i = 0; i < record.writtenCount; ++i) {
+            char name[RECORD_KEY_CAPACITY];
+            MakeKeyName(name, record.written[i].key, record.written[i].number);
+            SysWriteProfileString(SECTION, name, 0, record.path);
+        }
     }
     SysWriteProfileString(0, 0, 0, record.path);
 }
 
-static bool Always(const char*) { return true; }
-
-void ForgetRunKeys(const RecordFile& record, const char* sectionBegin, const char* runBegin, const char* end) {
-    if (runBegin >= end) return;
-    if (runBegin == sectionBegin) {
-        // The run made the section: it goes whole, header and all.
-        SysWriteProfileString(RECORD_SECTION, 0, 0, record.path);
-        SysWriteProfileString(0, 0, 0, record.path);
-        return;
-    }
-    DropKeys(record, runBegin, end, Always);
-}
-
 void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end) {
     // What a file brought with it goes with its entry.
-    for (const char* at = begin; at < end; at += TextLength(at) + 1) {
-        if (at[0] != 'f') continue;
-        char key[RECORD_KEY_CAPACITY];
-        static const char* const brought[] = {BACKUP_PREFIX, TYPEFACE_PREFIX};
-        for (const char* prefix : brought) {
-            MakeRecordKey(key, prefix, EntryNumber(at));
-            SysWriteProfileString(RECORD_SECTION, key, 0, record.path);
+    for (const char* at = begin; at < end; at = NextRecordString(at)) {
+        RecordEntry entry = ParseRecordEntry(at);
+        if (entry.key != FILE_KEY || !entry.done) continue;
+        static const RecordKey brought[] = {BACKUP_KEY, TYPEFACE_KEY};
+        for (RecordKey key : brought) {
+            char name[RECORD_KEY_CAPACITY];
+            MakeKeyName(name, key, entry.number);
+            SysWriteProfileString(SECTION, name, 0, record.path);
         }
     }
-    DropKeys(record, begin, end, IsEntryDone);
+    for (const char* at = begin; at < end; at = NextRecordString(at))
+        if (IsEntryDone(at)) DropKeyOf(record, at);
+    SysWriteProfileString(0, 0, 0, record.path);
 }
 
 bool RecordListsFile(const RecordFile& record, const char* path) {
-    char* section = (char*)SysAllocBlock(SECTION_CAPACITY);
-    if (!section) return true;  // nothing shows it is not: taken as listed
-    uint32_t n = SysGetProfileSection(RECORD_SECTION, section, SECTION_CAPACITY, record.path);
+    char* buffer = (char*)SysAllocBlock(SECTION_CAPACITY);
+    if (!buffer) return true;  // nothing shows it is not: taken as listed
+    RecordSection section;
     bool listed = false;
-    for (uint32_t at = 0; at < n && !listed; at += TextLength(section + at) + 1) {
-        const char* p = section + at;
-        if (p[0] != 'F') continue;
-        while (*p && *p != '=') ++p;
-        listed = *p == '=' && TextEqualNoCase(p + 1, path);
-    }
-    SysFreeBlock(section);
+    if (ReadRecordSection(record.path, buffer, &section))
+        for (const char* at = section.begin; at < section.end && !listed; at = NextRecordString(at)) {
+            RecordEntry entry = ParseRecordEntry(at);
+            listed = entry.key == FILE_KEY && !entry.done && entry.value && TextEqualNoCase(entry.value, path);
+        }
+    SysFreeBlock(buffer);
     return listed;
 }
 
-uint32_t EntryNumber(const char* entry) {
-    const char* p = entry;
-    while (*p && *p != '=' && !(*p >= '0' && *p <= '9')) ++p;
-    uint32_t number = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        if (number > 400000000u) return 0;
-        number = number * 10 + (uint32_t)(*p - '0');
-    }
-    return *p == '=' ? number : 0;
-}
-
-uint32_t WriteNumberedKey(RecordFile& record, const char* prefix, uint32_t number, const char* value) {
-    char key[RECORD_KEY_CAPACITY];
-    MakeRecordKey(key, prefix, number);
-    uint32_t error = 0;
-    if (WriteNewKey(record, key, value, 0, &error)) return 0;
-    DropRecordKey(record, key);
-    return error;
-}
-
-// The value of the string whose key is key (letters compared without regard to case)
-// in [begin, end); 0 when there is none.
-static const char* FindValue(const char* begin, const char* end, const char* key) {
-    uint32_t n = TextLength(key);
-    for (const char* at = begin; at < end; at += TextLength(at) + 1)
-        if (TextStartsWithNoCase(at, key) && at[n] == '=') return at + n + 1;
-    return 0;
-}
-
-bool FindNumberedKey(const char* section, const char* end, const char* prefix, uint32_t number, char* out) {
-    char key[RECORD_KEY_CAPACITY];
-    MakeRecordKey(key, prefix, number);
-    const char* value = FindValue(section, end, key);
-    return value && TextCopy(out, value, TEXT_CAPACITY);
-}
-
-// The seal proves the record this installer's (see record_proof.cpp).
 uint32_t WriteSeal(RecordFile& record, const char* seal) {
-    bool written = SysWriteProfileString(RECORD_SECTION, SEAL_NAME, seal, record.path);
-    if (!written || !RecordHolds(record, SEAL_NAME, seal)) return RecordWriteError(!written);
+    char name[RECORD_KEY_CAPACITY];
+    MakeKeyName(name, SEAL_KEY, 0);
+    bool written = SysWriteProfileString(SECTION, name, seal, record.path);
+    if (!written || !RecordHolds(record, name, seal)) return RecordWriteError(!written);
     if (!record.reuse) {
         // A new record's first key; an earlier record's seal was counted with it.
-        record.length += StringLength(SEAL_NAME, seal);
-        ++record.keysWritten;
+        record.length += StringLength(name, seal);
+        if (RoomToNoteKey(record)) record.written[record.writtenCount++] = {SEAL_KEY, 0};
     }
     return 0;
+}
+
+void ReadSeal(const char* path, char* out) {
+    char name[RECORD_KEY_CAPACITY];
+    MakeKeyName(name, SEAL_KEY, 0);
+    SysGetProfileString(SECTION, name, "", out, TEXT_CAPACITY, path);
 }

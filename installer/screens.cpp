@@ -21,13 +21,13 @@ bool AskScreenQuestion(SysWindow owner, int kind) {
     return SysMessageBox(owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) == SYS_IDOK;
 }
 
-void GetScreenDestination(int kind, char* out) {
+void GetScreenDestination(const Installation& installation, int kind, char* out) {
     // The start-up screen is read from the root of drive C whatever drive Windows is on.
     if (kind == StartupScreenEntry) {
         TextCopy(out, "c:\\Logo.sys", TEXT_CAPACITY);
         return;
     }
-    TextCopy(out, windowsDir, TEXT_CAPACITY);
+    TextCopy(out, installation.windowsDir, TEXT_CAPACITY);
     AppendPathPart(out, kind == ShutdownWaitScreenEntry ? "LogoW.sys" : "LogoS.sys", TEXT_CAPACITY);
 }
 
@@ -46,10 +46,10 @@ bool RestoreScreenBackup(const char* path, const char* backup) {
     return SysMoveFile(backup, path) || SysGetFileAttributes(backup) == SYS_INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsScreenPath(const char* path) {
+bool IsScreenPath(const Installation& installation, const char* path) {
     char screen[TEXT_CAPACITY];
     for (int kind = StartupScreenEntry; kind <= ShutdownSafeScreenEntry; ++kind) {
-        GetScreenDestination(kind, screen);
+        GetScreenDestination(installation, kind, screen);
         if (TextEqualNoCase(path, screen)) return true;
     }
     return false;

@@ -27,7 +27,7 @@ static bool ReadString(SysKey key, const char* name, char* out) {
     return true;
 }
 
-bool IsOwnVerb(char* command) {
+bool IsOwnVerb(const Installation& installation, char* command) {
     char text[TEXT_CAPACITY];
     char* out = command ? command : text;
     SysKey key = 0;
@@ -37,7 +37,7 @@ bool IsOwnVerb(char* command) {
         char program[TEXT_CAPACITY];
         if (!read) return false;
         CommandProgram(out, program);
-        return program[0] && SameFile(program, installerPath);
+        return program[0] && SameFile(program, installation.installerPath);
     }
     // No command: the verb is ours when it holds the note.
     if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY, &key) != SYS_ERROR_SUCCESS) return false;
@@ -73,9 +73,9 @@ static void RemoveVerb() {
     if (madeTheme) DeleteIfEmpty(THEME_FILE_KEY);
 }
 
-bool SetupShellExtension(SysWindow owner) {
+bool SetupShellExtension(SysWindow owner, const Installation& installation) {
     if (KeyExists(VERB_KEY)) {
-        if (!IsOwnVerb(0)) {
+        if (!IsOwnVerb(installation, 0)) {
             SysMessageBox(owner,
                           "Theme files already have an Install command, of another program.\n"
                           "The Decorama shell extension was not installed.",
@@ -108,7 +108,7 @@ bool SetupShellExtension(SysWindow owner) {
     }
     char text[TEXT_CAPACITY];
     TextCopy(text, "\"", sizeof text);
-    TextAppend(text, installerPath, sizeof text);
+    TextAppend(text, installation.installerPath, sizeof text);
     TextAppend(text, "\" \"%1\"", sizeof text);
     SysRegSetString(command, 0, text);
     SysRegCloseKey(command);

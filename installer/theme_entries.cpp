@@ -1,6 +1,6 @@
-// What a theme line or a record entry names: the entry source of a job and the
-// classification of theme lines.
-#include "installer.h"
+// What a theme line names, and the source of a job's entries: the theme file's lines,
+// or a record's entries.
+#include "record.h"
 #include "installer_text.h"
 
 const char SPECIAL_MARKER[] = "[DecoramaSpecial]";
@@ -45,57 +45,7 @@ int ClassifyThemeLine(const char* line, bool special, const char** position) {
     return NoEntry;
 }
 
-void InitSectionCursor(SectionCursor* cursor, char* section, uint32_t length) {
-    char* p = section;
-    char* limit = section + length;
-    while (p < limit && *p) p += TextLength(p) + 1;
-    cursor->begin = section;
-    cursor->end = p;
-    cursor->at = section;
-    cursor->current = 0;
-}
-
-void MarkEntryDone(SectionCursor* cursor) {
-    char* entry = cursor->current;
-    if (entry && *entry >= 'A' && *entry <= 'Z') *entry = (char)(*entry - 'A' + 'a');
-}
-
-bool IsEntryDone(const char* entry) { return *entry == 'f' || *entry == 'd'; }
-
-// Copies the value after the first "=" of entry into out; false when there is no "="
-// or the value would not fit. Neither is anything an installation wrote: a string
-// without "=" is what is left of a key that a full disk cut off in the middle.
-static bool TakeValue(const char* entry, char* out) {
-    const char* p = entry;
-    while (*p && *p != '=') ++p;
-    if (*p == 0) return false;
-    if (TextCopy(out, p + 1, TEXT_CAPACITY)) return true;
-    out[0] = 0;
-    return false;
-}
-
 char* NextThemeEntry(ThemeReader* reader, char* out, SectionCursor* cursor, char* entryKind) {
     if (!cursor) return ReadThemeLine(out, TEXT_CAPACITY, reader);
-    out[0] = 0;
-    if (*entryKind == 'F') {
-        // Files, in the order the keys stand; what is not ours is passed over.
-        while (cursor->at < cursor->end) {
-            char* entry = cursor->at;
-            cursor->at += TextLength(entry) + 1;
-            if (entry[0] == 'F' && TakeValue(entry, out)) return cursor->current = entry, out;
-        }
-        // Then the directories, from the last created back to the first, so that an
-        // inner directory goes before the one that holds it.
-        *entryKind = 'D';
-        cursor->at = cursor->end;
-        return out;
-    }
-    if (*entryKind != 'D') return 0;
-    while (cursor->at > cursor->begin) {
-        char* entry = cursor->at - 1;  // the zero that ends the previous string
-        while (entry > cursor->begin && entry[-1]) --entry;
-        cursor->at = entry;
-        if (entry[0] == 'D' && TakeValue(entry, out)) return cursor->current = entry, out;
-    }
-    return 0;
+    return NextRecordEntry(cursor, out, entryKind);
 }

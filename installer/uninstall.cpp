@@ -1,55 +1,63 @@
-// The handler of "/u": prepares the shared state from the installed copy's path,
-// runs the uninstall job and tells the user how it went.
-#include "installer.h"
+// The handler of "/u": prepares the installation from the installed copy's path, runs
+// the uninstall job and tells the user how it went.
+#include "job.h"
 #include "installer_text.h"
 
 static void Tell(const char* text, uint32_t style) { SysMessageBox(0, text, CAPTION, style); }
 
-void UninstallTheme(SysWindow owner, const char* path) {
+// The installation that the path of an installed copy names; false when it names none.
+static bool InstallationOfCopy(Installation& installation, const char* path) {
     char directory[TEXT_CAPACITY];
     bool fits = TextCopy(directory, path, sizeof directory);
     char* base = FindBaseName(directory);
     fits = fits && TextLength(base) < PATH_CAPACITY && (uint32_t)(base - directory) < PATH_CAPACITY;
     if (fits) {
-        TextCopy(themeFileName, base, PATH_CAPACITY);
-        TextCopy(copyFileName, base, PATH_CAPACITY);
-        TextCopy(themeName, base, PATH_CAPACITY);
-        CutAtLastDot(themeName);
+        TextCopy(installation.themeFileName, base, PATH_CAPACITY);
+        TextCopy(installation.copyFileName, base, PATH_CAPACITY);
+        TextCopy(installation.themeName, base, PATH_CAPACITY);
+        CutAtLastDot(installation.themeName);
     }
     // A path this long cannot name an installed theme (cutting it would name another),
     // a name without a display name is no theme's, and a folder that cannot be entered
     // holds no copy here: the current directory is not that folder.
     *base = 0;
-    if (!fits || !themeName[0] || (directory[0] && !SysSetCurrentDirectory(directory))) {
+    if (!fits || !installation.themeName[0] || (directory[0] && !SysSetCurrentDirectory(directory))) return false;
+    TextCopy(installation.themesDir, directory, PATH_CAPACITY);
+    SysGetWindowsDirectory(installation.windowsDir, PATH_CAPACITY);
+    ReadFontsFolder(installation);
+    return true;
+}
+
+// After an uninstall that finished: the entry goes, and with it the installer's copy
+// that it named, when it serves no other theme.
+static void Unregister(SysWindow owner, Installation& installation) {
+    const char* entry = installation.copy.entry;
+    char command[TEXT_CAPACITY], program[TEXT_CAPACITY], mark[TEXT_CAPACITY];
+    program[0] = mark[0] = 0;
+    if (ReadEntryString(entry, "UninstallString", command, sizeof command)) CommandProgram(command, program);
+    if (!ReadEntryString(entry, INSTALLER_MARK_NAME, mark, sizeof mark)) mark[0] = 0;
+    RegisterUninstall(owner, Uninstall, installation);
+    ReleaseInstallerCopy(installation, program, mark);
+}
+
+void UninstallTheme(SysWindow owner, Installation& installation, const char* path) {
+    if (!InstallationOfCopy(installation, path)) {
         Tell("Unable to open theme file!", SYS_MB_OK | SYS_MB_ICONWARNING);
         return;
     }
-    TextCopy(themesDir, directory, PATH_CAPACITY);
-    SysGetWindowsDirectory(windowsDir, PATH_CAPACITY);
-    ReadFontsFolder();
-
     char text[TEXT_CAPACITY];
     TextCopy(text, "This will uninstall the '", sizeof text);
-    TextAppend(text, themeName, sizeof text);
+    TextAppend(text, installation.themeName, sizeof text);
     TextAppend(text, "' Theme.\nDo you want to continue?", sizeof text);
     if (SysMessageBox(owner, text, CAPTION, SYS_MB_OKCANCEL | SYS_MB_ICONWARNING) != SYS_IDOK) return;
 
-    InstalledCopy copy = {};
-    JobOutcome outcome = RunThemeJob(owner, Uninstall, &copy);
+    JobOutcome outcome = RunThemeJob(owner, Uninstall, installation, 0);
     if (!outcome.ran) return;
     // A record that is not proven this installer's is never acted on: nothing was
     // removed, and an entry that names the copy stays. An uninstall that did not
     // finish keeps its entry, so that it can be run again.
     bool complete = !outcome.unproven && !outcome.incomplete;
-    if (complete) {
-        // The installer's copy that the entry names goes with the last theme it serves.
-        char command[TEXT_CAPACITY], program[TEXT_CAPACITY], mark[TEXT_CAPACITY];
-        program[0] = mark[0] = 0;
-        if (ReadEntryString(copy.entry, "UninstallString", command, sizeof command)) CommandProgram(command, program);
-        if (!ReadEntryString(copy.entry, INSTALLER_MARK_NAME, mark, sizeof mark)) mark[0] = 0;
-        RegisterUninstall(owner, Uninstall, &copy);
-        ReleaseInstallerCopy(program, mark);
-    }
+    if (complete) Unregister(owner, installation);
     if (!complete || outcome.leftOutside)
         Tell("Theme was not completely uninstalled.", SYS_MB_OK | SYS_MB_ICONWARNING);
     else

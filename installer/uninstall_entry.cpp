@@ -2,20 +2,19 @@
 // starts the installer. The installer writes, updates and removes only entries of its
 // own: one it has just made, or one that proves the record of its installed copy (see
 // ProveRecord). A key that belongs to another program is left exactly as it is.
-#include "installer.h"
+#include "record.h"
 #include "installer_text.h"
 
-// The names tried for one display name, under "Uninstall": the name itself, then
-// "name (2)" to "name (9)", so that a theme named like another program still gets an
-// entry of its own.
-static const int UNINSTALL_NAMES = 9;
+const char ENTRY_SEAL_NAME[] = "Seal";
+const char INSTALLER_MARK_NAME[] = "InstallerMark";
 
 // The longest path of a key below HKEY_LOCAL_MACHINE that is created and removed again:
 // with "HKEY_LOCAL_MACHINE\" before it, the 255 characters that a key's full name may
 // have. (Wine already refuses to open or delete one of 260.)
 static const uint32_t ENTRY_PATH_LIMIT = 255 - 19;
 
-void GetInstallerCommand(char* out) {
+void GetInstallerCommand(const Installation& installation, char* out) {
+    const char* uninstallerPath = installation.uninstallerPath;
     // The installer's copy that outlives the folder it was started from.
     if (uninstallerPath[0]) {
         TextCopy(out, "\"", TEXT_CAPACITY);
@@ -23,7 +22,7 @@ void GetInstallerCommand(char* out) {
         TextAppend(out, "\"", TEXT_CAPACITY);
         return;
     }
-    if (IsOwnVerb(out)) {
+    if (IsOwnVerb(installation, out)) {
         char* cut = 0;
         for (char* p = out; *p && !cut; ++p)
             if (TextStartsWith(p, " \"%1")) cut = p;
@@ -32,27 +31,15 @@ void GetInstallerCommand(char* out) {
     }
     // Quoted: a path with blanks would otherwise start another program.
     TextCopy(out, "\"", TEXT_CAPACITY);
-    TextAppend(out, installerPath, TEXT_CAPACITY);
+    TextAppend(out, installation.installerPath, TEXT_CAPACITY);
     TextAppend(out, "\"", TEXT_CAPACITY);
 }
 
-bool ComposeUninstallString(char* out) {
+bool ComposeUninstallString(const Installation& installation, char* out) {
     char copy[TEXT_CAPACITY];
-    GetInstallerCommand(out);
-    return InstalledCopyPath(copy) && TextAppend(out, " /u \"", TEXT_CAPACITY) && TextAppend(out, copy, TEXT_CAPACITY) &&
-           TextAppend(out, "\"", TEXT_CAPACITY);
-}
-
-bool InstalledCopyPath(char* out) {
-    if (themesDir[0]) {
-        TextCopy(out, themesDir, TEXT_CAPACITY);
-    } else {
-        uint32_t n = SysGetCurrentDirectory(TEXT_CAPACITY, out);
-        if (n == 0 || n >= TEXT_CAPACITY) return false;
-        out[n] = 0;
-    }
-    AppendPathPart(out, 0, TEXT_CAPACITY);
-    return TextAppend(out, copyFileName, TEXT_CAPACITY);
+    GetInstallerCommand(installation, out);
+    return InstalledCopyPath(installation, copy) && TextAppend(out, " /u \"", TEXT_CAPACITY) &&
+           TextAppend(out, copy, TEXT_CAPACITY) && TextAppend(out, "\"", TEXT_CAPACITY);
 }
 
 // The installed copy that an uninstall command names: the quoted path after its last
@@ -118,33 +105,34 @@ bool ReadEntryString(const char* name, const char* valueName, char* out, uint32_
     return read;
 }
 
-// The name of candidate index (1 to UNINSTALL_NAMES) below CURRENT_VERSION_KEY; false
-// when its key's path would be too long to be removed again.
-static bool EntryName(int index, char* out) {
+// The name of candidate index below CURRENT_VERSION_KEY: the display name, then
+// "name (2)" to "name (9)", so that a theme named like another program still gets an
+// entry of its own. False when its key's path would be too long to be removed again.
+static bool EntryName(const Installation& installation, int index, char* out) {
+    char name[TEXT_CAPACITY];
     TextCopy(out, UNINSTALL_NAME "\\", TEXT_CAPACITY);
-    bool fits = TextAppend(out, themeName, TEXT_CAPACITY);
-    if (index > 1)
-        fits = fits && TextAppend(out, " (", TEXT_CAPACITY) && TextAppendNumber(out, (uint32_t)index, TEXT_CAPACITY) &&
-               TextAppend(out, ")", TEXT_CAPACITY);
+    bool fits = NumberedName(installation.themeName, "", index, name, sizeof name) && TextAppend(out, name, TEXT_CAPACITY);
     return fits && TextLength(CURRENT_VERSION_KEY) + 1 + TextLength(out) <= ENTRY_PATH_LIMIT;
 }
 
 static bool FailRegistration(SysWindow owner) {
-    SysMessageBox(owner, "Error registering for Uninstall!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
+    Warn(owner, "Error registering for Uninstall!");
     return false;
 }
 
 // Sets the entry's two values (and, for a new entry, its seal); false when one does
 // not take or the command would not fit (cut, it would name another file).
-static bool WriteEntryValues(SysKey key, const InstalledCopy* copy, bool withSeal) {
+static bool WriteEntryValues(SysKey key, const Installation& installation, bool withSeal) {
+    const InstalledCopy& copy = installation.copy;
     char text[TEXT_CAPACITY];
-    TextCopy(text, themeName, sizeof text);
+    TextCopy(text, installation.themeName, sizeof text);
     TextAppend(text, " Theme", sizeof text);
     bool ok = SysRegSetString(key, "DisplayName", text) == SYS_ERROR_SUCCESS;
-    ok = ok && ComposeUninstallString(text) && SysRegSetString(key, "UninstallString", text) == SYS_ERROR_SUCCESS;
-    if (copy->installerMark[0]) ok = ok && SysRegSetString(key, INSTALLER_MARK_NAME, copy->installerMark) == SYS_ERROR_SUCCESS;
+    ok = ok && ComposeUninstallString(installation, text) &&
+         SysRegSetString(key, "UninstallString", text) == SYS_ERROR_SUCCESS;
+    if (copy.installerMark[0]) ok = ok && SysRegSetString(key, INSTALLER_MARK_NAME, copy.installerMark) == SYS_ERROR_SUCCESS;
     else SysRegDeleteValue(key, INSTALLER_MARK_NAME);
-    return ok && (!withSeal || SysRegSetString(key, SEAL_NAME, copy->seal) == SYS_ERROR_SUCCESS);
+    return ok && (!withSeal || SysRegSetString(key, ENTRY_SEAL_NAME, copy.seal) == SYS_ERROR_SUCCESS);
 }
 
 // Opens CURRENT_VERSION_KEY, under which entries are made and removed by their names.
@@ -159,50 +147,54 @@ void RemoveUninstallEntry(const char* name) {
     SysRegCloseKey(parent);
 }
 
-bool RegisterUninstall(SysWindow owner, JobMode mode, InstalledCopy* copy) {
-    SysKey parent = 0;
-    if (mode != Install) {
-        bool removed = copy->entry[0] && OpenParent(&parent);
-        if (removed) {
-            removed = SysRegDeleteKey(parent, copy->entry) == SYS_ERROR_SUCCESS;
-            SysRegCloseKey(parent);
+// A new entry under the first name that no key holds: a key of that name is another
+// program's, or another installation's. True when it was made; copy.entry names it.
+static bool MakeNewEntry(SysKey parent, Installation& installation) {
+    char name[TEXT_CAPACITY];
+    for (int index = 1; index <= NUMBERED_NAMES; ++index) {
+        if (!EntryName(installation, index, name)) return false;
+        SysKey key = 0;
+        if (SysRegOpenSubkey(parent, name, &key) == SYS_ERROR_SUCCESS) {
+            SysRegCloseKey(key);
+            continue;
         }
-        if (!removed) SysMessageBox(owner, "Error removing from Registry!", CAPTION, SYS_MB_OK | SYS_MB_ICONWARNING);
-        return true;
+        uint32_t disposition = 0;
+        if (SysRegCreateKey(parent, name, &key, &disposition) != SYS_ERROR_SUCCESS) return false;
+        bool made = disposition == SYS_REG_CREATED_NEW_KEY;
+        bool ok = made && WriteEntryValues(key, installation, true);
+        SysRegCloseKey(key);
+        if (made && !ok) SysRegDeleteKey(parent, name);
+        if (!made) return false;
+        if (ok) return TextCopy(installation.copy.entry, name, TEXT_CAPACITY);
     }
-    if (!themeName[0] || !OpenParent(&parent)) return FailRegistration(owner);
+    return false;
+}
+
+// An earlier installation's entry: its values are brought up to date, its seal stays
+// (the record holds it).
+static bool UpdateEntry(SysKey parent, const Installation& installation) {
     SysKey key = 0;
     uint32_t disposition = 0;
-    bool ok;
-    if (copy->entry[0]) {
-        // An earlier installation's entry: its values are brought up to date, its seal
-        // stays (the record holds it).
-        ok = SysRegCreateKey(parent, copy->entry, &key, &disposition) == SYS_ERROR_SUCCESS;
-        if (ok) {
-            ok = disposition == SYS_REG_OPENED_EXISTING_KEY && WriteEntryValues(key, copy, false);
-            SysRegCloseKey(key);
+    if (SysRegCreateKey(parent, installation.copy.entry, &key, &disposition) != SYS_ERROR_SUCCESS) return false;
+    bool ok = disposition == SYS_REG_OPENED_EXISTING_KEY && WriteEntryValues(key, installation, false);
+    SysRegCloseKey(key);
+    return ok;
+}
+
+bool RegisterUninstall(SysWindow owner, JobMode mode, Installation& installation) {
+    const InstalledCopy& copy = installation.copy;
+    SysKey parent = 0;
+    if (mode != Install) {
+        bool removed = copy.entry[0] && OpenParent(&parent);
+        if (removed) {
+            removed = SysRegDeleteKey(parent, copy.entry) == SYS_ERROR_SUCCESS;
+            SysRegCloseKey(parent);
         }
-    } else {
-        // A new entry under the first name that no key holds: a key of that name is
-        // another program's, or another installation's.
-        char name[TEXT_CAPACITY];
-        ok = false;
-        for (int index = 1; index <= UNINSTALL_NAMES && !ok; ++index) {
-            if (!EntryName(index, name)) break;
-            SysKey existing = 0;
-            if (SysRegOpenSubkey(parent, name, &existing) == SYS_ERROR_SUCCESS) {
-                SysRegCloseKey(existing);
-                continue;
-            }
-            if (SysRegCreateKey(parent, name, &key, &disposition) != SYS_ERROR_SUCCESS) break;
-            bool made = disposition == SYS_REG_CREATED_NEW_KEY;
-            ok = made && WriteEntryValues(key, copy, true);
-            SysRegCloseKey(key);
-            if (made && !ok) SysRegDeleteKey(parent, name);
-            if (!made) break;
-            if (ok) TextCopy(copy->entry, name, TEXT_CAPACITY);
-        }
+        if (!removed) Warn(owner, "Error removing from Registry!");
+        return true;
     }
+    if (!installation.themeName[0] || !OpenParent(&parent)) return FailRegistration(owner);
+    bool ok = copy.entry[0] ? UpdateEntry(parent, installation) : MakeNewEntry(parent, installation);
     SysRegCloseKey(parent);
     return ok || FailRegistration(owner);
 }

@@ -5,11 +5,10 @@
 
 enum { MAX_ARGUMENTS = 16, COMMAND_LINE_CAPACITY = 32768 };
 
-static char programPath[256];
-
 int ProgramMain() {
     // On the stack: a static buffer would be stored whole in the program file.
     char argumentStorage[COMMAND_LINE_CAPACITY];
+    char programPath[256];
     char* argv[MAX_ARGUMENTS + 1];
     // Word 0 of the command line is the program as it was started; the system's
     // own name for the running module replaces it.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "installer.h"
+#include "record.h"
 #include "sys_double.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<char> marked(data, data + size);
     marked.push_back(0);
     marked.push_back(0);
-    SectionCursor again;
-    InitSectionCursor(&again, marked.data(), (uint32_t)size);
-    MarkFilesNotCopied(marked.data(), again.end, again.begin, again.end, nullptr, nullptr);
+    RecordSection again;
+    SetRecordSection(&again, marked.data(), (uint32_t)size);
+    MarkFilesNotCopied(again, nullptr, nullptr);
     for (size_t i = 0; i < size; ++i)
         if (marked[i] != (char)data[i] && !(data[i] == 'F' && marked[i] == 'f' && (i == 0 || !data[i - 1])))
             __builtin_trap();

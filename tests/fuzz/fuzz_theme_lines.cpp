@@ -48,16 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // leaves drive C and the registry as they were.
     auto tree = w.nodes;
     auto keys = w.keys;
+    Installation installation;
     auto install = [&] {
-        ResetInstallerState();
-        strcpy(windowsDir, "C:\\WINDOWS");
-        strcpy(themesDir, "C:\\Program Files\\Plus!\\Themes");
-        strcpy(fontsDir, "C:\\WINDOWS\\FONTS");
-        strcpy(themeFileName, "Fuzz.the");
-        strcpy(themeName, "Fuzz");
-        strcpy(installerPath, "C:\\decorama.exe");
+        installation = {};
+        strcpy(installation.windowsDir, "C:\\WINDOWS");
+        strcpy(installation.themesDir, "C:\\Program Files\\Plus!\\Themes");
+        strcpy(installation.fontsDir, "C:\\WINDOWS\\FONTS");
+        strcpy(installation.themeFileName, "Fuzz.the");
+        strcpy(installation.themeName, "Fuzz");
+        strcpy(installation.installerPath, "C:\\decorama.exe");
         w.currentDirectory = "C:\\Theme";
-        InstallTheme(nullptr);
+        InstallTheme(nullptr, installation);
     };
     install();
     // Half the inputs install twice: the second run writes over the first one's record.
@@ -65,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string installed = "C:\\Program Files\\Plus!\\Themes\\Fuzz.the";
     if (w.Exists(installed)) {
-        ResetInstallerState();
-        strcpy(installerPath, "C:\\decorama.exe");
-        UninstallTheme(nullptr, installed.c_str());
+        installation = {};
+        strcpy(installation.installerPath, "C:\\decorama.exe");
+        UninstallTheme(nullptr, installation, installed.c_str());
     }
     for (auto& [path, node] : tree) {
         auto now = w.nodes.find(path);

@@ -116,9 +116,17 @@ TEST_F(StartupTest, TheSearchOffersTheFirstMatchUnderItsDisplayName) {
 TEST_F(StartupTest, ReadsTheFoldersFromTheRegistry) {
     MakeTheme("[Theme]\r\n");
     EXPECT_EQ(RunProgram({}), 1);
-    EXPECT_EQ(std::string(themesDir), THEMES + "\\");
-    EXPECT_STREQ(windowsDir, "C:\\WINDOWS\\");
-    EXPECT_STREQ(fontsDir, "C:\\WINDOWS\\FONTS\\");
-    EXPECT_STREQ(themeFileName, "Blue.the");
-    EXPECT_STREQ(themeName, "Blue");
+    // The installation that the start-up prepares, as the job leaves it.
+    sysdouble::Reset();
+    MakeTheme("[Theme]\r\n");
+    Installation installation;
+    char program[] = "C:\\Tools\\decorama.exe";
+    char* argv[] = {program};
+    ASSERT_EQ(PrepareInstallation(1, argv, installation), StartAsk);
+    InstallTheme(nullptr, installation);
+    EXPECT_EQ(std::string(installation.themesDir), THEMES + "\\");
+    EXPECT_STREQ(installation.windowsDir, "C:\\WINDOWS\\");
+    EXPECT_STREQ(installation.fontsDir, "C:\\WINDOWS\\FONTS\\");
+    EXPECT_STREQ(installation.themeFileName, "Blue.the");
+    EXPECT_STREQ(installation.themeName, "Blue");
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "installer.h"
+#include "job.h"
 #include "sys_double.h"
 
 namespace support {

@@ -14,6 +14,7 @@ protected:
         InstallerTest::SetUp();
         w().currentDirectory = "C:\\WINDOWS";  // no theme here
     }
+    Installation installation = {};
 };
 
 TEST_F(ShellExtensionTest, FirstStartAddsTheVerbSecondOffersItsRemoval) {
@@ -36,30 +37,30 @@ TEST_F(ShellExtensionTest, FirstStartAddsTheVerbSecondOffersItsRemoval) {
 TEST_F(ShellExtensionTest, CancelLeavesTheRegistryUnchanged) {
     auto before = RegistrySnapshot();
     w().answers = {SYS_IDCANCEL};
-    EXPECT_FALSE(SetupShellExtension(nullptr));
+    EXPECT_FALSE(SetupShellExtension(nullptr, installation));
     EXPECT_EQ(RegistrySnapshot(), before);
-    ASSERT_TRUE(SetupShellExtension(nullptr));
+    ASSERT_TRUE(SetupShellExtension(nullptr, installation));
     auto added = RegistrySnapshot();
     w().answers = {SYS_IDCANCEL};
-    EXPECT_FALSE(SetupShellExtension(nullptr));
+    EXPECT_FALSE(SetupShellExtension(nullptr, installation));
     EXPECT_EQ(RegistrySnapshot(), added);
 }
 
 TEST_F(ShellExtensionTest, CommandKeyFailureLeavesTheMenuTextAndNextStartOffersRemoval) {
     w().keysFailingCreate.insert(Lower(VERB_PATH + "\\command"));
-    EXPECT_FALSE(SetupShellExtension(nullptr));
+    EXPECT_FALSE(SetupShellExtension(nullptr, installation));
     EXPECT_EQ(w().BoxTexts(), Texts{WELCOME});
     EXPECT_EQ(w().Value(VERB_PATH, ""), "&Install Theme");
     EXPECT_FALSE(w().HasKey(VERB_PATH + "\\command"));
     w().boxes.clear();
-    SetupShellExtension(nullptr);
+    SetupShellExtension(nullptr, installation);
     EXPECT_EQ(w().BoxTexts(), Texts{"Remove the Decorama shell extension?"});
     EXPECT_FALSE(w().HasKey(VERB_PATH));
 }
 
 TEST_F(ShellExtensionTest, VerbKeyFailureEndsSilently) {
     w().keysFailingCreate.insert(Lower(VERB_PATH));
-    EXPECT_FALSE(SetupShellExtension(nullptr));
+    EXPECT_FALSE(SetupShellExtension(nullptr, installation));
     EXPECT_EQ(w().BoxTexts(), Texts{WELCOME});
     EXPECT_FALSE(w().HasKey(VERB_PATH));
 }

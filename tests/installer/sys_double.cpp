@@ -252,7 +252,6 @@ void Reset() {
     w.keys["hklm\\software\\microsoft\\windows\\currentversion\\uninstall"];
     w.keys["hkcr\\themefile"];
     w.SetValue(FONT_LIST, "Arial (TrueType)", "ARIAL.TTF");
-    ResetInstallerState();
 }
 
 }  // namespace sysdouble

@@ -130,8 +130,7 @@ inline const std::string SHELL_FOLDERS_KEY = "hkcu\\Software\\Microsoft\\Windows
 // The one world that the system functions act on.
 World& world();
 // A fresh world: drive C with C:\WINDOWS, C:\WINDOWS\FONTS, the Themes folder
-// "C:\Program Files\Plus!\Themes" and its App Paths key, the Fonts folder value,
-// and the installer's shared state emptied.
+// "C:\Program Files\Plus!\Themes" and its App Paths key, the Fonts folder value.
 void Reset();
 std::string Lower(const std::string& text);
 

@@ -354,10 +354,10 @@ TEST_F(ThemeJobTest, NoWorkingBlockEndsSilently) {
 
 TEST_F(ThemeJobTest, UnopenableThemeFileIsReported) {
     MakeTheme("[T]\r\n");
-    themeFileName[0] = 0;
-    strcpy(themeFileName, "Vanished.the");
-    InstalledCopy copy = {};
-    RunThemeJob(nullptr, Install, &copy);
+    Installation installation = {};
+    strcpy(installation.themeFileName, "Vanished.the");
+    RecordFile record = {};
+    RunThemeJob(nullptr, Install, installation, &record);
     EXPECT_EQ(w().BoxTexts(), (Texts{"Unable to open theme file!"}));
     EXPECT_EQ(w().boxes[0].style, SYS_MB_ICONWARNING);
     EXPECT_FALSE(w().progressCreated);

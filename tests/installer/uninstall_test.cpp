@@ -9,18 +9,20 @@ class RegisterUninstallTest : public InstallerTest {
 protected:
     void SetUp() override {
         InstallerTest::SetUp();
-        strcpy(themeName, "Blue");
-        strcpy(themeFileName, "Blue.the");
-        strcpy(copyFileName, "Blue.the");
-        strcpy(themesDir, "C:\\Themes\\");
-        strcpy(installerPath, "C:\\Tools\\decorama.exe");
+        installation = {};
+        strcpy(installation.themeName, "Blue");
+        strcpy(installation.themeFileName, "Blue.the");
+        strcpy(installation.copyFileName, "Blue.the");
+        strcpy(installation.themesDir, "C:\\Themes\\");
+        strcpy(installation.installerPath, "C:\\Tools\\decorama.exe");
     }
     // A new installation's copy, with its seal.
-    InstalledCopy NewCopy() {
-        InstalledCopy copy = {};
-        strcpy(copy.seal, "0123456789ABCDEF");
-        return copy;
+    InstalledCopy& NewCopy() {
+        installation.copy = {};
+        strcpy(installation.copy.seal, "0123456789ABCDEF");
+        return installation.copy;
     }
+    Installation installation;
 };
 
 struct CommandCase {
@@ -44,7 +46,7 @@ TEST_F(RegisterUninstallTest, UninstallCommandNamesThisInstallerInQuotes) {
         w().keys.erase(Lower(VERB_PATH + "\\command"));
         if (c.verbCommand) w().SetValue(VERB_PATH + "\\command", "", c.verbCommand);
         char out[TEXT_CAPACITY];
-        EXPECT_TRUE(ComposeUninstallString(out)) << c.name;
+        EXPECT_TRUE(ComposeUninstallString(installation, out)) << c.name;
         EXPECT_STREQ(out, c.expected) << c.name;
     }
 }
@@ -52,22 +54,23 @@ TEST_F(RegisterUninstallTest, UninstallCommandNamesThisInstallerInQuotes) {
 TEST_F(RegisterUninstallTest, VerbCommandWithoutValueFallsBackToTheProgramPath) {
     w().keys[Lower(VERB_PATH + "\\command")];
     char out[TEXT_CAPACITY];
-    GetInstallerCommand(out);
+    GetInstallerCommand(installation, out);
     EXPECT_STREQ(out, "\"C:\\Tools\\decorama.exe\"");
 }
 
 TEST_F(RegisterUninstallTest, CommandThatWouldNotFitIsNotWritten) {
-    strcpy(installerPath, ("C:\\" + std::string(250, 'p') + "\\decorama.exe").c_str());
-    strcpy(copyFileName, (std::string(250, 'n') + ".the").c_str());
-    InstalledCopy copy = NewCopy();
-    EXPECT_FALSE(RegisterUninstall(nullptr, Install, &copy));
+    // Each path fits its 260-character field; together they do not fit the command.
+    strcpy(installation.installerPath, ("C:\\" + std::string(240, 'p') + "\\decorama.exe").c_str());
+    strcpy(installation.copyFileName, (std::string(250, 'n') + ".the").c_str());
+    NewCopy();
+    EXPECT_FALSE(RegisterUninstall(nullptr, Install, installation));
     EXPECT_EQ(w().BoxTexts(), (Texts{"Error registering for Uninstall!"}));
     EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
 }
 
 TEST_F(RegisterUninstallTest, InstallWritesTheEntryWithItsSeal) {
-    InstalledCopy copy = NewCopy();
-    EXPECT_TRUE(RegisterUninstall(nullptr, Install, &copy));
+    InstalledCopy& copy = NewCopy();
+    EXPECT_TRUE(RegisterUninstall(nullptr, Install, installation));
     EXPECT_EQ(w().BoxTexts(), Texts{});
     EXPECT_STREQ(copy.entry, "Uninstall\\Blue");
     auto& values = w().keys[Lower(UNINSTALL_KEY + "Blue")].values;
@@ -80,7 +83,7 @@ TEST_F(RegisterUninstallTest, InstallWritesTheEntryWithItsSeal) {
 
 struct RegistrationFailure {
     const char* name;
-    void (*prepare)(sysdouble::World&);
+    void (*prepare)(sysdouble::World&, Installation&);
     bool result;
     Texts texts;
     const char* entry;  // the entry made
@@ -89,28 +92,28 @@ struct RegistrationFailure {
 TEST_F(RegisterUninstallTest, Failures) {
     const RegistrationFailure cases[] = {
         {"parent key missing",
-         [](sysdouble::World& w) {
+         [](sysdouble::World& w, Installation&) {
              for (auto& p : w.KeyPaths())
                  if (p.rfind("hklm\\software\\microsoft\\windows\\currentversion", 0) == 0) w.keys.erase(p);
          },
          false, {"Error registering for Uninstall!"}, ""},
         {"subkey cannot be created",
-         [](sysdouble::World& w) { w.keysFailingCreate.insert(Lower(UNINSTALL_KEY + "Blue")); }, false,
+         [](sysdouble::World& w, Installation&) { w.keysFailingCreate.insert(Lower(UNINSTALL_KEY + "Blue")); }, false,
          {"Error registering for Uninstall!"}, ""},
         {"a name whose key could not be removed again",
-         [](sysdouble::World&) { strcpy(themeName, std::string(185, 'n').c_str()); }, false,
+         [](sysdouble::World&, Installation& i) { strcpy(i.themeName, std::string(185, 'n').c_str()); }, false,
          {"Error registering for Uninstall!"}, ""},
         {"a key of that name is another's",
-         [](sysdouble::World& w) { w.SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Old"); }, true, {},
+         [](sysdouble::World& w, Installation&) { w.SetValue(UNINSTALL_KEY + "Blue", "DisplayName", "Old"); }, true, {},
          "Uninstall\\Blue (2)"},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
         RegisterUninstallTest::SetUp();
-        c.prepare(w());
+        InstalledCopy& copy = NewCopy();
+        c.prepare(w(), installation);
         auto registry = RegistrySnapshot();
-        InstalledCopy copy = NewCopy();
-        EXPECT_EQ(RegisterUninstall(nullptr, Install, &copy), c.result) << c.name;
+        EXPECT_EQ(RegisterUninstall(nullptr, Install, installation), c.result) << c.name;
         EXPECT_EQ(w().BoxTexts(), c.texts) << c.name;
         EXPECT_STREQ(copy.entry, c.entry) << c.name;
         for (auto& box : w().boxes) EXPECT_EQ(box.style, SYS_MB_ICONWARNING);
@@ -125,21 +128,21 @@ TEST_F(RegisterUninstallTest, Failures) {
 TEST_F(RegisterUninstallTest, NamesUpToTheLongestRemovableKeyAreTaken) {
     // "SOFTWARE\...\CurrentVersion\Uninstall\" and a name of 184 characters still fit
     // the 236 that a key below HKEY_LOCAL_MACHINE may have (185 do not: Failures).
-    strcpy(themeName, std::string(184, 'n').c_str());
-    InstalledCopy copy = NewCopy();
-    EXPECT_TRUE(RegisterUninstall(nullptr, Install, &copy));
+    strcpy(installation.themeName, std::string(184, 'n').c_str());
+    InstalledCopy& copy = NewCopy();
+    EXPECT_TRUE(RegisterUninstall(nullptr, Install, installation));
     EXPECT_EQ(strlen(copy.entry), 10u + 184u);
 }
 
 TEST_F(RegisterUninstallTest, UninstallDeletesTheProvenEntryOrSaysItCouldNot) {
     AddUninstallEntry("Blue", "C:\\Themes\\Blue.the");
     w().SetValue(UNINSTALL_KEY + "Blue\\Sub", "Kept", "1");
-    InstalledCopy copy = NewCopy();
+    InstalledCopy& copy = NewCopy();
     strcpy(copy.entry, "Uninstall\\Blue");
-    EXPECT_TRUE(RegisterUninstall(nullptr, Uninstall, &copy));
+    EXPECT_TRUE(RegisterUninstall(nullptr, Uninstall, installation));
     EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
     EXPECT_EQ(w().BoxTexts(), Texts{});
-    EXPECT_TRUE(RegisterUninstall(nullptr, Uninstall, &copy));
+    EXPECT_TRUE(RegisterUninstall(nullptr, Uninstall, installation));
     EXPECT_EQ(w().BoxTexts(), (Texts{"Error removing from Registry!"}));
 }
 
