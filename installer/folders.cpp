@@ -20,7 +20,7 @@ bool ReadThemesFolder(Installation& installation) {
 }
 
 void ReadFontsFolder(Installation& installation) {
-    ReadRegistryString(SYS_HKEY_CURRENT_USER, FONTS_KEY, "Fonts", installation.fontsDir);
+    ReadRegistryString(SYS_HKEY_CURRENT_USER, SHELL_FOLDERS_PATH, "Fonts", installation.fontsDir);
     SpellAsTheSystemDoes(installation.fontsDir);
 }
 

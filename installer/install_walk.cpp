@@ -31,6 +31,7 @@ struct InstallWalk {
     bool warnOnce;              // the missing-component dialog may still be shown
     bool fontsChanged;          // a font was registered or unregistered
     char* otherCopies;          // the installed copies that uninstall entries name
+    StartupFolders startup;     // where Windows starts what it finds at logon
     PendingCopy pending[COPY_STAMP_BATCH];
 };
 
@@ -158,6 +159,9 @@ static void InstallThemeFile(InstallWalk& walk) {
     RecordFile& record = *walk.record;
     OpenRecordFile(record, walk.destination, copy.reused);
     uint32_t error;
+    // A theme file named like one that Windows acts on could not stay in the Themes
+    // folder (where this installer's copy loads code from).
+    if (IsActedOnByWindows(walk.destination, walk.startup)) return RecordNotMade(walk, SYS_ERROR_ACCESS_DENIED);
     if (copy.reused) {
         error = MeasureRecord(record);
         // The seal written again in place: a copy that can no longer be written (read-only,
@@ -348,7 +352,8 @@ static bool ResolveThemeLine(InstallWalk& walk, int kind, const char* position, 
         GetScreenDestination(installation, kind, walk.destination);
         *directoryLength = TextLength(walk.destination);
     } else {
-        *refusedError = ResolveFolderDestination(directory, walk.source, walk.destination, directoryLength);
+        *refusedError =
+            ResolveFolderDestination(directory, walk.source, walk.startup, walk.destination, directoryLength);
     }
     // Sources lie flat beside the theme file.
     const char* base = FindBaseName(walk.source);
@@ -438,6 +443,7 @@ static void MakeScratchCopy(const char* themeFile, char* scratch) {
 // The walk over the open theme file.
 static void Walk(InstallWalk& walk, ThemeReader* reader) {
     GatherOtherCopies(walk);
+    ReadStartupFolders(walk.startup);
     walk.counting = OpenProgress(walk.progress);
     RunPasses(walk, reader);
     if (!walk.outcome->noRecord) StampsNotWritten(walk, FlushCopyStamps(*walk.record));

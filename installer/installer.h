@@ -94,7 +94,7 @@ bool ReadFontFullName(const char* path, char* out, uint32_t capacity);
 // ---- Registry (registry.cpp) ----
 // The keys the installer reads and writes.
 extern const char THEMES_APP_KEY[];       // HKLM: Plus! Themes' folder, value "Path"
-extern const char FONTS_KEY[];            // HKCU: the Fonts folder, value "Fonts"
+extern const char SHELL_FOLDERS_PATH[];    // HKCU: the Fonts folder ("Fonts") and StartUp; HKLM: the common StartUp
 extern const char CURRENT_VERSION_KEY[];  // HKLM: parent of the uninstall entries
 extern const char UNINSTALL_ENTRIES_KEY[];        // HKLM: the uninstall entries
 #define UNINSTALL_NAME "Uninstall"        // its name below CURRENT_VERSION_KEY

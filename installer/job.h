@@ -68,6 +68,17 @@ void ShowProgress(Progress& progress);
 void SetProgressTotal(Progress& progress, uint32_t total);
 void CloseProgress(Progress& progress);
 
+// ---- Files that Windows acts on by itself (autostart_files.cpp)
+// The names of the user's StartUp folders (long and short), read once per installation.
+struct StartupFolders {
+    char names[4][PATH_CAPACITY];
+    uint32_t count;
+};
+void ReadStartupFolders(StartupFolders& folders);
+// True when Windows would read, load or run the file at path by itself: a theme never
+// places one there.
+bool IsActedOnByWindows(const char* path, const StartupFolders& startup);
+
 // ---- Paths of a job's entries (theme_paths.cpp)
 // The folder a theme line's kind points into.
 const char* KindDirectory(const Installation& installation, int kind);
@@ -77,9 +88,10 @@ bool IsKnownFolder(const char* folder);
 // destination (TEXT_CAPACITY bytes), as the file system spells it; directoryLength is
 // where the relative part starts. The result is 0, or the error of a path that may not
 // be copied to (destination is then empty): a folder not known, a name that no file
-// may have, a path that leaves its folder or that Windows cannot name.
-uint32_t ResolveFolderDestination(const char* directory, const char* source, char* destination,
-                                  uint32_t* directoryLength);
+// may have, a path that leaves its folder or that Windows cannot name, a file that
+// Windows acts on by itself.
+uint32_t ResolveFolderDestination(const char* directory, const char* source, const StartupFolders& startup,
+                                  char* destination, uint32_t* directoryLength);
 // True when a recorded path may be removed: it lies in one of the installation's
 // folders (for an uninstall named without a folder, the Themes folder is the one that
 // holds the record at recordPath) or is one of the screen files. A record names only

@@ -6,7 +6,7 @@
 #define VERB "ThemeFile\\Shell\\Install"
 
 const char THEMES_APP_KEY[] = CURRENT_VERSION "\\App Paths\\THEMES.EXE";
-const char FONTS_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char SHELL_FOLDERS_PATH[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char CURRENT_VERSION_KEY[] = CURRENT_VERSION;
 const char UNINSTALL_ENTRIES_KEY[] = CURRENT_VERSION "\\" UNINSTALL_NAME;
 const char FONT_LIST_KEY[] = CURRENT_VERSION "\\Fonts";

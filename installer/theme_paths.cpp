@@ -25,8 +25,8 @@ static bool HasTrailingDotOrBlank(const char* path) {
     return false;
 }
 
-uint32_t ResolveFolderDestination(const char* directory, const char* source, char* destination,
-                                  uint32_t* directoryLength) {
+uint32_t ResolveFolderDestination(const char* directory, const char* source, const StartupFolders& startup,
+                                  char* destination, uint32_t* directoryLength) {
     TextCopy(destination, directory, TEXT_CAPACITY);
     *directoryLength = TextLength(destination);
     uint32_t length = TextLength(source);
@@ -56,6 +56,7 @@ uint32_t ResolveFolderDestination(const char* directory, const char* source, cha
         if (n == 0 || n >= PATH_CAPACITY) refused = SYS_ERROR_FILENAME_EXCED_RANGE;
         else if (!TextStartsWithNoCase(full, directory) || !full[*directoryLength]) refused = SYS_ERROR_ACCESS_DENIED;
         else if (HasTrailingDotOrBlank(full + *directoryLength)) refused = SYS_ERROR_INVALID_NAME;
+        else if (IsActedOnByWindows(full, startup)) refused = SYS_ERROR_ACCESS_DENIED;
         else TextCopy(destination, full, TEXT_CAPACITY);
     }
     if (refused) destination[0] = 0;

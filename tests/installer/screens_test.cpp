@@ -105,11 +105,17 @@ TEST_F(ScreensTest, ScreenNameClimbingOutOfTheFolderIsRefused) {
 
 TEST_F(ScreensTest, ScreenLineWithAFolderTokenIsAnOrdinaryFile) {
     sysdouble::Reset();
-    MakeTheme("[DecoramaSpecial]\r\nStartupScreen=%ThemeDir%Boot.sys\r\n", {"Boot.sys"});
+    MakeTheme("[DecoramaSpecial]\r\nStartupScreen=%ThemeDir%Boot.bmp\r\n", {"Boot.bmp"});
     ASSERT_EQ(RunProgram({}), 1);
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Theme installed successfully!"}));
-    EXPECT_TRUE(w().Exists(THEMES + "\\Boot.sys"));
+    EXPECT_TRUE(w().Exists(THEMES + "\\Boot.bmp"));
     EXPECT_FALSE(w().Exists("c:\\Logo.sys"));
+    // A ".sys" file that way is a driver's name, which only a screen line may place.
+    sysdouble::Reset();
+    MakeTheme("[DecoramaSpecial]\r\nStartupScreen=%ThemeDir%Boot.sys\r\n", {"Boot.sys"});
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, "Error 5 copying file 'Boot.sys'\nContinue?", "Theme installed successfully!"}));
+    EXPECT_FALSE(w().Exists(THEMES + "\\Boot.sys"));
 }
 
 TEST(ScreenNames, BackupNamesAndScreenFiles) {

@@ -128,10 +128,27 @@ TEST_F(ThemeJobTest, InstallationsOfOneThemeEach) {
          },
          {CONFIRM, SUCCESS}, {}, {}, {"Gone1.bmp"}, -2, -2, {}},
         {"files already in place count as done and are not recorded",
-         "A=%WinDir%EXPLORER.EXE\r\nB=%ThemeDir%New.bmp\r\n", {"EXPLORER.EXE", "New.bmp"},
-         [](sysdouble::World& w) { w.AddFile("C:\\WINDOWS\\EXPLORER.EXE", "system"); }, {CONFIRM, SUCCESS},
-         {"File2=" + T + "\\New.bmp"}, {{"C:\\WINDOWS\\EXPLORER.EXE", "system"}, {THEMES + "\\New.bmp", "data of New.bmp"}},
+         "A=%WinDir%CLOUDS.BMP\r\nB=%ThemeDir%New.bmp\r\n", {"CLOUDS.BMP", "New.bmp"},
+         [](sysdouble::World& w) { w.AddFile("C:\\WINDOWS\\CLOUDS.BMP", "system"); }, {CONFIRM, SUCCESS},
+         {"File2=" + T + "\\New.bmp"}, {{"C:\\WINDOWS\\CLOUDS.BMP", "system"}, {THEMES + "\\New.bmp", "data of New.bmp"}},
          {}, -2, -2,
+         {{"C:\\WINDOWS\\CLOUDS.BMP", "system"}}},
+        // What Windows reads, loads or runs by itself is refused as a path that leaves
+        // its folder is, whether it is in place or not; the rest installs.
+        {"files Windows acts on by itself are refused",
+         "A=%WinDir%WININIT.INI\r\nB=%WinDir%EXPLORER.EXE\r\nC=%WinDir%Start Menu\\Programs\\StartUp\\Run.lnk\r\n"
+         "D=%ThemeDir%Art\\Hook.dll\r\nE=%WinDir%SYSTEM\\Evil.vxd\r\nF=%ThemeDir%Saver.scr\r\n"
+         "G=%WinDir%Menu\\Autostart\\Go.url\r\n",
+         {"WININIT.INI", "EXPLORER.EXE", "Run.lnk", "Hook.dll", "Evil.vxd", "Saver.scr", "Go.url"},
+         [](sysdouble::World& w) {
+             w.AddFile("C:\\WINDOWS\\EXPLORER.EXE", "system");
+             // The StartUp folder in another language, as the shell names it.
+             w.SetValue(SHELL_FOLDERS_KEY, "Startup", "C:\\WINDOWS\\Menu\\Autostart");
+         },
+         {CONFIRM, "Error 5 copying file 'WININIT.INI'\nContinue?", "Error 5 copying file 'EXPLORER.EXE'\nContinue?",
+          "Error 5 copying file 'Run.lnk'\nContinue?", "Error 5 copying file 'Hook.dll'\nContinue?",
+          "Error 5 copying file 'Evil.vxd'\nContinue?", "Error 5 copying file 'Go.url'\nContinue?", SUCCESS},
+         {"File6=" + T + "\\Saver.scr"}, {{"C:\\WINDOWS\\EXPLORER.EXE", "system"}}, {}, -2, -2,
          {{"C:\\WINDOWS\\EXPLORER.EXE", "system"}}},
         {"a copy error with OK goes on", "A=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"},
          [](sysdouble::World& w) { w.copyFailures[Lower(THEMES + "\\One.bmp")] = 5; },
