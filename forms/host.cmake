@@ -1,5 +1,5 @@
 # forms_headless, the core on the headless platform for the tests, which keeps its INI
-# files through the profile model of tests/support; and the X11 platform (x11/).
+# files through the profile model of doubles/; and the X11 platform (x11/).
 add_library(forms_headless STATIC ${FORMS_CORE} headless/headless_platform.cpp)
 target_include_directories(forms_headless PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/headless)
 target_link_libraries(forms_headless PRIVATE profile_model)

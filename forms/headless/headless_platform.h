@@ -1,7 +1,7 @@
 // A platform without windows for the tests: a clock that the test drives, timers
 // that tick once per interval on that clock, events that the test delivers,
 // message boxes recorded and answered with OK, a clipboard, and INI files kept
-// in memory, read and written through the profile model (tests/support) that the
+// in memory, read and written through the profile model (doubles/) that the
 // installer's system double shares.
 #pragma once
 #include <map>
