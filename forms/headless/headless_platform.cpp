@@ -47,9 +47,7 @@ void HeadlessPlatform::UnloadForm(Form& f) {
     f.SetLoaded(false);
     loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), &f), loaded_.end());
     shownForms.erase(std::remove(shownForms.begin(), shownForms.end(), &f), shownForms.end());
-    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
-                                 [&](const TimerState& s) { return &s.timer->Owner() == &f; }),
-                  timers_.end());
+    timers_.Forget(f);
     // The program ends with its last form.
     if (loaded_.empty()) ended = true;
 }
@@ -61,39 +59,20 @@ void HeadlessPlatform::End() {
     for (Form* f : loaded_) f->SetLoaded(false);
     loaded_.clear();
     shownForms.clear();
-    timers_.clear();
+    timers_ = TimerSchedule();
 }
 
 void HeadlessPlatform::Reconcile() {
-    for (Form* f : shownForms) {
-        for (int i = 0; i < f->ControlCount(); ++i) {
-            Control* c = f->ControlAt(i);
-            if (c->Kind() != ControlKind::Timer) continue;
-            Timer* t = static_cast<Timer*>(c);
-            auto it = std::find_if(timers_.begin(), timers_.end(),
-                                   [&](const TimerState& s) { return s.timer == t; });
-            if (it == timers_.end()) {
-                timers_.push_back({t, t->Interval(), t->Enabled(), nowMs + (unsigned long)t->Interval()});
-            } else if (it->interval != t->Interval() || it->enabled != t->Enabled()) {
-                it->interval = t->Interval();
-                it->enabled = t->Enabled();
-                it->due = nowMs + (unsigned long)t->Interval();
-            }
-        }
-    }
+    for (Form* f : shownForms) timers_.Reconcile(*f, (long long)nowMs);
 }
 
 void HeadlessPlatform::Advance(unsigned long ms) {
     unsigned long target = nowMs + ms;
     Reconcile();
-    while (true) {
-        TimerState* next = nullptr;
-        for (TimerState& s : timers_)
-            if (s.enabled && s.interval > 0 && s.due <= target && (!next || s.due < next->due)) next = &s;
-        if (!next) break;
-        clockSeconds += (next->due - nowMs) / 1000.0;
-        nowMs = next->due;
-        next->due += (unsigned long)next->interval;
+    while (TimerSchedule::Entry* next = timers_.FirstDue((long long)target)) {
+        clockSeconds += ((unsigned long)next->due - nowMs) / 1000.0;
+        nowMs = (unsigned long)next->due;
+        next->due += next->interval;
         Timer* t = next->timer;
         t->Owner().TimerTick(*t);
         Reconcile();

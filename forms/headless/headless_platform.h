@@ -10,6 +10,7 @@
 #include "controls.h"
 #include "form.h"
 #include "platform.h"
+#include "timer_schedule.h"
 
 class HeadlessPlatform : public Platform {
 public:
@@ -75,13 +76,12 @@ public:
     long GetWindowsDirectoryA(char* buffer, long size) override;
 
 private:
-    struct TimerState { Timer* timer; long interval; bool enabled; unsigned long due; };
     bool Alive(const Form& f) const;
     void Reconcile();                         // picks up timer changes made by a handler
     bool clipboardOpen_ = false;
     Form* clipboardOpener_ = nullptr;
     std::vector<Form*> loaded_;
-    std::vector<TimerState> timers_;
+    TimerSchedule timers_;
     std::vector<Picture*> pictures_;
     std::map<int, Picture*> pictureIds_;
 };
