@@ -139,6 +139,7 @@ TEST(Random, ValuesLieInTheUnitIntervalAndFollowTheSeed) {
 static HeadlessPlatform* g_tablePlatform;
 const char* TableClipboardText() { return g_tablePlatform->clipboard.c_str(); }
 bool TableClipboardOwnedBy(Form* window) { return g_tablePlatform->clipboardOwner == window; }
+void TableSetClock(double secondsSinceMidnight) { g_tablePlatform->clockSeconds = secondsSinceMidnight; }
 // Without windows a button is shown in the font it names (the default: MS Sans Serif 8.25).
 bool TableButtonFont(Form&, CommandButton& button, TableFont* font) {
     const FontSpec& named = button.Font;
