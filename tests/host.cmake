@@ -1,6 +1,6 @@
 # Native unit tests (GoogleTest) and the end-to-end tests that drive the built
-# Windows programs under Wine. Each area keeps its tests in its own folder; support/
-# holds what the tests' doubles share.
+# Windows programs under Wine. Each area keeps its tests in its own folder; what the
+# tests' doubles share is in doubles/ at the top.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -10,7 +10,7 @@ set(WIN64_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/win64" CACHE PATH "Folder of the 
 # the top of the repository) picks from, and no bytecode written into the source tree.
 set(WINE_TEST_ENV "ZELVO_E2E_WIN32_DIR=${WIN32_BUILD_DIR};ZELVO_E2E_WIN64_DIR=${WIN64_BUILD_DIR};PYTHONDONTWRITEBYTECODE=1")
 
-foreach(area support saver assets installer e2e fuzz x11)
+foreach(area saver assets installer e2e fuzz x11)
   if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${area}/CMakeLists.txt")
     add_subdirectory(${area})
   endif()

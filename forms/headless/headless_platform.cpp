@@ -12,9 +12,21 @@ HeadlessPlatform::~HeadlessPlatform() {
     SetPlatform(nullptr);
 }
 
+// Runs what the program does for one call of the platform into it; an End on the way
+// stops it there.
+template <class Handler> void HeadlessPlatform::Run(Handler handler) {
+    if (ended) return;
+    try {
+        handler();
+    } catch (const ProgramEnd&) {
+    }
+}
+
 void HeadlessPlatform::Start(Form& startup) {
-    LoadForm(startup);
-    if (!ended && startup.Loaded()) ShowForm(startup);
+    Run([&] {
+        LoadForm(startup);
+        if (startup.Loaded()) ShowForm(startup);
+    });
 }
 
 bool HeadlessPlatform::Alive(const Form& f) const {
@@ -47,57 +59,39 @@ void HeadlessPlatform::UnloadForm(Form& f) {
     f.SetLoaded(false);
     loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), &f), loaded_.end());
     shownForms.erase(std::remove(shownForms.begin(), shownForms.end(), &f), shownForms.end());
-    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
-                                 [&](const TimerState& s) { return &s.timer->Owner() == &f; }),
-                  timers_.end());
+    timers_.Forget(f);
     // The program ends with its last form.
     if (loaded_.empty()) ended = true;
 }
 
-// The program stops at once, as ExitProcess stops it: its windows close, and their
-// timers with them.
+// The program stops at once, as ExitProcess stops it: its windows close, and the
+// handler that ended it goes no further. Its timers are left as they were: nothing
+// runs them, as the program has ended, not as they are gone.
 void HeadlessPlatform::End() {
     ended = true;
     for (Form* f : loaded_) f->SetLoaded(false);
     loaded_.clear();
     shownForms.clear();
-    timers_.clear();
+    throw ProgramEnd();
 }
 
 void HeadlessPlatform::Reconcile() {
-    for (Form* f : shownForms) {
-        for (int i = 0; i < f->ControlCount(); ++i) {
-            Control* c = f->ControlAt(i);
-            if (c->Kind() != ControlKind::Timer) continue;
-            Timer* t = static_cast<Timer*>(c);
-            auto it = std::find_if(timers_.begin(), timers_.end(),
-                                   [&](const TimerState& s) { return s.timer == t; });
-            if (it == timers_.end()) {
-                timers_.push_back({t, t->Interval(), t->Enabled(), nowMs + (unsigned long)t->Interval()});
-            } else if (it->interval != t->Interval() || it->enabled != t->Enabled()) {
-                it->interval = t->Interval();
-                it->enabled = t->Enabled();
-                it->due = nowMs + (unsigned long)t->Interval();
-            }
-        }
-    }
+    for (Form* f : shownForms) timers_.Reconcile(*f, (long long)nowMs);
 }
 
 void HeadlessPlatform::Advance(unsigned long ms) {
     unsigned long target = nowMs + ms;
-    Reconcile();
-    while (true) {
-        TimerState* next = nullptr;
-        for (TimerState& s : timers_)
-            if (s.enabled && s.interval > 0 && s.due <= target && (!next || s.due < next->due)) next = &s;
-        if (!next) break;
-        clockSeconds += (next->due - nowMs) / 1000.0;
-        nowMs = next->due;
-        next->due += (unsigned long)next->interval;
-        Timer* t = next->timer;
-        t->Owner().TimerTick(*t);
+    Run([&] {
         Reconcile();
-    }
+        while (TimerSchedule::Entry* next = timers_.FirstDue((long long)target)) {
+            clockSeconds += ((unsigned long)next->due - nowMs) / 1000.0;
+            nowMs = (unsigned long)next->due;
+            next->due += next->interval;
+            Timer* t = next->timer;
+            t->Owner().TimerTick(*t);
+            Reconcile();
+        }
+    });
     if (nowMs < target) {
         clockSeconds += (target - nowMs) / 1000.0;
         nowMs = target;
@@ -105,18 +99,24 @@ void HeadlessPlatform::Advance(unsigned long ms) {
 }
 
 void HeadlessPlatform::KeyDown(Form& f, short keyCode) {
-    if (Alive(f)) f.Form_KeyDown(keyCode, 0);
-    Reconcile();
+    Run([&] {
+        if (Alive(f)) f.Form_KeyDown(keyCode, 0);
+        Reconcile();
+    });
 }
 
 void HeadlessPlatform::MouseMove(Form& f, float x, float y) {
-    if (Alive(f)) f.Form_MouseMove(0, 0, x, y);
-    Reconcile();
+    Run([&] {
+        if (Alive(f)) f.Form_MouseMove(0, 0, x, y);
+        Reconcile();
+    });
 }
 
 void HeadlessPlatform::Click(CommandButton& b) {
-    if (Alive(b.Owner())) b.Owner().ButtonClick(b);
-    Reconcile();
+    Run([&] {
+        if (Alive(b.Owner())) b.Owner().ButtonClick(b);
+        Reconcile();
+    });
 }
 
 Picture* HeadlessPlatform::LoadPicture(int resourceId) {

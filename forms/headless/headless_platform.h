@@ -1,7 +1,7 @@
 // A platform without windows for the tests: a clock that the test drives, timers
 // that tick once per interval on that clock, events that the test delivers,
 // message boxes recorded and answered with OK, a clipboard, and INI files kept
-// in memory, read and written through the profile model (tests/support) that the
+// in memory, read and written through the profile model (doubles/) that the
 // installer's system double shares.
 #pragma once
 #include <map>
@@ -10,6 +10,7 @@
 #include "controls.h"
 #include "form.h"
 #include "platform.h"
+#include "timer_schedule.h"
 
 class HeadlessPlatform : public Platform {
 public:
@@ -41,7 +42,8 @@ public:
     // Starts the program: loads the start-up form and shows it unless the load
     // handler ended the program or unloaded the form.
     void Start(Form& startup);
-    // Advances the clock, running every timer tick that falls due on the way.
+    // Advances the clock, running every timer tick that falls due on the way; once the
+    // program has ended, only the clock moves.
     void Advance(unsigned long ms);
     // Events delivered to a form, as the window system would.
     void KeyDown(Form& f, short keyCode);
@@ -60,6 +62,10 @@ public:
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }
     Picture* LoadPicture(int resourceId) override;
+    // Ends the program as the end of its process does: the handler that calls it goes
+    // no further (End unwinds to where this platform called into the program: Start,
+    // Advance and the events above), its windows close, and nothing of it runs again.
+    // What the program had set, its timers among it, stays as it was for the test.
     void End() override;
     Text CommandLine() override { return Text(commandLine.c_str()); }
     double SecondsSinceMidnight() override { return clockSeconds; }
@@ -75,13 +81,14 @@ public:
     long GetWindowsDirectoryA(char* buffer, long size) override;
 
 private:
-    struct TimerState { Timer* timer; long interval; bool enabled; unsigned long due; };
+    struct ProgramEnd {};                     // what End throws, to the platform's call
+    template <class Handler> void Run(Handler handler);
     bool Alive(const Form& f) const;
     void Reconcile();                         // picks up timer changes made by a handler
     bool clipboardOpen_ = false;
     Form* clipboardOpener_ = nullptr;
     std::vector<Form*> loaded_;
-    std::vector<TimerState> timers_;
+    TimerSchedule timers_;
     std::vector<Picture*> pictures_;
     std::map<int, Picture*> pictureIds_;
 };

@@ -21,21 +21,26 @@
 
 namespace {
 
-// What the error handler saw: the window vanished under the program, or, while a
-// request is tried out, its error code.
-volatile bool g_windowGone = false;
-Window g_window = 0;
-bool g_trapping = false;
-int g_trapped = 0;
-int g_signalWrite = -1;
+// What the Xlib error handler and the signal handler reach, and so the only state of
+// the platform kept at file scope: neither handler can be handed the platform, as Xlib
+// gives its error handler only the display, and a signal handler gets only the
+// signal's number.
+struct HandlerState {
+    Window window = 0;                   // the window drawn in
+    volatile bool windowGone = false;    // an error said that window is gone
+    bool trapping = false;               // a request is tried out (Trapped): its error
+    int trapped = 0;                     // code is kept here, not printed
+    int signalWrite = -1;                // the pipe's end that wakes the main loop
+};
+HandlerState g_handlers;
 
 int OnXError(Display* dpy, XErrorEvent* e) {
-    if (g_trapping) {
-        g_trapped = e->error_code;
+    if (g_handlers.trapping) {
+        g_handlers.trapped = e->error_code;
         return 0;
     }
-    if ((e->error_code == BadWindow || e->error_code == BadDrawable) && e->resourceid == g_window) {
-        g_windowGone = true;
+    if ((e->error_code == BadWindow || e->error_code == BadDrawable) && e->resourceid == g_handlers.window) {
+        g_handlers.windowGone = true;
         return 0;
     }
     char text[128];
@@ -46,8 +51,19 @@ int OnXError(Display* dpy, XErrorEvent* e) {
 
 void OnSignal(int) {
     char c = 1;
-    ssize_t n = write(g_signalWrite, &c, 1);
+    ssize_t n = write(g_handlers.signalWrite, &c, 1);
     (void)n;
+}
+
+// Sends what request asks of the server with its errors kept rather than printed, and
+// waits until the server has answered it: the error code it gave, 0 for none.
+template <class Request> int Trapped(Display* dpy, Request request) {
+    g_handlers.trapping = true;
+    g_handlers.trapped = 0;
+    request();
+    XSync(dpy, False);
+    g_handlers.trapping = false;
+    return g_handlers.trapped;
 }
 
 // The longest that X events may wait for the next tick to be taken.
@@ -119,7 +135,7 @@ bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const
     // SIGTERM and SIGINT only wake the main loop, which then ends the program.
     if (pipe(signalPipe_) == 0) {
         for (int fd : signalPipe_) fcntl(fd, F_SETFL, O_NONBLOCK), fcntl(fd, F_SETFD, FD_CLOEXEC);
-        g_signalWrite = signalPipe_[1];
+        g_handlers.signalWrite = signalPipe_[1];
         struct sigaction sa = {};
         sa.sa_handler = OnSignal;
         sigaction(SIGTERM, &sa, nullptr);
@@ -149,17 +165,14 @@ bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const
         x_->window = target == Target::Root ? VirtualRoot(x_->dpy) : (Window)windowId;
     }
     XWindowAttributes wa;
-    g_trapping = true;
-    g_trapped = 0;
-    Status ok = XGetWindowAttributes(x_->dpy, x_->window, &wa);
-    XSync(x_->dpy, False);
-    g_trapping = false;
-    if (!ok || g_trapped) {
+    Status ok = 0;
+    int error = Trapped(x_->dpy, [&] { ok = XGetWindowAttributes(x_->dpy, x_->window, &wa); });
+    if (!ok || error) {
         fprintf(stderr, "zelvosav: there is no window 0x%lx\n", (unsigned long)x_->window);
         return false;
     }
     if (!ownWindow_) XSelectInput(x_->dpy, x_->window, ExposureMask | StructureNotifyMask);
-    g_window = x_->window;
+    g_handlers.window = x_->window;
     x_->visual = wa.visual;
     depth_ = wa.depth;
     x_->colormap = wa.colormap ? wa.colormap : DefaultColormap(x_->dpy, screen);
@@ -231,15 +244,11 @@ bool X11Platform::MakeBackBuffer() {
             if (back_->shm.shmaddr != (char*)-1) {
                 im->data = back_->shm.shmaddr;
                 back_->shm.readOnly = False;
-                g_trapping = true;
-                g_trapped = 0;
-                XShmAttach(x_->dpy, &back_->shm);
-                XSync(x_->dpy, False);
-                g_trapping = false;
+                int error = Trapped(x_->dpy, [&] { XShmAttach(x_->dpy, &back_->shm); });
                 // The segment goes away once the server and this program let go of it,
                 // however the program ends.
                 shmctl(back_->shm.shmid, IPC_RMID, nullptr);
-                if (!g_trapped) {
+                if (!error) {
                     back_->image = im;
                     back_->shared = true;
                     shmCompletion_ = XShmGetEventBase(x_->dpy) + ShmCompletion;
@@ -304,7 +313,7 @@ void X11Platform::WaitForBuffer() {
     int fd = ConnectionNumber(x_->dpy);
     XEvent e;
     while (back_ && back_->busy && !XCheckIfEvent(x_->dpy, &e, IsCompletion, (XPointer)&shmCompletion_)) {
-        if (g_windowGone) End();   // no word comes for a window that is gone
+        if (g_handlers.windowGone) End();   // no word comes for a window that is gone
         if (NowMs() > giveUp) break;
         pollfd fds[2] = {{fd, POLLIN, 0}, {signalPipe_[0], POLLIN, 0}};
         poll(fds, 2, 100);
@@ -410,27 +419,14 @@ long X11Platform::GetPrivateProfileStringA(const char* section, const char* key,
 }
 
 void X11Platform::Reconcile() {
-    if (!form_ || !shown_) return;
-    for (int i = 0; i < form_->ControlCount(); ++i) {
-        Control* c = form_->ControlAt(i);
-        if (c->Kind() != ControlKind::Timer) continue;
-        Timer* t = static_cast<Timer*>(c);
-        auto it = std::find_if(timers_.begin(), timers_.end(), [&](const TimerState& s) { return s.timer == t; });
-        if (it == timers_.end()) {
-            timers_.push_back({t, t->Interval(), t->Enabled(), NowMs() + t->Interval()});
-        } else if (it->interval != t->Interval() || it->enabled != t->Enabled()) {
-            it->interval = t->Interval();
-            it->enabled = t->Enabled();
-            it->due = NowMs() + t->Interval();
-        }
-    }
+    if (form_ && shown_) timers_.Reconcile(*form_, NowMs());
 }
 
 void X11Platform::RunDueTimers() {
-    for (size_t i = 0; i < timers_.size(); ++i) {
-        TimerState& s = timers_[i];
+    for (size_t i = 0; i < timers_.Count(); ++i) {
+        TimerSchedule::Entry& s = timers_.At(i);
         long long now = NowMs();
-        if (!s.enabled || s.interval <= 0 || s.due > now) continue;
+        if (!s.Running() || s.due > now) continue;
         // Ticks keep their rate; ticks missed while the program could not run are
         // dropped, as the window system drops them, rather than run in a burst.
         s.due += s.interval;
@@ -482,12 +478,10 @@ int X11Platform::Run(Form& startup) {
             XNextEvent(x_->dpy, &e);
             HandleEvent(e);
         }
-        if (g_windowGone) End();
+        if (g_handlers.windowGone) End();
         RunDueTimers();
-        if (g_windowGone) End();
-        long long next = -1;
-        for (const TimerState& s : timers_)
-            if (s.enabled && s.interval > 0 && (next < 0 || s.due < next)) next = s.due;
+        if (g_handlers.windowGone) End();
+        long long next = timers_.NextDue();
         long long wait = next < 0 ? -1 : std::max(0LL, next - NowMs());
         XFlush(x_->dpy);
         // While ticks come often, the events that came meanwhile (exposures, a new

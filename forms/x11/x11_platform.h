@@ -10,6 +10,7 @@
 #include <vector>
 #include "form.h"
 #include "platform.h"
+#include "timer_schedule.h"
 #include "x11_scene.h"
 
 // A picture built into the program: its resource id and the bytes of its GIF file.
@@ -60,7 +61,6 @@ public:
     long GetWindowsDirectoryA(char* /*buffer*/, long /*size*/) override { return 0; }
 
 private:
-    struct TimerState { Timer* timer; long interval; bool enabled; long long due; };
     struct Connection;                // the Xlib side, kept out of the forms' headers
     struct BackBuffer;
 
@@ -87,7 +87,7 @@ private:
     Form* form_ = nullptr;
     bool shown_ = false;
     SceneTracker tracker_;
-    std::vector<TimerState> timers_;
+    TimerSchedule timers_;
     std::string commandLine_;
     std::map<std::string, std::string> settings_;
     std::map<long, unsigned long> colours_;

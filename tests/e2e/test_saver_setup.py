@@ -145,11 +145,12 @@ class SetupDialogTest(SaverCase):
         self.press_ok(s, w)
 
     def test_the_forms_platform_table_holds_under_wine(self):
-        # The clipboard and font behaviours that the unit tests' headless platform models.
+        # The clipboard and font behaviours that the unit tests' headless platform models,
+        # and the generator's values, which both builds draw alike.
         r = self.prefix.wine([self.prefix.flavour.program("e2e-forms-platform-table.exe")], timeout=60)
         out = r.stdout.decode("latin-1")
         self.assertEqual(r.returncode, 0, out)
-        self.assertGreaterEqual(out.count("ok "), 4, out)
+        self.assertGreaterEqual(out.count("ok "), 5, out)
 
     def test_stored_speed_is_loaded_and_ok_writes_it_back(self):
         # stored value -> scroll bar at open and value written by OK

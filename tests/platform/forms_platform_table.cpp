@@ -1,5 +1,5 @@
 // The rows of the forms platform table: the clipboard, as the setup dialog puts the web
-// page address on it, and the fonts that controls are shown in.
+// page address on it, the fonts that controls are shown in, and the random generator.
 #include "forms_platform_table.h"
 
 #include <stdio.h>
@@ -78,10 +78,28 @@ static bool EachButtonIsShownInItsOwnFaceSizeAndWeight(Form&, char* detail) {
     return true;
 }
 
+// Reseeded from the clock, the generator draws the same values r = n / 2^24 for the same
+// time of day on every platform, whatever the processor and the width of its long.
+static bool TheGeneratorDrawsTheseValuesAfterReseedingAtTheseTimes(Form&, char* detail) {
+    struct Row { double clock; long n[3]; };
+    const Row rows[] = {
+        {0.0, {12820163, 6000250, 1792853}},
+        {36000.5, {1580652, 4977535, 1081414}},
+        {86399.875, {4926345, 14123048, 13614667}},
+    };
+    for (const Row& row : rows) {
+        TableSetClock(row.clock);
+        Randomize();
+        for (long n : row.n) CHECK_EQ(Rnd() * 16777216.0f, n);
+    }
+    return true;
+}
+
 const FormsPlatformRow FORMS_PLATFORM_ROWS[] = {
     {"AWindowThatEmptiesTheClipboardOwnsItAndItsText", AWindowThatEmptiesTheClipboardOwnsItAndItsText},
     {"OpenedWithoutAWindowTheEmptiedClipboardHasNoOwner", OpenedWithoutAWindowTheEmptiedClipboardHasNoOwner},
     {"TheClipboardTakesNothingWhileItIsNotOpen", TheClipboardTakesNothingWhileItIsNotOpen},
     {"EachButtonIsShownInItsOwnFaceSizeAndWeight", EachButtonIsShownInItsOwnFaceSizeAndWeight},
+    {"TheGeneratorDrawsTheseValuesAfterReseedingAtTheseTimes", TheGeneratorDrawsTheseValuesAfterReseedingAtTheseTimes},
 };
 const int FORMS_PLATFORM_ROW_COUNT = sizeof FORMS_PLATFORM_ROWS / sizeof FORMS_PLATFORM_ROWS[0];

@@ -33,3 +33,6 @@ struct TableFont {
     int weight;
 };
 bool TableButtonFont(Form& form, CommandButton& button, TableFont* font);
+
+// ... and sets the time of day that the platform's clock gives from now on.
+void TableSetClock(double secondsSinceMidnight);

@@ -14,6 +14,15 @@ namespace {
 class TableForm : public Form {};
 HWND g_window;
 
+// The Win32 platform with a clock that the table sets.
+class TablePlatform : public Win32Platform {
+public:
+    using Win32Platform::Win32Platform;
+    double clock = 0;
+    double SecondsSinceMidnight() override { return clock; }
+};
+TablePlatform* g_platform;
+
 BOOL CALLBACK FirstWindow(HWND h, LPARAM) {
     g_window = h;
     return FALSE;
@@ -34,6 +43,8 @@ const char* TableClipboardText() {
     return text;
 }
 
+void TableSetClock(double secondsSinceMidnight) { g_platform->clock = secondsSinceMidnight; }
+
 bool TableClipboardOwnedBy(Form* window) { return GetClipboardOwner() == (window ? g_window : nullptr); }
 
 // The button's window is found by its caption in the form's, found by its caption.
@@ -50,7 +61,8 @@ bool TableButtonFont(Form& form, CommandButton& button, TableFont* font) {
 }
 
 int main() {
-    static Win32Platform platform(GetModuleHandleA(nullptr));
+    static TablePlatform platform(GetModuleHandleA(nullptr));
+    g_platform = &platform;
     static TableForm form;
     platform.LoadForm(form);
     EnumThreadWindows(GetCurrentThreadId(), FirstWindow, 0);   // the form's window, the thread's only one

@@ -102,6 +102,31 @@ TEST(Timer, DisabledTimerStopsTicking) {
     EXPECT_EQ(f.ticks, 3);
 }
 
+// End stops the program as the end of its process does: nothing after it runs, neither
+// the rest of the handler that called it nor a later tick of a timer still enabled.
+struct EndingForm : TimerForm {
+    int after = 0;
+    void TimerTick(Timer& t) override {
+        TimerForm::TimerTick(t);
+        End();
+        ++after;
+    }
+};
+
+TEST(Timer, NoTickRunsAfterTheEnd) {
+    HeadlessPlatform platform;
+    EndingForm f;
+    f.t.SetInterval(10);
+    platform.Start(f);
+    platform.Advance(50);
+    EXPECT_TRUE(platform.ended);
+    platform.Advance(50);
+    EXPECT_EQ(f.ticks, 1);
+    EXPECT_EQ(f.after, 0) << "the handler went on after End";
+    EXPECT_TRUE(f.t.Enabled());
+    EXPECT_EQ(platform.nowMs, 100ul) << "the clock goes on";
+}
+
 TEST(Image, TakesThePictureSizeUnlessStretched) {
     HeadlessPlatform platform;
     Form form;
@@ -139,6 +164,7 @@ TEST(Random, ValuesLieInTheUnitIntervalAndFollowTheSeed) {
 static HeadlessPlatform* g_tablePlatform;
 const char* TableClipboardText() { return g_tablePlatform->clipboard.c_str(); }
 bool TableClipboardOwnedBy(Form* window) { return g_tablePlatform->clipboardOwner == window; }
+void TableSetClock(double secondsSinceMidnight) { g_tablePlatform->clockSeconds = secondsSinceMidnight; }
 // Without windows a button is shown in the font it names (the default: MS Sans Serif 8.25).
 bool TableButtonFont(Form&, CommandButton& button, TableFont* font) {
     const FontSpec& named = button.Font;

@@ -53,20 +53,28 @@ TEST(SaverStartUp, CommandLinesChooseTheMode) {
 }
 
 TEST(SaverStartUp, PlacesTheSpriteAtTheLeftAndARandomHeight) {
-    // The clock seeds the generator: the value r drawn after reseeding at the start's
-    // clock time gives the Top, r * H - h rounded down.
+    // The clock seeds the generator: the value r = n / 2^24 drawn after reseeding at the
+    // start's clock time gives the Top, r * H - h rounded down (H 7200 and h 1500 twips
+    // here). n is what the generator yields for that time, written out: from the start
+    // wholly above the screen (Top -h) to the lowest (Top H - h - 1).
+    struct Row { double clock; long n; float top; };
+    const Row rows[] = {
+        {4552.75, 109, -1500.0f},      {36000.25, 1349229, -921.0f},  {86399.875, 4926345, 614.0f},
+        {100.0, 5623194, 913.0f},      {36000.0, 12518347, 3872.0f},  {0.0, 12820163, 4001.0f},
+        {2771.5, 16776936, 5699.0f},
+    };
     float lowest = 1, highest = 0;
-    for (int i = 0; i < 200; ++i) {
+    for (const Row& row : rows) {
         Saver s("/S");
-        s.platform.clockSeconds = 100.0 + i * 0.37;
+        s.platform.clockSeconds = row.clock;
         s.Start();
         EXPECT_EQ(s.form.Zelvo.Left(), -750.0f);
         float top = s.form.Zelvo.Top(), H = s.form.Height(), h = s.form.Zelvo.Height();
         EXPECT_EQ(top, (float)(long)top) << "a whole number";
         EXPECT_GE(top, -h);
         EXPECT_LE(top, H - h - 1);
-        Randomize();
-        float r = Rnd();
+        float r = (float)row.n / 16777216.0f;
+        EXPECT_EQ(top, row.top) << "at " << row.clock << " s";
         EXPECT_EQ(top, std::floor(r * H - h)) << "r = " << r;
         lowest = std::min(lowest, r), highest = std::max(highest, r);
     }
