@@ -41,7 +41,8 @@ bool ChooseInstalledCopy(Installation& installation) {
         if (!CopyName(installation, index, name) || !CopyPath(installation, name, path)) continue;
         uint32_t attributes = SysGetFileAttributes(path);
         if (attributes == SYS_INVALID_FILE_ATTRIBUTES || (attributes & SYS_FILE_ATTRIBUTE_DIRECTORY)) continue;
-        if (!ProveRecord(path, &proof)) continue;
+        // Only this theme's own copy: another theme of the same name installs beside it.
+        if (!ProveRecord(path, &proof) || !SameThemeLines(installation.themeFileName, path)) continue;
         copy.reused = true;
         copy.isThemeFile = index == 1 && ReadFromThemesFolder(installation);
         TextCopy(copy.seal, proof.seal, SEAL_CAPACITY);

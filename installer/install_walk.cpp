@@ -182,6 +182,9 @@ static void InstallThemeFile(InstallWalk& walk) {
         ClearReadOnly(walk.destination);
     }
     error = DropRecordSections(record);
+    // A theme file that was there is the user's: the record says so before it is proven,
+    // so that no uninstall ever takes it for a copy that the installation made.
+    if (!error && copy.isThemeFile) error = WriteKept(record);
     if (!error) error = WriteSeal(record, copy.seal);
     if (!error) return;
     if (!copy.isThemeFile) SysDeleteFile(walk.destination);

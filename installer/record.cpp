@@ -8,8 +8,11 @@
 static const char SECTION[] = "Decorama";
 
 // The name of each kind of key, by RecordKey.
-static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal"};
-static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY};
+static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal", "Kept"};
+static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY, KEPT_KEY};
+
+// Keys that stand once in a record, without a number.
+static bool IsSingleKey(RecordKey key) { return key == SEAL_KEY || key == KEPT_KEY; }
 
 // A theme file may hold the section more than once; each removal takes the first.
 // More than this many is not a theme file worth installing.
@@ -18,7 +21,7 @@ static const int MAX_SECTION_REMOVALS = 64;
 // The name of key + number into out (RECORD_KEY_CAPACITY bytes); the seal has no number.
 static void MakeKeyName(char* out, RecordKey key, uint32_t number) {
     TextCopy(out, KEY_NAMES[key], RECORD_KEY_CAPACITY);
-    if (key != SEAL_KEY) TextAppendNumber(out, number, RECORD_KEY_CAPACITY);
+    if (!IsSingleKey(key)) TextAppendNumber(out, number, RECORD_KEY_CAPACITY);
 }
 
 // ---------------------------------------------------------------- reading
@@ -62,7 +65,7 @@ RecordEntry ParseRecordEntry(const char* text) {
         if (!TextStartsWithNoCase(text, name)) continue;
         const char* after = text + TextLength(name);
         uint32_t number = 0;
-        if (key != SEAL_KEY) after = ReadNumber(after, &number);
+        if (!IsSingleKey(key)) after = ReadNumber(after, &number);
         if (after == equals && *equals == '=') entry.key = key, entry.number = number;
         return entry;
     }
@@ -79,6 +82,16 @@ void SetRecordSection(RecordSection* section, char* buffer, uint32_t length) {
     section->begin = buffer;
     section->end = p;
     section->cut = false;
+}
+
+bool IsRecordHeader(const char* line) {
+    if (line[0] != '[') return false;
+    const char* p = line + 1;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!TextStartsWithNoCase(p, SECTION)) return false;
+    p += TextLength(SECTION);
+    while (*p == ' ' || *p == '\t') ++p;
+    return *p == ']' || *p == 0;
 }
 
 // The start of the string that ends just before end (end > begin, end[-1] == 0).
@@ -466,6 +479,8 @@ uint32_t WriteSeal(RecordFile& record, const char* seal) {
     }
     return 0;
 }
+
+uint32_t WriteKept(RecordFile& record) { return WriteNumberedKey(record, KEPT_KEY, 0, "1"); }
 
 void ReadSeal(const char* path, char* out) {
     char name[RECORD_KEY_CAPACITY];

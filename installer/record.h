@@ -18,6 +18,8 @@ enum RecordKey : uint8_t {
     BACKUP_KEY,    // "Backup" N: the screen that "File" N moved aside
     TYPEFACE_KEY,  // "Typeface" N: the font name that "File" N registered
     SEAL_KEY,      // "Seal": the value that proves the record (no number)
+    KEPT_KEY,      // "Kept": the installed copy is a theme file that was there before the
+                   // installation, which keeps it when it goes (no number)
 };
 
 enum : uint32_t {
@@ -53,6 +55,11 @@ struct RecordSection {
     bool cut;     // the file holds more than a read gives back: the last string, cut
                   // short, is left out (and with it the rest of the record stays)
 };
+// True for a section header line (blanks around it dropped) that opens a record section.
+bool IsRecordHeader(const char* line);
+// True when the theme files at the two paths hold the same lines, apart from the
+// record in either (same_theme.cpp): the same theme.
+bool SameThemeLines(const char* pathA, const char* pathB);
 // Reads the record section of path into buffer (SECTION_CAPACITY bytes). False when
 // the file holds none.
 bool ReadRecordSection(const char* path, char* buffer, RecordSection* section);
@@ -155,6 +162,8 @@ bool ReadRecordValue(const RecordFile& record, RecordKey key, uint32_t number, c
 bool RecordListsFile(const RecordFile& record, const char* path);
 // Writes the record's seal; 0, or the error of a write that did not take.
 uint32_t WriteSeal(RecordFile& record, const char* seal);
+// Notes that the installed copy was there before the installation; 0 or an error.
+uint32_t WriteKept(RecordFile& record);
 // The seal that the record file at path holds, into out (TEXT_CAPACITY bytes).
 void ReadSeal(const char* path, char* out);
 // Removes every record section of the file (a copy made now holds only what its

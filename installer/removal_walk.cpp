@@ -168,6 +168,15 @@ static void Replay(RemovalWalk& walk) {
     }
 }
 
+// Removes the installed copy once nothing it lists is left; false when it stays. A
+// theme file that was there before the installation keeps its lines: only the record
+// in it goes.
+static bool RemoveInstalledCopy(RemovalWalk& walk) {
+    if (walk.walks && SectionHolds(walk.section, KEPT_KEY)) return DropRecordSections(walk.record) == 0;
+    uint32_t error = 0;
+    return DeleteAndCheck(walk.installation->copyFileName, &error) || error == SYS_ERROR_FILE_NOT_FOUND;
+}
+
 // After an uninstall: the copy holds the record, so it goes last, and only when
 // nothing it lists is left; a copy that cannot be deleted keeps the entry that names
 // it. What did not go stays listed in it.
@@ -175,10 +184,7 @@ static void FinishUninstall(RemovalWalk& walk) {
     JobOutcome& outcome = *walk.outcome;
     if (outcome.unproven) return;
     if (outcome.aborted) outcome.incomplete = true;
-    uint32_t error = 0;
-    if (!outcome.incomplete && !DeleteAndCheck(walk.installation->copyFileName, &error) &&
-        error != SYS_ERROR_FILE_NOT_FOUND)
-        outcome.incomplete = true;
+    if (!outcome.incomplete) outcome.incomplete = !RemoveInstalledCopy(walk);
     if (outcome.incomplete)
         ForgetDoneKeys(walk.record, walk.section.begin, walk.walks ? walk.section.end : walk.section.begin);
 }

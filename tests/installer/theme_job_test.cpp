@@ -259,22 +259,21 @@ TEST_F(ThemeJobTest, ReinstallKeepsTheRecordAndUpdatesTheEntry) {
               "\"C:\\Tools\\decorama.exe\" /u \"" + INSTALLED + "\"");
 }
 
-TEST_F(ThemeJobTest, ReinstallOfAnUpdatedThemeAddsToTheRecordWithoutDroppingAnything) {
-    MakeTheme("[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+TEST_F(ThemeJobTest, ReinstallOfTheSameThemeAddsToTheRecordWithoutDroppingAnything) {
+    const std::string lines = "[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nN=%ThemeDir%New.bmp\r\nB=%ThemeDir%Two.bmp\r\n"
+                              "C=%WinDir%Media\\Ding.wav\r\n";
+    MakeTheme(lines, {"One.bmp", "Two.bmp"});
     auto themes = w().Tree(THEMES);
     auto windows = w().Tree("C:\\WINDOWS");
     ASSERT_EQ(RunProgram({}), 1);
-    // The next version names a file in a new folder, and a new file before Two.bmp.
-    w().AddFile(SOURCE + "\\Blue.the",
-                "[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nN=%ThemeDir%New.bmp\r\nB=%ThemeDir%Two.bmp\r\n"
-                "C=%WinDir%Media\\Ding.wav\r\n");
+    // The files that were missing have come; the theme's lines are the same.
     w().AddFile(SOURCE + "\\New.bmp", "new");
     w().AddFile(SOURCE + "\\Ding.wav", "ding");
     w().boxes.clear();
     ASSERT_EQ(RunProgram({}), 1);
     EXPECT_EQ(Record(INSTALLED), (Texts{
         "Dir1=" + THEMES + "\\Art", "Dir2=" + THEMES + "\\Art\\Deep", "File1=" + THEMES + "\\Art\\Deep\\One.bmp",
-        "File2=" + THEMES + "\\Two.bmp", "File3=" + THEMES + "\\New.bmp", "Dir3=C:\\WINDOWS\\Media",
+        "File3=" + THEMES + "\\Two.bmp", "Dir3=C:\\WINDOWS\\Media", "File2=" + THEMES + "\\New.bmp",
         "File4=C:\\WINDOWS\\Media\\Ding.wav"}));
     // One uninstall removes what both runs made.
     RunProgram({"/u", INSTALLED});
@@ -282,20 +281,65 @@ TEST_F(ThemeJobTest, ReinstallOfAnUpdatedThemeAddsToTheRecordWithoutDroppingAnyt
     EXPECT_EQ(w().Tree("C:\\WINDOWS"), windows);
 }
 
-TEST_F(ThemeJobTest, ReinstallCancelledKeepsTheEarlierInstalledCopy) {
-    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+// A theme file of the same name whose lines differ (apart from the record, and from
+// the blanks and comments that a rewrite of the record may change) is another theme:
+// it installs beside the first, with its own record and entry.
+TEST_F(ThemeJobTest, AnotherThemeOfTheSameNameInstallsBesideTheFirst) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n", {"One.bmp", "Two.bmp"});
+    auto themes = w().Tree(THEMES);
+    auto registry = RegistrySnapshot();
     ASSERT_EQ(RunProgram({}), 1);
-    w().AddFile(SOURCE + "\\Three.bmp", "3");
-    w().AddFile(SOURCE + "\\Blue.the", "[T]\r\nA=%ThemeDir%One.bmp\r\nC=%ThemeDir%Three.bmp\r\nB=%ThemeDir%Two.bmp\r\n");
-    w().copyFailures[Lower(THEMES + "\\Two.bmp")] = 5;
+    auto first = WholeRecord(INSTALLED);
+    // The same lines spelt otherwise are the same theme.
+    w().AddFile(SOURCE + "\\Blue.the", "; the same theme\r\n[ T ]\r\n\r\n  A = %ThemeDir%One.bmp  \r\n");
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(WholeRecord(INSTALLED), first);
+    EXPECT_FALSE(w().Exists(THEMES + "\\Blue (2).the"));
+    w().AddFile(SOURCE + "\\Blue.the", "[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n");
+    w().boxes.clear();
+    ASSERT_EQ(RunProgram({}), 1);
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
+    EXPECT_EQ(WholeRecord(INSTALLED), first);
+    const std::string second = THEMES + "\\Blue (2).the";
+    EXPECT_EQ(Record(second), (Texts{"File2=" + THEMES + "\\Two.bmp"}));
+    EXPECT_EQ(w().Value(UNINSTALL_KEY + "Blue (2)", "UninstallString"),
+              "\"C:\\Tools\\decorama.exe\" /u \"" + second + "\"");
+    RunProgram({"/u", second});
+    EXPECT_TRUE(w().Exists(THEMES + "\\One.bmp"));
+    EXPECT_FALSE(w().Exists(THEMES + "\\Two.bmp"));
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().Tree(THEMES), themes);
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
+
+TEST_F(ThemeJobTest, ReinstallCancelledKeepsTheEarlierInstalledCopy) {
+    MakeTheme("[T]\r\nA=%ThemeDir%One.bmp\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\nB=%ThemeDir%Two.bmp\r\n",
+              {"One.bmp", "Two.bmp"});
+    w().AddFile("c:\\Logo.sys", "the user's screen");
+    auto tree = TreeSnapshot();
+    w().answers = {SYS_IDOK, SYS_IDCANCEL};  // no screen this time
+    ASSERT_EQ(RunProgram({}), 1);
+    auto record = WholeRecord(INSTALLED);
+    // The reinstall takes the screen, whose file is missing (its key is written and
+    // dropped again), then stops at a copy error.
     w().nodes.erase(Lower(THEMES + "\\Two.bmp"));
-    w().answers = {SYS_IDOK, SYS_IDCANCEL};
+    w().copyFailures[Lower(THEMES + "\\Two.bmp")] = 5;
+    w().answers = {SYS_IDOK, SYS_IDOK, SYS_IDCANCEL};
     RunProgram({});
     EXPECT_EQ(w().boxes.back().text, "Theme failed to install!");
-    // The rollback takes back what was recorded, but not the installed copy that the
-    // abandoned installation did not create: the earlier entry still works.
+    // The rollback takes back what its run recorded, and nothing of the earlier run's
+    // record, nor the installed copy that the abandoned installation did not create:
+    // the earlier entry still works, and removes what the earlier run made.
     EXPECT_TRUE(w().Exists(INSTALLED));
     EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    EXPECT_EQ(WholeRecord(INSTALLED), record);
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
+    w().copyFailures.clear();
+    w().AddFile(THEMES + "\\Two.bmp", "data of Two.bmp");  // as the user deleted it, to compare
+    w().nodes.erase(Lower(THEMES + "\\Two.bmp"));
+    EXPECT_EQ(TreeSnapshot(), tree);
 }
 
 TEST_F(ThemeJobTest, ReadOnlySourcesGiveWritableCopiesThatUninstallRemoves) {
@@ -504,6 +548,7 @@ struct InPlaceCase {
     bool fromThemesFolder;               // the theme is installed from the Themes folder
     const char* copy;                    // the installed copy the installation writes
     int installs = 1;                    // how often it is installed before the uninstall
+    const char* kept = nullptr;          // what the theme file keeps, when it was the user's
 };
 
 // A "Decorama" section is a record only when this installer wrote it for an
@@ -516,7 +561,7 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
              w.AddFile(INSTALLED, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n" + FORGED_RECORD);
              w.AddFile(THEMES + "\\One.bmp", "one");
          },
-         true, "Blue.the"},
+         true, "Blue.the", 1, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n"},
         {"reinstalled from the Themes folder after its installation",
          [](sysdouble::World& w) {
              RunProgram({});
@@ -568,7 +613,12 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
             EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
         }
         std::string copy = THEMES + "\\" + c.copy;
-        EXPECT_EQ(WholeRecord(copy).at(0).substr(0, 5), "Seal=") << c.name;
+        // The seal first, after the note that the theme file was there before.
+        auto whole = WholeRecord(copy);
+        EXPECT_EQ(whole.at(c.kept ? 1 : 0).substr(0, 5), "Seal=") << c.name;
+        if (c.kept) {
+            EXPECT_EQ(whole.at(0), "Kept=1") << c.name;
+        }
         for (auto& entry : Record(copy)) EXPECT_NE(entry.find(THEMES), std::string::npos) << c.name << entry;
         // The theme was read from a scratch copy that no one else's file is taken for.
         EXPECT_EQ(w().Read("C:\\WINDOWS\\DECORAMA.TMP"), "the user's own") << c.name;
@@ -580,9 +630,14 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
                                          "Theme uninstalled successfully!"})) << c.name;
         EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious") << c.name;
         if (c.fromThemesFolder) {
-            // The installed copy was the theme file itself: the uninstall takes it.
+            // The installed copy was the theme file itself: the uninstall takes it when the
+            // installation made it, and else only the record in it (a forged one was never
+            // kept: it would have been taken for the record).
             EXPECT_FALSE(w().Exists(THEMES + "\\Art")) << c.name;
-            EXPECT_FALSE(w().Exists(INSTALLED)) << c.name;
+            EXPECT_EQ(w().Exists(INSTALLED), c.kept != nullptr) << c.name;
+            if (c.kept) {
+                EXPECT_EQ(w().Read(INSTALLED), c.kept) << c.name;
+            }
             EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
         } else {
             // Whatever stood there before is as it was.
@@ -699,8 +754,7 @@ TEST_F(ThemeJobTest, TheThemesFolderIsKnownHoweverItIsSpelled) {
         RunProgram({"/u", copy});
         EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"})) << c.name;
         EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
-        tree.erase(std::remove(tree.begin(), tree.end(), Lower(INSTALLED) + "=[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n"),
-                   tree.end());
+        // The theme file was the user's: it stays, as it was.
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
     }
 }
