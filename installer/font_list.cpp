@@ -46,7 +46,12 @@ bool UnregisterFont(const Installation& installation, const char* name, const ch
     bool removed = false;
     if (SysRegQueryValue(key, name, held, &size) == SYS_ERROR_SUCCESS && size <= TEXT_CAPACITY) {
         held[size] = 0;
-        removed = (TextEqualNoCase(held, data) || TextEqualNoCase(held, path)) && SysRegDeleteValue(key, name) == 0;
+        // A bare name is a file of the Fonts folder, wherever the Shell Folders say it is
+        // now (they may say nothing): the record names the font, and its file is this one.
+        bool bare = FindBaseName(held) == held;
+        bool ours = TextEqualNoCase(held, data) || TextEqualNoCase(held, path) ||
+                    (bare && TextEqualNoCase(held, FindBaseName(path)));
+        removed = ours && SysRegDeleteValue(key, name) == 0;
     }
     SysRegCloseKey(key);
     return removed;

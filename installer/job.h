@@ -16,7 +16,6 @@ struct JobOutcome {
                        // so nothing was removed
     bool incomplete;   // uninstall: recorded entries are still in place; the installed
                        // copy keeps the record of them
-    bool leftOutside;  // uninstall: a recorded path outside the job's folders was left
 };
 
 // Runs one job over the installation. An installation writes its record into record

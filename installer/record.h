@@ -213,6 +213,7 @@ void DrawSeal(char* out);
 struct RecordProof {
     char seal[SEAL_CAPACITY];
     char entry[TEXT_CAPACITY];  // the entry that holds it, below CURRENT_VERSION_KEY
+    char copy[TEXT_CAPACITY];   // the installed copy as the entry names it
 };
 // True when the record in copyPath is proven this installer's; proof says by which entry.
 bool ProveRecord(const char* copyPath, RecordProof* proof);

@@ -41,6 +41,7 @@ static bool EntryHoldsSeal(const char* name, const char*, const char* copy, void
     if (!ReadEntryString(name, ENTRY_SEAL_NAME, value, sizeof value) || !TextEqual(value, search->seal)) return false;
     TextCopy(search->proof->seal, search->seal, SEAL_CAPACITY);
     TextCopy(search->proof->entry, name, TEXT_CAPACITY);
+    TextCopy(search->proof->copy, copy, TEXT_CAPACITY);
     return true;
 }
 

@@ -70,6 +70,10 @@ static void ReadRecord(RemovalWalk& walk, const RecordFile* run) {
     }
     TextCopy(installation.copy.seal, proof.seal, SEAL_CAPACITY);
     TextCopy(installation.copy.entry, proof.entry, TEXT_CAPACITY);
+    // The Themes folder as the installation spelt it in its entry and its record,
+    // whatever spelling of it named the copy here.
+    uint32_t folder = (uint32_t)(FindBaseName(proof.copy) - proof.copy);
+    if (folder < PATH_CAPACITY) TextCopyCount(installation.themesDir, proof.copy, folder, PATH_CAPACITY);
     if (walk.mode == Rollback && !(run && run->writtenCount)) return;
     if (!ReadRecordSection(path, walk.buffer, &walk.section)) return;
     // What a read had to leave out stays for the next uninstall.
@@ -121,9 +125,9 @@ static bool RemoveFile(RemovalWalk& walk, uint32_t number, uint32_t* error, bool
 static void RemoveEntry(RemovalWalk& walk) {
     const char* path = walk.destination;
     if (!MayRemoveRecordedPath(*walk.installation, walk.record.path, path)) {
-        // Not this installer's to remove, now or ever: it leaves the record.
-        walk.outcome->leftOutside = true;
-        MarkEntryDone(walk.cursor.current);
+        // Not in the installation's folders as this uninstall knows them: it stays, and so
+        // do the record and the entry that list it.
+        if (Asks(walk)) walk.outcome->incomplete = true;
         return;
     }
     bool isFolder = WalksFolders(walk.entryKind);

@@ -1,8 +1,9 @@
 // The "Install Theme" command on the context menu of theme files. The verb is this
-// installer's only when its command starts this installer (or, left without a command
-// by a set-up that failed half-way, when it holds the note that this installer writes
-// into it); another program's verb of that name is never offered for removal, changed
-// or deleted.
+// installer's when it holds the mark that every copy of this installer writes into it
+// (any copy may then remove it), or when its command starts this very file (a verb of
+// an earlier version), or, left without a command by a set-up that failed half-way,
+// when it holds the note that this installer writes into it; another program's verb of
+// that name is never offered for removal, changed or deleted.
 #include "installer.h"
 #include "installer_text.h"
 
@@ -11,6 +12,10 @@
 #define THEME_FILE_KEY "ThemeFile"
 #define SHELL_KEY THEME_FILE_KEY "\\Shell"
 static const char CREATED_NOTE[] = "Created";
+// The mark that every copy of this installer writes into the verb and knows it by,
+// wherever the copy that wrote it lives (every theme folder carries one).
+static const char VERB_MARK_NAME[] = "Decorama";
+static const char VERB_MARK[] = "Install Theme verb";
 
 static bool KeyExists(const char* subkey) {
     SysKey key = 0;
@@ -47,6 +52,17 @@ bool IsOwnVerb(const Installation& installation, char* command) {
     return noted;
 }
 
+// True when the verb is this installer's: it holds the mark of its copies, or its
+// command starts this very file (a verb of an earlier version, without the mark).
+static bool IsDecoramaVerb(const Installation& installation) {
+    SysKey key = 0;
+    if (SysRegOpenKey(SYS_HKEY_CLASSES_ROOT, VERB_KEY, &key) != SYS_ERROR_SUCCESS) return false;
+    char mark[TEXT_CAPACITY];
+    bool marked = ReadString(key, VERB_MARK_NAME, mark) && TextEqual(mark, VERB_MARK);
+    SysRegCloseKey(key);
+    return marked || IsOwnVerb(installation, 0);
+}
+
 // Deletes a key above the verb when it holds nothing any more.
 static void DeleteIfEmpty(const char* subkey) {
     SysKey key = 0;
@@ -75,7 +91,7 @@ static void RemoveVerb() {
 
 bool SetupShellExtension(SysWindow owner, const Installation& installation) {
     if (KeyExists(VERB_KEY)) {
-        if (!IsOwnVerb(installation, 0)) {
+        if (!IsDecoramaVerb(installation)) {
             SysMessageBox(owner,
                           "Theme files already have an Install command, of another program.\n"
                           "The Decorama shell extension was not installed.",
@@ -101,6 +117,7 @@ bool SetupShellExtension(SysWindow owner, const Installation& installation) {
         return false;
     SysRegSetString(verb, 0, "&Install Theme");
     SysRegSetString(verb, CREATED_NOTE, created ? created : "");
+    SysRegSetString(verb, VERB_MARK_NAME, VERB_MARK);
     SysKey command = 0;
     if (SysRegCreateKey(verb, VERB_COMMAND_NAME, &command, &disposition) != SYS_ERROR_SUCCESS) {
         SysRegCloseKey(verb);

@@ -5,23 +5,42 @@
 
 static void Tell(const char* text, uint32_t style) { SysMessageBox(0, text, CAPTION, style); }
 
+// True for a name that a file search would take as a pattern.
+static bool HasWildcard(const char* name) {
+    for (; *name; ++name)
+        if (*name == '*' || *name == '?') return true;
+    return false;
+}
+
 // The installation that the path of an installed copy names; false when it names none.
+// The path is taken as the file system resolves it ("/", "." and ".." folded), and the
+// copy's name as a search of its folder gives it back (its long name, in its own case),
+// so that every spelling of one copy names one installation.
 static bool InstallationOfCopy(Installation& installation, const char* path) {
     char directory[TEXT_CAPACITY];
-    bool fits = TextCopy(directory, path, sizeof directory);
+    uint32_t n = *path ? SysGetFullPathName(path, TEXT_CAPACITY, directory) : 0;
     char* base = FindBaseName(directory);
-    fits = fits && TextLength(base) < PATH_CAPACITY && (uint32_t)(base - directory) < PATH_CAPACITY;
-    if (fits) {
-        TextCopy(installation.themeFileName, base, PATH_CAPACITY);
-        TextCopy(installation.copyFileName, base, PATH_CAPACITY);
-        TextCopy(installation.themeName, base, PATH_CAPACITY);
-        CutAtLastDot(installation.themeName);
-    }
     // A path this long cannot name an installed theme (cutting it would name another),
-    // a name without a display name is no theme's, and a folder that cannot be entered
-    // holds no copy here: the current directory is not that folder.
+    // and a folder that cannot be entered holds no copy here: the current directory is
+    // not that folder.
+    bool fits = n > 0 && n < TEXT_CAPACITY && TextLength(base) < PATH_CAPACITY &&
+                (uint32_t)(base - directory) < PATH_CAPACITY && !HasWildcard(base);
+    if (!fits) return false;
+    TextCopy(installation.themeFileName, base, PATH_CAPACITY);
     *base = 0;
-    if (!fits || !installation.themeName[0] || (directory[0] && !SysSetCurrentDirectory(directory))) return false;
+    if (directory[0] && !SysSetCurrentDirectory(directory)) return false;
+    SysFindData found;
+    SysFind find = SysFindFirstFile(installation.themeFileName, &found);
+    if (find) {
+        SysFindClose(find);
+        found.name[PATH_CAPACITY - 1] = 0;
+        TextCopy(installation.themeFileName, found.name, PATH_CAPACITY);
+    }
+    TextCopy(installation.copyFileName, installation.themeFileName, PATH_CAPACITY);
+    TextCopy(installation.themeName, installation.themeFileName, PATH_CAPACITY);
+    CutAtLastDot(installation.themeName);
+    // A name without a display name is no theme's.
+    if (!installation.themeName[0]) return false;
     TextCopy(installation.themesDir, directory, PATH_CAPACITY);
     SysGetWindowsDirectory(installation.windowsDir, PATH_CAPACITY);
     ReadFontsFolder(installation);
@@ -58,7 +77,7 @@ void UninstallTheme(SysWindow owner, Installation& installation, const char* pat
     // finish keeps its entry, so that it can be run again.
     bool complete = !outcome.unproven && !outcome.incomplete;
     if (complete) Unregister(owner, installation);
-    if (!complete || outcome.leftOutside)
+    if (!complete)
         Tell("Theme was not completely uninstalled.", SYS_MB_OK | SYS_MB_ICONWARNING);
     else
         Tell("Theme uninstalled successfully!", SYS_MB_OK);

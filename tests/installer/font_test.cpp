@@ -116,6 +116,7 @@ struct FontCase {
     const char* name;
     void (*prepare)(sysdouble::World&);
     const char* listed;  // what the list holds for "Blue Sans (TrueType)" once installed
+    void (*beforeUninstall)(sysdouble::World&) = nullptr;
 };
 
 TEST_F(FontTest, OnlyAFontOfItsOwnIsRegisteredAndTakenAway) {
@@ -123,7 +124,14 @@ TEST_F(FontTest, OnlyAFontOfItsOwnIsRegisteredAndTakenAway) {
         {"another font of that name", [](sysdouble::World& w) { w.SetValue(sysdouble::FONT_LIST, "Blue Sans (TrueType)", "OTHER.TTF"); },
          "OTHER.TTF"},
         {"no TrueType font", [](sysdouble::World& w) { w.AddFile(SOURCE + "\\Blue.ttf", "not a font"); }, "<no value>"},
-        {"gone by hand before the uninstall", [](sysdouble::World&) {}, "Blue.ttf"},
+        {"gone by hand before the uninstall", [](sysdouble::World&) {}, "Blue.ttf",
+         [](sysdouble::World& w) {
+             w.loadedFonts.clear();
+             w.nodes.erase(Lower("C:\\WINDOWS\\FONTS\\Blue.ttf"));
+         }},
+        // The registration that the record names goes, wherever the Fonts folder is said to be.
+        {"the Fonts folder missing from the Shell Folders at the uninstall", [](sysdouble::World&) {}, "Blue.ttf",
+         [](sysdouble::World& w) { w.keys[Lower(SHELL_FOLDERS_KEY)].values.erase("fonts"); }},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
@@ -133,14 +141,12 @@ TEST_F(FontTest, OnlyAFontOfItsOwnIsRegisteredAndTakenAway) {
         auto registry = RegistrySnapshot();
         ASSERT_EQ(RunProgram({}), 1) << c.name;
         EXPECT_EQ(Listed(), c.listed) << c.name;
-        if (std::string(c.name).find("gone") != std::string::npos) {
-            w().loadedFonts.clear();
-            w().nodes.erase(Lower("C:\\WINDOWS\\FONTS\\Blue.ttf"));
-        }
+        if (c.beforeUninstall) c.beforeUninstall(w());
         w().boxes.clear();
         RunProgram({"/u", INSTALLED});
         EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED})) << c.name;
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        w().SetValue(SHELL_FOLDERS_KEY, "Fonts", "C:\\WINDOWS\\FONTS");  // as it was, where a row took it away
         EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
     }
 }

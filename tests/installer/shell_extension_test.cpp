@@ -77,6 +77,20 @@ TEST_F(ShellExtensionTest, UninstallCommandNamesTheInstallerThatRuns) {
               "\"C:\\Moved\\decorama.exe\" /u \"" + THEMES + "\\Blue.the\"");
 }
 
+// Every copy of this installer knows the verb that any of them added (each theme
+// folder carries one, and the installer may have moved since).
+TEST_F(ShellExtensionTest, AnyCopyOfThisInstallerKnowsItsVerb) {
+    w().keys["hkcr"];
+    auto registry = RegistrySnapshot();
+    ASSERT_EQ(RunProgram({}), 0);
+    ASSERT_TRUE(w().HasKey(VERB_PATH + "\\command"));
+    sysdouble::world().modulePath = "C:\\Downloads\\Blue\\decorama.exe";
+    w().boxes.clear();
+    EXPECT_EQ(RunProgram({}), 0);
+    EXPECT_EQ(w().BoxTexts(), Texts{"Remove the Decorama shell extension?"});
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
+
 static const char* NOT_OURS =
     "Theme files already have an Install command, of another program.\n"
     "The Decorama shell extension was not installed.";

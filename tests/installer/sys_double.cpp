@@ -52,7 +52,11 @@ static std::string LastPart(const std::string& full) {
 
 // Resolves path against the current directory the way Win32 does: "/" is a
 // separator, "." and ".." are folded, trailing dots and blanks of a name dropped.
-std::string World::FullPath(const std::string& input) const {
+std::string World::FullPath(const std::string& input) const { return Resolve(input, true); }
+
+std::string World::Spelt(const std::string& input) const { return Resolve(input, false); }
+
+std::string World::Resolve(const std::string& input, bool longNames) const {
     std::string path = input;
     std::replace(path.begin(), path.end(), '/', '\\');
     std::string base;
@@ -92,7 +96,7 @@ std::string World::FullPath(const std::string& input) const {
     for (size_t i = 0; i < parts.size(); ++i) {
         std::string folder = out;
         out += (i ? "\\" : "") + parts[i];
-        if (nodes.count(Lower(out))) continue;
+        if (!longNames || nodes.count(Lower(out))) continue;
         // A short name stands for the long one beside it.
         for (auto& [longPath, shortName] : shortNames)
             if (Lower(shortName) == Lower(parts[i]) && longPath.size() > folder.size() &&
@@ -286,7 +290,8 @@ bool SysSetCurrentDirectory(const char* path) {
     Node* node = Find(full);
     if (!node) return Fail(MissingError(full)), false;
     if (!node->directory) return Fail(SYS_ERROR_DIRECTORY), false;
-    world().currentDirectory = full;
+    // Kept as it was spelt, short names and all, as the real call keeps it.
+    world().currentDirectory = world().Spelt(path);
     return true;
 }
 
@@ -307,7 +312,7 @@ uint32_t SysGetCurrentProcessId() { return world().processId; }
 
 uint32_t SysGetFullPathName(const char* path, uint32_t capacity, char* buffer) {
     if (!*path) return Fail(SYS_ERROR_PATH_NOT_FOUND), 0;
-    return CopyOut(world().FullPath(path), buffer, capacity);
+    return CopyOut(world().Spelt(path), buffer, capacity);
 }
 
 uint32_t SysGetShortPathName(const char* path, char* buffer, uint32_t capacity) {

@@ -109,6 +109,10 @@ struct World {
     // Every path below root (lower-case), files and folders, sorted.
     std::vector<std::string> Tree(const std::string& root = "") const;
     std::string FullPath(const std::string& path) const;  // resolved, original case kept
+    // The full path as GetFullPathName spells it: "/", "." and ".." folded, short names
+    // kept as they are written.
+    std::string Spelt(const std::string& path) const;
+    std::string Resolve(const std::string& path, bool longNames) const;
 
     // Registry.
     void SetValue(const std::string& key, const std::string& name, const std::string& value);

@@ -659,10 +659,11 @@ TEST_F(ThemeJobTest, UninstallRemovesOnlyRecordedPathsInsideTheJobsFolders) {
                  "File4=C:\\WINDOWS\\Blue.bmp", "Dir1=C:\\Data"});
     w().currentDirectory = "C:\\";
     Uninstall();
-    // What it leaves is said; a record that names such paths cannot be finished later.
+    // What it leaves is said, and the record and the entry stay with what they list.
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme was not completely uninstalled."}));
-    EXPECT_FALSE(w().Exists(INSTALLED));
-    EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue"));
+    EXPECT_EQ(Record(INSTALLED), (Texts{"File1=C:\\AUTOEXEC.BAT", "File2=C:\\WINDOWS\\..\\AUTOEXEC.BAT",
+                                        "File3=D:\\Data\\x.doc", "Dir1=C:\\Data"}));
+    EXPECT_TRUE(w().HasKey(UNINSTALL_KEY + "Blue"));
     EXPECT_EQ(w().Read("C:\\AUTOEXEC.BAT"), "boot");
     EXPECT_EQ(w().Read("D:\\Data\\x.doc"), "user's");
     EXPECT_TRUE(w().IsDirectory("C:\\Data"));
@@ -756,6 +757,49 @@ TEST_F(ThemeJobTest, TheThemesFolderIsKnownHoweverItIsSpelled) {
         EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
         // The theme file was the user's: it stays, as it was.
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+    }
+}
+
+struct UninstallSpellingCase {
+    const char* name;
+    std::string path;        // what "/u" is given
+    std::string directory;   // the current directory
+    bool refused;            // a refusal that changes nothing, or the plain result
+};
+
+// Whatever spelling names the installed copy, the uninstall gives the plain one's
+// result, or refuses and changes nothing; it never takes the record and the entry
+// while what they list stays.
+TEST_F(ThemeJobTest, EverySpellingOfTheCopyUninstallsAsThePlainOneDoes) {
+    const UninstallSpellingCase cases[] = {
+        {"plain", INSTALLED, "C:\\", false},
+        {"a short name", "C:\\PROGRA~1\\Plus!\\Themes\\Blue.the", "C:\\", false},
+        {"another case and slashes", "c:/program files/PLUS!/themes/BLUE.THE", "C:\\", false},
+        {"a dot folder", ".\\Blue.the", THEMES, false},
+        {"a folder and back", THEMES + "\\Art\\..\\Blue.the", "C:\\", false},
+        {"a name without its folder", "Blue.the", THEMES, false},
+        {"a path form that Windows 95 does not know", "\\\\?\\" + INSTALLED, "C:\\", true},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        w().shortNames[Lower("C:\\Program Files")] = "PROGRA~1";
+        MakeTheme("[T]\r\nA=%ThemeDir%Art\\One.bmp\r\nB=%WinDir%Two.wav\r\n", {"One.bmp", "Two.wav"});
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({}), 1) << c.name;
+        auto installed = TreeSnapshot();
+        auto entries = RegistrySnapshot();
+        w().currentDirectory = c.directory;
+        w().boxes.clear();
+        RunProgram({"/u", c.path});
+        if (c.refused) {
+            EXPECT_EQ(TreeSnapshot(), installed) << c.name;
+            EXPECT_EQ(RegistrySnapshot(), entries) << c.name;
+            continue;
+        }
+        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED})) << c.name;
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
     }
 }
 
