@@ -12,6 +12,7 @@
 struct PendingCopy {
     char path[PATH_CAPACITY];
     bool movedAside;
+    bool shared;  // another installation's file, which this one only records
 };
 
 struct InstallWalk {
@@ -32,6 +33,8 @@ struct InstallWalk {
     bool fontsChanged;          // a font was registered or unregistered
     char* otherCopies;          // the installed copies that uninstall entries name
     StartupFolders startup;     // where Windows starts what it finds at logon
+    OtherRecords others;        // what other installations placed, read when first needed
+    char sharedFolder[PATH_CAPACITY];  // the folder in place looked at last
     PendingCopy pending[COPY_STAMP_BATCH];
 };
 
@@ -43,6 +46,7 @@ struct PlacedEntry {
     bool recorded;     // its "File" key stands in the record, and maybe its font's
     bool movedAside;   // the screen that was in place waits in its backup
     bool backupKey;    // the record says so
+    bool shared;       // another installation's file: only the record's keys are this one's
 };
 
 // Takes back what an entry put in place, in the order that leaves the record naming
@@ -51,12 +55,14 @@ static void UndoEntry(InstallWalk& walk, const PlacedEntry& placed) {
     RecordFile& record = *walk.record;
     char text[TEXT_CAPACITY];
     if (placed.recorded && ReadRecordValue(record, TYPEFACE_KEY, placed.number, text)) {
-        SysRemoveFontResource(placed.path);
-        walk.fontsChanged |= UnregisterFont(*walk.installation, text, placed.path);
+        if (!placed.shared) {
+            SysRemoveFontResource(placed.path);
+            walk.fontsChanged |= UnregisterFont(*walk.installation, text, placed.path);
+        }
         DropRecordKey(record, TYPEFACE_KEY, placed.number);
     }
     if (placed.copied) SysDeleteFile(placed.path);
-    if (placed.recorded) DropRecordKey(record, FILE_KEY, placed.number);
+    if (placed.recorded) DropRecordKey(record, placed.shared ? SHARED_FILE_KEY : FILE_KEY, placed.number);
     DropFailedKey(record);
     if (placed.movedAside) {
         MakeInstallBackupName(placed.path, text);
@@ -77,7 +83,8 @@ static void StampsNotWritten(InstallWalk& walk, uint32_t error) {
     const char* name = "";
     for (uint32_t i = 0; i < record.batchCount; ++i) {
         const PendingCopy& copy = walk.pending[i];
-        UndoEntry(walk, {copy.path, record.batch[i].number, true, true, copy.movedAside, copy.movedAside});
+        UndoEntry(walk, {copy.path, record.batch[i].number, !copy.shared, true, copy.movedAside, copy.movedAside,
+                         copy.shared});
         name = FindBaseName(copy.path);
     }
     char text[TEXT_CAPACITY];
@@ -115,6 +122,45 @@ static void ReportCopyError(InstallWalk& walk, uint32_t error) {
     Ask(walk, walk.line);
 }
 
+// ---- What other installations placed
+
+// A folder in place that another installation made: this one uses it too, and records
+// so, so that it goes with the last installation that uses it. The folder last looked
+// at is not looked at again (the entries of one folder come one after another).
+static void NoteSharedFolder(InstallWalk& walk, const char* folder) {
+    if (TextEqualNoCase(folder, walk.sharedFolder)) return;
+    TextCopy(walk.sharedFolder, folder, PATH_CAPACITY);
+    GatherOtherRecords(walk.others, walk.record->path);
+    if (!OthersPlacedFolder(walk.others, folder) || RecordListsPath(*walk.record, false, folder)) return;
+    uint32_t error = 0;
+    if (WriteRecordKey(*walk.record, SHARED_DIR_KEY, &walk.directoryCounter, folder, 0, &error)) ++walk.directoryCounter;
+    else DropFailedKey(*walk.record);
+}
+
+// A file in place that another installation put there, still the copy its record
+// describes: this one uses it too, and records so (with the file's stamp, and the font
+// that the other registered for it), so that it goes with the last installation that
+// uses it. A screen is never shared: each installation puts back the screen it replaced.
+static void NoteSharedFile(InstallWalk& walk, int kind, PlacedEntry& placed) {
+    RecordFile& record = *walk.record;
+    SysFileStamp stamp;
+    if (IsScreenKind(kind) || !SysGetFileStamp(placed.path, &stamp)) return;
+    GatherOtherRecords(walk.others, record.path);
+    if (!OthersPlacedCopy(walk.others, placed.path, StampMark(stamp)) || RecordListsPath(record, true, placed.path))
+        return;
+    uint32_t error = 0;
+    if (!WriteRecordKey(record, SHARED_FILE_KEY, &placed.number, placed.path, CopyStampRoom(), &error)) {
+        DropFailedKey(record);
+        return;
+    }
+    PendingCopy& pending = walk.pending[record.batchCount];
+    TextCopy(pending.path, placed.path, PATH_CAPACITY);
+    pending.movedAside = false;
+    pending.shared = true;
+    if (kind == FontsEntry) RegisterFont(*walk.installation, record, placed.number, placed.path, true);
+    if (AddCopyStamp(record, placed.number, stamp)) StampsNotWritten(walk, FlushCopyStamps(record));
+}
+
 // Creates the folders of the destination below its token's directory, outer first,
 // recording each one that did not exist, with room kept for the entry's file key.
 // False when a folder's record key could not be written: that folder is removed
@@ -133,6 +179,8 @@ static bool CreateDestinationFolders(InstallWalk& walk, uint32_t directoryLength
                 DropFailedKey(*walk.record);
                 ok = false;
             }
+        } else {
+            NoteSharedFolder(walk, destination);
         }
         destination[i] = '\\';
         if (!ok) return false;
@@ -279,7 +327,8 @@ static bool RecordCopy(InstallWalk& walk, int kind, PlacedEntry& placed, uint32_
     PendingCopy& pending = walk.pending[record.batchCount];
     TextCopy(pending.path, placed.path, PATH_CAPACITY);
     pending.movedAside = placed.movedAside;
-    if (kind == FontsEntry) walk.fontsChanged |= RegisterFont(*walk.installation, record, placed.number, placed.path);
+    pending.shared = false;
+    if (kind == FontsEntry) walk.fontsChanged |= RegisterFont(*walk.installation, record, placed.number, placed.path, false);
     if (AddCopyStamp(record, placed.number, stamp)) StampsNotWritten(walk, FlushCopyStamps(record));
     return true;
 }
@@ -302,7 +351,7 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
     if (!RecordHasRoom(record, fileKeyRoom)) return ReportCopyError(walk, SYS_ERROR_FILENAME_EXCED_RANGE);
     if (!CreateDestinationFolders(walk, directoryLength, fileKeyRoom, &error)) return ReportCopyError(walk, error);
 
-    PlacedEntry placed = {walk.destination, walk.position - 1, false, false, false, false};
+    PlacedEntry placed = {walk.destination, walk.position - 1, false, false, false, false, false};
     FindFreeNumber(record, FILE_KEY, &placed.number);
     if (IsScreenKind(kind)) {
         // A screen that this record already lists (a second line for it, an earlier run
@@ -323,8 +372,10 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
     if (DestinationWasThere(walk, error)) {
         SysFile present = SysOpenExisting(walk.destination, SYS_SHARE_READ | SYS_SHARE_WRITE, false);
         if (present) {
-            // Already in place: done, and not recorded, so an uninstall leaves it.
+            // Already in place: done, and not recorded as a copy, so an uninstall leaves
+            // it; but when another installation put it there, this one uses it too.
             SysCloseFile(present);
+            NoteSharedFile(walk, kind, placed);
             return;
         }
     } else {
@@ -451,6 +502,7 @@ static void Walk(InstallWalk& walk, ThemeReader* reader) {
     RunPasses(walk, reader);
     if (!walk.outcome->noRecord) StampsNotWritten(walk, FlushCopyStamps(*walk.record));
     if (walk.otherCopies) SysFreeBlock(walk.otherCopies);
+    ReleaseOtherRecords(walk.others);
 }
 
 void RunInstallWalk(SysWindow owner, Installation& installation, RecordFile& record, JobOutcome& outcome) {

@@ -97,12 +97,33 @@ uint32_t ResolveFolderDestination(const char* directory, const char* source, con
 // such paths; anything else was not written by an installation and is left alone.
 bool MayRemoveRecordedPath(const Installation& installation, const char* recordPath, const char* path);
 
+// ---- What other installations use (shared_use.cpp)
+// The files and folders that the proven records of the other installations list.
+struct OtherRecords {
+    char* paths;    // the list, 0 before it is gathered or when there was no room for it
+    bool gathered;
+};
+// Reads the other installations' records once (ownCopy, this installation's record, is
+// left out).
+void GatherOtherRecords(OtherRecords& others, const char* ownCopy);
+// True when another installation may still use the file or folder at path: its record
+// lists it (a file as the same copy, when mark gives the copy's), or the records could
+// not be read (nothing shows that none does).
+bool OthersMayUse(const OtherRecords& others, bool file, const char* path, const uint32_t* mark);
+// True when another installation's record lists path as its copy and the file there is
+// still that copy (mark); or lists the folder at path.
+bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mark);
+bool OthersPlacedFolder(const OtherRecords& others, const char* path);
+void ReleaseOtherRecords(OtherRecords& others);
+
 // ---- Fonts (font_list.cpp): a TrueType font that an installation copies is registered
 // as the Fonts folder registers one, so that Windows loads it; what it registered goes
 // again with it.
 // Registers the font copied to path, "File" number of record, when it is a TrueType
 // font whose name no font of the list has yet; the record says so first. True when the
-// list changed.
-bool RegisterFont(const Installation& installation, RecordFile& record, uint32_t number, const char* path);
+// list changed. For a shared file (another installation's) the record notes the font
+// that the list holds for it, and the list is left as it is.
+bool RegisterFont(const Installation& installation, RecordFile& record, uint32_t number, const char* path,
+                  bool shared);
 // Takes name out of the list when it still names the font at path; true when it did.
 bool UnregisterFont(const Installation& installation, const char* name, const char* path);

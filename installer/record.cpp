@@ -8,8 +8,12 @@
 static const char SECTION[] = "Decorama";
 
 // The name of each kind of key, by RecordKey.
-static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal", "Kept"};
-static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY, KEPT_KEY};
+static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal", "Kept",
+                                        "SharedFile", "SharedDir"};
+static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY, KEPT_KEY, SHARED_FILE_KEY, SHARED_DIR_KEY};
+
+bool IsFileEntry(RecordKey key) { return key == FILE_KEY || key == SHARED_FILE_KEY; }
+bool IsFolderEntry(RecordKey key) { return key == DIR_KEY || key == SHARED_DIR_KEY; }
 
 // Keys that stand once in a record, without a number.
 static bool IsSingleKey(RecordKey key) { return key == SEAL_KEY || key == KEPT_KEY; }
@@ -66,8 +70,12 @@ RecordEntry ParseRecordEntry(const char* text) {
         const char* after = text + TextLength(name);
         uint32_t number = 0;
         if (!IsSingleKey(key)) after = ReadNumber(after, &number);
-        if (after == equals && *equals == '=') entry.key = key, entry.number = number;
-        return entry;
+        if (after == equals && *equals == '=') {
+            entry.key = key, entry.number = number;
+            // What is shared is marked done as the files and folders are.
+            entry.done = key >= SHARED_FILE_KEY && text[0] == 's';
+            return entry;
+        }
     }
     return entry;
 }
@@ -164,9 +172,9 @@ void StartRecordWalk(SectionCursor* cursor, char* entryKind, const RecordSection
 // Copies the value of entry into out when it is one to walk: of the kind wanted, not
 // done, and a value that fits. A string without "=" is what is left of a key that a
 // full disk cut off in the middle.
-static bool TakeValue(const char* text, RecordKey key, char* out) {
+static bool TakeValue(const char* text, bool (*kind)(RecordKey), char* out) {
     RecordEntry entry = ParseRecordEntry(text);
-    if (entry.key != key || entry.done || !entry.value) return false;
+    if (!kind(entry.key) || entry.done || !entry.value) return false;
     if (TextCopy(out, entry.value, TEXT_CAPACITY)) return true;
     out[0] = 0;
     return false;
@@ -179,7 +187,7 @@ char* NextRecordEntry(SectionCursor* cursor, char* out, char* entryKind) {
         while (cursor->at < cursor->end) {
             char* entry = cursor->at;
             cursor->at = NextRecordString(entry);
-            if (TakeValue(entry, FILE_KEY, out)) return cursor->current = entry, out;
+            if (TakeValue(entry, IsFileEntry, out)) return cursor->current = entry, out;
         }
         // Then the folders, from the last created back to the first, so that an
         // inner folder goes before the one that holds it.
@@ -191,7 +199,7 @@ char* NextRecordEntry(SectionCursor* cursor, char* out, char* entryKind) {
     while (cursor->at > cursor->begin) {
         char* entry = LastStringBefore(cursor->begin, cursor->at);
         cursor->at = entry;
-        if (TakeValue(entry, DIR_KEY, out)) return cursor->current = entry, out;
+        if (TakeValue(entry, IsFolderEntry, out)) return cursor->current = entry, out;
     }
     return 0;
 }
@@ -239,7 +247,7 @@ static void ForgetWritten(RecordFile& record, RecordKey key, uint32_t number) {
 void KeepOnlyRunEntries(const RecordSection& section, const RecordFile& run) {
     for (char* at = section.begin; at < section.end; at = NextRecordString(at)) {
         RecordEntry entry = ParseRecordEntry(at);
-        if (entry.key != FILE_KEY && entry.key != DIR_KEY) continue;
+        if (!IsFileEntry(entry.key) && !IsFolderEntry(entry.key)) continue;
         bool wrote = false;
         for (uint32_t i = 0; i < run.writtenCount && !wrote; ++i) wrote = SameKey(run.written[i], entry.key, entry.number);
         if (!wrote) MarkEntryDone(at);
@@ -312,9 +320,13 @@ uint32_t FileKeyRoom(const char* destination) {
 
 void FindFreeNumber(const RecordFile& record, RecordKey key, uint32_t* number) {
     if (!record.reuse) return;
+    // A file's number is its stamp's too: a shared file's and a copied one's are one series.
+    RecordKey sibling = key == FILE_KEY ? SHARED_FILE_KEY : key == SHARED_FILE_KEY ? FILE_KEY : key;
     for (;; ++*number) {
         char existing[TEXT_CAPACITY];
-        if (!ReadRecordValue(record, key, *number, existing)) return;
+        if (!ReadRecordValue(record, key, *number, existing) &&
+            (sibling == key || !ReadRecordValue(record, sibling, *number, existing)))
+            return;
     }
 }
 
@@ -440,7 +452,7 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
     // What a file brought with it goes with its entry.
     for (const char* at = begin; at < end; at = NextRecordString(at)) {
         RecordEntry entry = ParseRecordEntry(at);
-        if (entry.key != FILE_KEY || !entry.done) continue;
+        if (!IsFileEntry(entry.key) || !entry.done) continue;
         static const RecordKey brought[] = {BACKUP_KEY, TYPEFACE_KEY};
         for (RecordKey key : brought) {
             char name[RECORD_KEY_CAPACITY];
@@ -453,7 +465,9 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
     SysWriteProfileString(0, 0, 0, record.path);
 }
 
-bool RecordListsFile(const RecordFile& record, const char* path) {
+bool RecordListsFile(const RecordFile& record, const char* path) { return RecordListsPath(record, true, path); }
+
+bool RecordListsPath(const RecordFile& record, bool file, const char* path) {
     char* buffer = (char*)SysAllocBlock(SECTION_CAPACITY);
     if (!buffer) return true;  // nothing shows it is not: taken as listed
     RecordSection section;
@@ -461,7 +475,8 @@ bool RecordListsFile(const RecordFile& record, const char* path) {
     if (ReadRecordSection(record.path, buffer, &section))
         for (const char* at = section.begin; at < section.end && !listed; at = NextRecordString(at)) {
             RecordEntry entry = ParseRecordEntry(at);
-            listed = entry.key == FILE_KEY && !entry.done && entry.value && TextEqualNoCase(entry.value, path);
+            bool kind = file ? IsFileEntry(entry.key) : IsFolderEntry(entry.key);
+            listed = kind && !entry.done && entry.value && TextEqualNoCase(entry.value, path);
         }
     SysFreeBlock(buffer);
     return listed;

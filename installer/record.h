@@ -20,7 +20,14 @@ enum RecordKey : uint8_t {
     SEAL_KEY,      // "Seal": the value that proves the record (no number)
     KEPT_KEY,      // "Kept": the installed copy is a theme file that was there before the
                    // installation, which keeps it when it goes (no number)
+    SHARED_FILE_KEY,  // "SharedFile" N: a file that another installation put in place and
+                      // this one uses too: it goes with the last installation that uses it
+    SHARED_DIR_KEY,   // "SharedDir" N: the same for a folder
 };
+// The two kinds of entry that the walks replay: what a file entry names is a file that
+// the installation copied or shares, what a folder entry names a folder it made or shares.
+bool IsFileEntry(RecordKey key);
+bool IsFolderEntry(RecordKey key);
 
 enum : uint32_t {
     RECORD_KEY_CAPACITY = 16,  // the longest key name and a 32-bit number
@@ -158,8 +165,9 @@ void DropRecordKey(RecordFile& record, RecordKey key, uint32_t number);
 void FindFreeNumber(const RecordFile& record, RecordKey key, uint32_t* number);
 // The value of key + number as the record file holds it, into out (TEXT_CAPACITY).
 bool ReadRecordValue(const RecordFile& record, RecordKey key, uint32_t number, char* out);
-// True when a file entry of the record names path.
+// True when a file entry of the record names path; RecordListsPath also for a folder.
 bool RecordListsFile(const RecordFile& record, const char* path);
+bool RecordListsPath(const RecordFile& record, bool file, const char* path);
 // Writes the record's seal; 0, or the error of a write that did not take.
 uint32_t WriteSeal(RecordFile& record, const char* seal);
 // Notes that the installed copy was there before the installation; 0 or an error.
@@ -203,6 +211,8 @@ void DiscardPendingStamps(RecordFile& record);
 // Reads the marks of every "Copy" key of the section into table (capacity of them);
 // returns how many there are.
 uint32_t ReadCopyStamps(const RecordSection& section, CopyStamp* table, uint32_t capacity);
+// The mark recorded last for "File" number in the table: a later key is a later run's.
+bool FindCopyStamp(const CopyStamp* table, uint32_t count, uint32_t number, uint32_t* mark);
 
 // ---- The proof of ownership (record_proof.cpp)
 // A record is this installer's when an uninstall entry that names the installed copy
@@ -220,7 +230,11 @@ bool ProveRecord(const char* copyPath, RecordProof* proof);
 // Before an uninstall or a rollback removes the files that the section lists (those
 // not marked done yet): marks done (so that they are left where they are, and dropped
 // from the record) the file entries whose file is not the copy that the record
-// describes: gone (gone is called for each, with its path and number), changed since
-// (size or last-write time), or without a stamp in the record. Each folder is read once.
-typedef void (*GoneFile)(const char* path, uint32_t number, void* context);
-void MarkFilesNotCopied(const RecordSection& section, GoneFile gone, void* context);
+// describes: gone, changed since (size or last-write time), or without a stamp in the
+// record; notCopy is called for each, with its path and number, whether it is gone,
+// and the mark the record keeps of its copy (0 when none). Each folder is read once.
+typedef void (*NotTheCopy)(const char* path, uint32_t number, bool gone, const uint32_t* mark, void* context);
+void MarkFilesNotCopied(const RecordSection& section, NotTheCopy notCopy, void* context);
+// The stamps of the section's copies, read into a block (for SysFreeBlock); 0 when the
+// section has none or there is no room.
+CopyStamp* ReadSectionStamps(const RecordSection& section, uint32_t* count);

@@ -55,14 +55,6 @@ bool ProveRecord(const char* copyPath, RecordProof* proof) {
 
 // ---------------------------------------------------------------- the copies' check
 
-// The mark recorded last for "File" number: a later key is a later installation's.
-static bool FindStamp(const CopyStamp* table, uint32_t count, uint32_t number, uint32_t* mark) {
-    bool found = false;
-    for (uint32_t i = 0; i < count; ++i)
-        if (table[i].number == number) *mark = table[i].mark, found = true;
-    return found;
-}
-
 static bool SameFolder(const char* pathA, const char* nameA, const char* pathB, const char* nameB) {
     uint32_t n = (uint32_t)(nameA - pathA);
     if ((uint32_t)(nameB - pathB) != n) return false;
@@ -77,7 +69,7 @@ enum : char { NOT_CHECKED = 0, THE_COPY, NOT_THE_COPY, GONE };
 // A file entry still to be checked: one that is not marked done.
 static bool IsFileToCheck(const char* text) {
     RecordEntry entry = ParseRecordEntry(text);
-    return entry.key == FILE_KEY && !entry.done;
+    return IsFileEntry(entry.key) && !entry.done;
 }
 
 // The file entries of a section, indexed by the lower-case hash of their file names,
@@ -158,7 +150,7 @@ static void MatchFound(FileIndex& index, uint32_t i, const char* found, const Sy
             continue;
         SysFileStamp stamp = {data.sizeLow, data.timeLow, data.timeHigh};
         uint32_t recorded = 0;
-        bool same = data.sizeHigh == 0 && FindStamp(table, count, index.number[j], &recorded) &&
+        bool same = data.sizeHigh == 0 && FindCopyStamp(table, count, index.number[j], &recorded) &&
                     recorded == StampMark(stamp);
         index.verdict[j] = same ? THE_COPY : NOT_THE_COPY;
     }
@@ -187,31 +179,40 @@ static void CheckFolder(FileIndex& index, uint32_t i, const CopyStamp* table, ui
             index.verdict[j] = searchable ? GONE : NOT_THE_COPY;
 }
 
-void MarkFilesNotCopied(const RecordSection& section, GoneFile gone, void* context) {
+CopyStamp* ReadSectionStamps(const RecordSection& section, uint32_t* count) {
+    *count = ReadCopyStamps(section, 0, 0);
+    CopyStamp* table = *count ? (CopyStamp*)SysAllocBlock(*count * (uint32_t)sizeof(CopyStamp)) : 0;
+    if (table) ReadCopyStamps(section, table, *count);
+    else *count = 0;
+    return table;
+}
+
+void MarkFilesNotCopied(const RecordSection& section, NotTheCopy notCopy, void* context) {
     uint32_t files = 0;
     for (char* text = section.begin; text < section.end; text = NextRecordString(text)) files += IsFileToCheck(text);
     if (!files) return;
-    uint32_t count = ReadCopyStamps(section, 0, 0);
-    CopyStamp* table = count ? (CopyStamp*)SysAllocBlock(count * (uint32_t)sizeof(CopyStamp)) : 0;
-    if (table) ReadCopyStamps(section, table, count);
-    else count = 0;
+    uint32_t count = 0;
+    CopyStamp* table = ReadSectionStamps(section, &count);
     FileIndex index;
     void* block = BuildIndex(section, files, &index);
     if (block)
         for (uint32_t i = 0; i < files; ++i)
             if (index.verdict[i] == NOT_CHECKED) CheckFolder(index, i, table, count);
-    if (table) SysFreeBlock(table);
     // Without room to note what it found, nothing can be shown to be a copy.
     uint32_t i = 0;
     for (char* text = section.begin; text < section.end; text = NextRecordString(text)) {
         if (!IsFileToCheck(text)) continue;
         char found = block ? index.verdict[i] : (char)NOT_THE_COPY;
         const char* path = block ? index.path[i] : 0;
-        uint32_t number = block ? index.number[i] : 0;
+        uint32_t number = block ? index.number[i] : 0, mark = 0;
         ++i;
         if (found == THE_COPY) continue;
-        if (found == GONE && gone && path) gone(path, number, context);
+        if (notCopy && path) {
+            bool marked = FindCopyStamp(table, count, number, &mark);
+            notCopy(path, number, found == GONE, marked ? &mark : 0, context);
+        }
         MarkEntryDone(text);  // left where it is, and dropped from a record that stays
     }
+    if (table) SysFreeBlock(table);
     if (block) SysFreeBlock(block);
 }

@@ -117,3 +117,10 @@ uint32_t ReadCopyStamps(const RecordSection& section, CopyStamp* table, uint32_t
     }
     return count;
 }
+
+bool FindCopyStamp(const CopyStamp* table, uint32_t count, uint32_t number, uint32_t* mark) {
+    bool found = false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (table[i].number == number) *mark = table[i].mark, found = true;
+    return found;
+}

@@ -25,6 +25,9 @@ struct RemovalWalk {
     bool recordsBackups;
     bool recordsTypefaces;
     bool fontsChanged;    // a font was unregistered: the programs are told
+    OtherRecords others;  // what other installations use, read when first needed
+    CopyStamp* stamps;    // the marks the record keeps of its copies
+    uint32_t stampCount;
 };
 
 // An uninstall asks about a removal that fails and keeps the record of what stays; a
@@ -41,14 +44,23 @@ static bool RecordedBackup(const RemovalWalk& walk, uint32_t number, char* backu
     return walk.recordsBackups && FindRecordValue(walk.section, BACKUP_KEY, number, backup);
 }
 
-// A recorded file that is gone already: what it brought with it goes now, since
-// nothing of this installation's stands in its way any more: the screen it moved aside
-// goes back in its place, its font leaves the list of fonts.
-static void ForgetGoneFile(const char* path, uint32_t number, void* context) {
+// A recorded file that is not the copy that the record describes. Gone already: what
+// it brought with it goes now, since nothing of this installation's stands in its way
+// any more: the screen it moved aside goes back in its place, its font leaves the list
+// of fonts. A screen that another installation's took the place of: this one's waits
+// in the backup that the other made, and goes now (the other then puts back nothing).
+static void FileNotTheCopy(const char* path, uint32_t number, bool gone, const uint32_t* mark, void* context) {
     RemovalWalk& walk = *(RemovalWalk*)context;
     char value[TEXT_CAPACITY];
-    if (RecordedBackup(walk, number, value)) RestoreScreenBackup(path, value);
-    if (RegisteredFont(walk, number, value)) walk.fontsChanged |= UnregisterFont(*walk.installation, value, path);
+    if (gone) {
+        if (RecordedBackup(walk, number, value)) RestoreScreenBackup(path, value);
+        if (RegisteredFont(walk, number, value)) walk.fontsChanged |= UnregisterFont(*walk.installation, value, path);
+        return;
+    }
+    SysFileStamp stamp;
+    if (!mark || !IsScreenPath(*walk.installation, path)) return;
+    MakeInstallBackupName(path, value);
+    if (SysGetFileStamp(value, &stamp) && StampMark(stamp) == *mark) SysDeleteFile(value);
 }
 
 // Reads the record back and sets the cursor over what the walk is to remove: the whole
@@ -84,7 +96,8 @@ static void ReadRecord(RemovalWalk& walk, const RecordFile* run) {
     walk.recordsBackups = SectionHolds(walk.section, BACKUP_KEY);
     walk.recordsTypefaces = SectionHolds(walk.section, TYPEFACE_KEY);
     // Only what is still the copy that the record describes is removed.
-    MarkFilesNotCopied(walk.section, ForgetGoneFile, &walk);
+    MarkFilesNotCopied(walk.section, FileNotTheCopy, &walk);
+    walk.stamps = ReadSectionStamps(walk.section, &walk.stampCount);
 }
 
 // Deletes a file and makes sure that it is gone: some systems report success for a
@@ -131,6 +144,14 @@ static void RemoveEntry(RemovalWalk& walk) {
         return;
     }
     bool isFolder = WalksFolders(walk.entryKind);
+    // What another installation still uses stays for it, and leaves this record.
+    GatherOtherRecords(walk.others, walk.record.path);
+    uint32_t mark = 0;
+    bool marked = !isFolder && FindCopyStamp(walk.stamps, walk.stampCount, ParseRecordEntry(walk.cursor.current).number, &mark);
+    if (OthersMayUse(walk.others, !isFolder, path, marked ? &mark : 0)) {
+        MarkEntryDone(walk.cursor.current);
+        return;
+    }
     bool removed, backupLeft = false;
     uint32_t error = 0;
     if (isFolder) {
@@ -233,6 +254,8 @@ void RunRemovalWalk(SysWindow owner, JobMode mode, Installation& installation, c
     if (walk.fontsChanged) SysBroadcastFontChange();
     if (mode == Uninstall) FinishUninstall(walk);
     else FinishRollback(walk, run);
+    ReleaseOtherRecords(walk.others);
+    if (walk.stamps) SysFreeBlock(walk.stamps);
     CloseRecordFile(walk.record);
     SysFreeBlock(block);
 }

@@ -195,3 +195,37 @@ TEST_F(FontTest, AFontBelowTheFontsFolderIsListedByItsPath) {
     ASSERT_EQ(RunProgram({}), 1);
     EXPECT_EQ(Listed(), "C:\\WINDOWS\\FONTS\\Sub\\Blue.ttf");
 }
+
+// Two themes that ship the same files, folder and font: whatever the order of their
+// uninstalls, what both use stays until the last of them goes, and then all is as it was.
+TEST_F(FontTest, WhatTwoThemesUseGoesWithTheLastOfThem) {
+    for (bool firstGoesFirst : {true, false}) {
+        sysdouble::Reset();
+        const std::string red = SOURCE + "\\Red.the";
+        MakeTheme("[T]\r\nA=%ThemeDir%Art\\Shared.bmp\r\nO=%ThemeDir%Art\\Blue.bmp\r\n[DecoramaSpecial]\r\n"
+                  "F=%FontDir%Blue.ttf\r\n", {"Shared.bmp", "Blue.bmp", "Red.bmp"});
+        w().AddFile(red, "[T]\r\nA=%ThemeDir%Art\\Shared.bmp\r\nR=%ThemeDir%Art\\Red.bmp\r\n[DecoramaSpecial]\r\n"
+                         "F=%FontDir%Blue.ttf\r\n");
+        w().AddFile(SOURCE + "\\Blue.ttf", BlueSans());
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({SOURCE + "\\Blue.the"}), 1);
+        ASSERT_EQ(RunProgram({red}), 1);
+        EXPECT_EQ(w().boxes.back().text, SUCCESS);
+        std::string first = INSTALLED, second = THEMES + "\\Red.the";
+        if (!firstGoesFirst) std::swap(first, second);
+        w().boxes.clear();
+        RunProgram({"/u", first});
+        EXPECT_EQ(w().BoxTexts(), (Texts{w().boxes.front().text, UNINSTALLED})) << firstGoesFirst;
+        // The other still has all it uses.
+        EXPECT_EQ(w().Read(THEMES + "\\Art\\Shared.bmp"), "data of Shared.bmp") << firstGoesFirst;
+        EXPECT_EQ(Listed(), "Blue.ttf") << firstGoesFirst;
+        EXPECT_TRUE(w().Exists("C:\\WINDOWS\\FONTS\\Blue.ttf")) << firstGoesFirst;
+        EXPECT_EQ(w().Exists(THEMES + "\\Art\\Red.bmp"), firstGoesFirst) << firstGoesFirst;
+        w().boxes.clear();
+        RunProgram({"/u", second});
+        EXPECT_EQ(w().BoxTexts(), (Texts{w().boxes.front().text, UNINSTALLED})) << firstGoesFirst;
+        EXPECT_EQ(TreeSnapshot(), tree) << firstGoesFirst;
+        EXPECT_EQ(RegistrySnapshot(), registry) << firstGoesFirst;
+    }
+}

@@ -219,3 +219,43 @@ TEST_F(ScreensTest, OnlyABackupThisInstallationMadeIsPutBack) {
         EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
     }
 }
+
+struct TwoScreensCase {
+    const char* name;
+    const char* before;  // the start-up screen in place before both, null for none
+    bool firstGoesFirst;
+};
+
+// Two themes with start-up screens: the second moves the first's aside and puts it back
+// when it goes; whatever the order of the uninstalls, the screens end as the user had
+// them, and a theme's screen never stays as if it were the user's.
+TEST_F(ScreensTest, TwoThemesScreensEndAsTheUserHadThem) {
+    const TwoScreensCase cases[] = {
+        {"no screen, first installed goes first", nullptr, true},
+        {"no screen, last installed goes first", nullptr, false},
+        {"the user's screen, first installed goes first", "the user's screen", true},
+        {"the user's screen, last installed goes first", "the user's screen", false},
+    };
+    for (const auto& c : cases) {
+        sysdouble::Reset();
+        MakeTheme("[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n", {"Boot.sys", "Red.sys"});
+        w().AddFile(SOURCE + "\\Red.the", "[R]\r\n[DecoramaSpecial]\r\nStartupScreen=Red.sys\r\n");
+        if (c.before) w().AddFile("c:\\Logo.sys", c.before);
+        auto tree = TreeSnapshot();
+        auto registry = RegistrySnapshot();
+        ASSERT_EQ(RunProgram({SOURCE + "\\Blue.the"}), 1) << c.name;
+        ASSERT_EQ(RunProgram({SOURCE + "\\Red.the"}), 1) << c.name;
+        // The last installed theme's screen shows while both are installed, unless the
+        // user's own waits in the one backup there is.
+        EXPECT_EQ(w().Read("c:\\Logo.sys"), c.before ? "data of Boot.sys" : "data of Red.sys") << c.name;
+        std::string first = INSTALLED, second = THEMES + "\\Red.the";
+        if (!c.firstGoesFirst) std::swap(first, second);
+        w().boxes.clear();
+        RunProgram({"/u", first});
+        EXPECT_EQ(w().boxes.back().text, UNINSTALLED) << c.name;
+        RunProgram({"/u", second});
+        EXPECT_EQ(w().boxes.back().text, UNINSTALLED) << c.name;
+        EXPECT_EQ(TreeSnapshot(), tree) << c.name;
+        EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
+    }
+}
