@@ -50,13 +50,9 @@ bool ChooseInstalledCopy(Installation& installation) {
         TextCopy(installation.copyFileName, name, PATH_CAPACITY);
         return true;
     }
-    // Installed from the Themes folder itself, the theme file is the installed copy.
-    if (CopyName(installation, 1, name) && CopyPath(installation, name, path) && ReadFromThemesFolder(installation)) {
-        copy.isThemeFile = true;
-        TextCopy(installation.copyFileName, name, PATH_CAPACITY);
-        return true;
-    }
-    // Otherwise a name that nothing holds.
+    // Otherwise a name that nothing holds. A theme file that the user keeps in the Themes
+    // folder, installed from there, is theirs: the installation makes a copy of its own
+    // beside it, and never writes into it, so that it stays exactly as it was.
     for (int index = 1; index <= NUMBERED_NAMES; ++index) {
         if (!CopyName(installation, index, name) || !CopyPath(installation, name, path)) continue;
         if (SysGetFileAttributes(path) != SYS_INVALID_FILE_ATTRIBUTES) continue;

@@ -199,9 +199,9 @@ static void RecordNotMade(InstallWalk& walk, uint32_t error) {
 
 // The theme file itself, the first entry: its installed copy becomes the record. An
 // earlier installation's copy, proven, keeps its record, which must still take keys.
-// A copy made now, and the theme file installed from the Themes folder itself, lose
-// any record section of their own (one that the theme's author put there would make
-// an uninstall delete what it lists) and take the seal of this installation.
+// A copy made now loses any record section of its own (one that the theme's author put
+// there would make an uninstall delete what it lists) and takes the seal of this
+// installation.
 static void InstallThemeFile(InstallWalk& walk) {
     const InstalledCopy& copy = walk.installation->copy;
     RecordFile& record = *walk.record;
@@ -218,24 +218,19 @@ static void InstallThemeFile(InstallWalk& walk) {
         if (error) RecordNotMade(walk, error);
         return;
     }
-    if (!copy.isThemeFile) {
-        if (!SysCopyFile(walk.source, walk.destination, true)) {
-            error = SysGetLastError();
-            // Whatever a copy that failed half-way left there is a cut-off file of its
-            // own; a file that was there first is never touched.
-            if (error != SYS_ERROR_FILE_EXISTS && error != SYS_ERROR_ALREADY_EXISTS) SysDeleteFile(walk.destination);
-            RecordNotMade(walk, error);
-            return;
-        }
-        ClearReadOnly(walk.destination);
+    if (!SysCopyFile(walk.source, walk.destination, true)) {
+        error = SysGetLastError();
+        // Whatever a copy that failed half-way left there is a cut-off file of its own; a
+        // file that was there first is never touched.
+        if (error != SYS_ERROR_FILE_EXISTS && error != SYS_ERROR_ALREADY_EXISTS) SysDeleteFile(walk.destination);
+        RecordNotMade(walk, error);
+        return;
     }
+    ClearReadOnly(walk.destination);
     error = DropRecordSections(record);
-    // A theme file that was there is the user's: the record says so before it is proven,
-    // so that no uninstall ever takes it for a copy that the installation made.
-    if (!error && copy.isThemeFile) error = WriteKept(record);
     if (!error) error = WriteSeal(record, copy.seal);
     if (!error) return;
-    if (!copy.isThemeFile) SysDeleteFile(walk.destination);
+    SysDeleteFile(walk.destination);
     RecordNotMade(walk, error);
 }
 

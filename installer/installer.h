@@ -15,7 +15,7 @@ enum : uint32_t { SEAL_CAPACITY = 17, INSTALLER_MARK_CAPACITY = 9 };
 // themesDir): an earlier installation's, proven, or a new one.
 struct InstalledCopy {
     bool reused;               // an earlier installation's copy and record
-    bool isThemeFile;          // the theme file itself, installed from the Themes folder
+    bool isThemeFile;          // the theme file is read from the installed copy itself
     char seal[SEAL_CAPACITY];  // the record's seal
     char entry[TEXT_CAPACITY]; // its uninstall entry below CURRENT_VERSION_KEY, once known
     bool madeInstaller;        // this installation made the installer's copy it names
@@ -241,10 +241,10 @@ void ReleaseInstallerCopy(const Installation& installation, const char* program,
 void ClearReadOnly(const char* path);
 
 // ---- Installing and uninstalling (install_theme.cpp, uninstall.cpp) ----
-// Chooses the installed copy: an earlier installation's that is proven this
-// installer's, else the first of themeFileName, "<name> (2).<ext>" … "(9)" that no
-// file or folder holds (none of someone else's is ever written to); from the Themes
-// folder itself, the theme file. False when there is none; copyFileName is set.
+// Chooses the installed copy: an earlier installation's of this theme that is proven
+// this installer's, else the first of themeFileName, "<name> (2).<ext>" … "(9)" that no
+// file or folder holds (none of someone else's is ever written to, nor the theme file
+// itself). False when there is none; copyFileName is set.
 bool ChooseInstalledCopy(Installation& installation);
 // Registers the installation, runs the job, then its rollback or the final update of
 // the uninstall entry, and tells the user the outcome.

@@ -8,15 +8,15 @@
 static const char SECTION[] = "Decorama";
 
 // The name of each kind of key, by RecordKey.
-static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal", "Kept",
-                                        "SharedFile", "SharedDir"};
-static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY, KEPT_KEY, SHARED_FILE_KEY, SHARED_DIR_KEY};
+static const char* const KEY_NAMES[] = {"", "File", "Dir", "Copy", "Backup", "Typeface", "Seal", "SharedFile",
+                                        "SharedDir"};
+static const RecordKey NAMED_KEYS[] = {COPY_KEY, BACKUP_KEY, TYPEFACE_KEY, SEAL_KEY, SHARED_FILE_KEY, SHARED_DIR_KEY};
 
 bool IsFileEntry(RecordKey key) { return key == FILE_KEY || key == SHARED_FILE_KEY; }
 bool IsFolderEntry(RecordKey key) { return key == DIR_KEY || key == SHARED_DIR_KEY; }
 
 // Keys that stand once in a record, without a number.
-static bool IsSingleKey(RecordKey key) { return key == SEAL_KEY || key == KEPT_KEY; }
+static bool IsSingleKey(RecordKey key) { return key == SEAL_KEY; }
 
 // A theme file may hold the section more than once; each removal takes the first.
 // More than this many is not a theme file worth installing.
@@ -494,8 +494,6 @@ uint32_t WriteSeal(RecordFile& record, const char* seal) {
     }
     return 0;
 }
-
-uint32_t WriteKept(RecordFile& record) { return WriteNumberedKey(record, KEPT_KEY, 0, "1"); }
 
 void ReadSeal(const char* path, char* out) {
     char name[RECORD_KEY_CAPACITY];

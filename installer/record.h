@@ -18,8 +18,6 @@ enum RecordKey : uint8_t {
     BACKUP_KEY,    // "Backup" N: the screen that "File" N moved aside
     TYPEFACE_KEY,  // "Typeface" N: the font name that "File" N registered
     SEAL_KEY,      // "Seal": the value that proves the record (no number)
-    KEPT_KEY,      // "Kept": the installed copy is a theme file that was there before the
-                   // installation, which keeps it when it goes (no number)
     SHARED_FILE_KEY,  // "SharedFile" N: a file that another installation put in place and
                       // this one uses too: it goes with the last installation that uses it
     SHARED_DIR_KEY,   // "SharedDir" N: the same for a folder
@@ -170,8 +168,6 @@ bool RecordListsFile(const RecordFile& record, const char* path);
 bool RecordListsPath(const RecordFile& record, bool file, const char* path);
 // Writes the record's seal; 0, or the error of a write that did not take.
 uint32_t WriteSeal(RecordFile& record, const char* seal);
-// Notes that the installed copy was there before the installation; 0 or an error.
-uint32_t WriteKept(RecordFile& record);
 // The seal that the record file at path holds, into out (TEXT_CAPACITY bytes).
 void ReadSeal(const char* path, char* out);
 // Removes every record section of the file (a copy made now holds only what its

@@ -193,15 +193,6 @@ static void Replay(RemovalWalk& walk) {
     }
 }
 
-// Removes the installed copy once nothing it lists is left; false when it stays. A
-// theme file that was there before the installation keeps its lines: only the record
-// in it goes.
-static bool RemoveInstalledCopy(RemovalWalk& walk) {
-    if (walk.walks && SectionHolds(walk.section, KEPT_KEY)) return DropRecordSections(walk.record) == 0;
-    uint32_t error = 0;
-    return DeleteAndCheck(walk.installation->copyFileName, &error) || error == SYS_ERROR_FILE_NOT_FOUND;
-}
-
 // After an uninstall: the copy holds the record, so it goes last, and only when
 // nothing it lists is left; a copy that cannot be deleted keeps the entry that names
 // it. What did not go stays listed in it.
@@ -209,17 +200,20 @@ static void FinishUninstall(RemovalWalk& walk) {
     JobOutcome& outcome = *walk.outcome;
     if (outcome.unproven) return;
     if (outcome.aborted) outcome.incomplete = true;
-    if (!outcome.incomplete) outcome.incomplete = !RemoveInstalledCopy(walk);
+    uint32_t error = 0;
+    if (!outcome.incomplete && !DeleteAndCheck(walk.installation->copyFileName, &error) &&
+        error != SYS_ERROR_FILE_NOT_FOUND)
+        outcome.incomplete = true;
     if (outcome.incomplete)
         ForgetDoneKeys(walk.record, walk.section.begin, walk.walks ? walk.section.end : walk.section.begin);
 }
 
 // After a rollback: a copy that the abandoned installation made goes whole; an earlier
-// one, or the theme file itself, loses the keys of the run.
+// one loses the keys of the run.
 static void FinishRollback(RemovalWalk& walk, const RecordFile* run) {
     if (walk.outcome->unproven) return;
     const InstalledCopy& copy = walk.installation->copy;
-    if (!copy.reused && !copy.isThemeFile) SysDeleteFile(walk.installation->copyFileName);
+    if (!copy.reused) SysDeleteFile(walk.installation->copyFileName);
     else if (walk.walks) ForgetRunKeys(*run);
 }
 

@@ -548,7 +548,7 @@ struct InPlaceCase {
     bool fromThemesFolder;               // the theme is installed from the Themes folder
     const char* copy;                    // the installed copy the installation writes
     int installs = 1;                    // how often it is installed before the uninstall
-    const char* kept = nullptr;          // what the theme file keeps, when it was the user's
+    bool kept = false;                   // the theme file was the user's, and stays as it was
 };
 
 // A "Decorama" section is a record only when this installer wrote it for an
@@ -561,7 +561,7 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
              w.AddFile(INSTALLED, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n" + FORGED_RECORD);
              w.AddFile(THEMES + "\\One.bmp", "one");
          },
-         true, "Blue.the", 1, "[T]\r\nA=%ThemeDir%Art\\One.bmp\r\n"},
+         true, "Blue (2).the", 1, true},
         {"reinstalled from the Themes folder after its installation",
          [](sysdouble::World& w) {
              RunProgram({});
@@ -613,12 +613,7 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
             EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
         }
         std::string copy = THEMES + "\\" + c.copy;
-        // The seal first, after the note that the theme file was there before.
-        auto whole = WholeRecord(copy);
-        EXPECT_EQ(whole.at(c.kept ? 1 : 0).substr(0, 5), "Seal=") << c.name;
-        if (c.kept) {
-            EXPECT_EQ(whole.at(0), "Kept=1") << c.name;
-        }
+        EXPECT_EQ(WholeRecord(copy).at(0).substr(0, 5), "Seal=") << c.name;
         for (auto& entry : Record(copy)) EXPECT_NE(entry.find(THEMES), std::string::npos) << c.name << entry;
         // The theme was read from a scratch copy that no one else's file is taken for.
         EXPECT_EQ(w().Read("C:\\WINDOWS\\DECORAMA.TMP"), "the user's own") << c.name;
@@ -630,13 +625,12 @@ TEST_F(ThemeJobTest, ACopyInPlaceIsTakenForARecordOnlyWhenItIsProvenOurs) {
                                          "Theme uninstalled successfully!"})) << c.name;
         EXPECT_EQ(w().Read("C:\\WINDOWS\\WIN.INI"), "precious") << c.name;
         if (c.fromThemesFolder) {
-            // The installed copy was the theme file itself: the uninstall takes it when the
-            // installation made it, and else only the record in it (a forged one was never
-            // kept: it would have been taken for the record).
+            // The theme file was the installed copy when the installation made it, and the
+            // uninstall takes it; a theme file of the user's stays exactly as it was.
             EXPECT_FALSE(w().Exists(THEMES + "\\Art")) << c.name;
-            EXPECT_EQ(w().Exists(INSTALLED), c.kept != nullptr) << c.name;
+            EXPECT_EQ(w().Exists(INSTALLED), c.kept) << c.name;
             if (c.kept) {
-                EXPECT_EQ(w().Read(INSTALLED), c.kept) << c.name;
+                EXPECT_EQ(TreeSnapshot(), prepared) << c.name;
             }
             EXPECT_EQ(RegistrySnapshot(), registry) << c.name;
         } else {
@@ -747,13 +741,16 @@ TEST_F(ThemeJobTest, TheThemesFolderIsKnownHoweverItIsSpelled) {
         EXPECT_EQ(RunProgram({INSTALLED}), 1) << c.name;
         EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS})) << c.name;
         EXPECT_EQ(w().Read(THEMES + "\\Art\\One.bmp"), "one") << c.name;
-        ASSERT_EQ(Record(INSTALLED).size(), 2u) << c.name;
+        // The theme file in the Themes folder is the user's: the installation's copy and
+        // record are beside it.
+        ASSERT_EQ(Record(THEMES + "\\Blue (2).the").size(), 2u) << c.name;
         std::string command = w().Value(UNINSTALL_KEY + "Blue", "UninstallString");
         std::string copy = command.substr(command.find("/u \"") + 4);
         copy.pop_back();
         w().boxes.clear();
         RunProgram({"/u", copy});
-        EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, "Theme uninstalled successfully!"})) << c.name;
+        EXPECT_EQ(w().BoxTexts(), (Texts{"This will uninstall the 'Blue (2)' Theme.\nDo you want to continue?",
+                                         "Theme uninstalled successfully!"})) << c.name;
         EXPECT_FALSE(w().HasKey(UNINSTALL_KEY + "Blue")) << c.name;
         // The theme file was the user's: it stays, as it was.
         EXPECT_EQ(TreeSnapshot(), tree) << c.name;
