@@ -48,16 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // leaves drive C and the registry as they were.
     auto tree = w.nodes;
     auto keys = w.keys;
+    // The installation as the start-up prepares it for the theme named on the command line.
     Installation installation;
+    char program[] = "C:\\decorama.exe", theme[] = "C:\\Theme\\Fuzz.the";
+    char* argv[] = {program, theme};
     auto install = [&] {
-        installation = {};
-        strcpy(installation.windowsDir, "C:\\WINDOWS");
-        strcpy(installation.themesDir, "C:\\Program Files\\Plus!\\Themes");
-        strcpy(installation.fontsDir, "C:\\WINDOWS\\FONTS");
-        strcpy(installation.themeFileName, "Fuzz.the");
-        strcpy(installation.themeName, "Fuzz");
-        strcpy(installation.installerPath, "C:\\decorama.exe");
         w.currentDirectory = "C:\\Theme";
+        if (PrepareInstallation(2, argv, installation) != StartAsk) __builtin_trap();
         InstallTheme(nullptr, installation);
     };
     install();
@@ -66,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string installed = "C:\\Program Files\\Plus!\\Themes\\Fuzz.the";
     if (w.Exists(installed)) {
-        installation = {};
-        strcpy(installation.installerPath, "C:\\decorama.exe");
+        ClearInstallation(installation);
         UninstallTheme(nullptr, installation, installed.c_str());
     }
     for (auto& [path, node] : tree) {
