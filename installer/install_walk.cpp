@@ -49,8 +49,9 @@ struct PlacedEntry {
     bool shared;       // another installation's file: only the record's keys are this one's
 };
 
-// Takes back what an entry put in place, in the order that leaves the record naming
-// only what is there: the font, the copy, its keys, then the screen it moved aside.
+// Takes back what an entry put in place, in an order that leaves the record the way back
+// to anything it moved at every step: the font, the copy, the screen it moved aside,
+// then its keys.
 static void UndoEntry(InstallWalk& walk, const PlacedEntry& placed) {
     RecordFile& record = *walk.record;
     char text[TEXT_CAPACITY];
@@ -62,13 +63,13 @@ static void UndoEntry(InstallWalk& walk, const PlacedEntry& placed) {
         DropRecordKey(record, TYPEFACE_KEY, placed.number);
     }
     if (placed.copied) SysDeleteFile(placed.path);
-    if (placed.recorded) DropRecordKey(record, placed.shared ? SHARED_FILE_KEY : FILE_KEY, placed.number);
-    DropFailedKey(record);
     if (placed.movedAside) {
         MakeInstallBackupName(placed.path, text);
         SysMoveFile(text, placed.path);
-        if (placed.backupKey) DropRecordKey(record, BACKUP_KEY, placed.number);
     }
+    if (placed.recorded) DropRecordKey(record, placed.shared ? SHARED_FILE_KEY : FILE_KEY, placed.number);
+    DropFailedKey(record);
+    if (placed.backupKey) DropRecordKey(record, BACKUP_KEY, placed.number);
 }
 
 static void Ask(InstallWalk& walk, const char* text);
@@ -292,17 +293,22 @@ static bool IsOtherCopy(const InstallWalk& walk, const char* destination) {
 
 // ---- One entry
 
-// Moves the screen in place aside, and has the record say so before anything else
-// happens, so that only a backup this installation made is ever put back. False when
-// the record could not say so (the screen is back in place then).
+// Moves the screen in place aside. The record names the screen file and its backup
+// before anything happens, so that an uninstall finds the way back whenever the
+// installation stops (even by a power cut), and only a backup that this installation
+// made is ever put back. False, with *error, when the record could not take them.
 static bool MoveScreenAside(InstallWalk& walk, PlacedEntry& placed, uint32_t* error) {
+    RecordFile& record = *walk.record;
     char backup[TEXT_CAPACITY];
     MakeInstallBackupName(placed.path, backup);
-    placed.movedAside = SysMoveFile(placed.path, backup);
-    if (!placed.movedAside) return true;
-    *error = WriteNumberedKey(*walk.record, BACKUP_KEY, placed.number, backup);
-    placed.backupKey = *error == 0;
-    if (placed.backupKey) return true;
+    placed.recorded = WriteRecordKey(record, FILE_KEY, &placed.number, placed.path, CopyStampRoom(), error);
+    if (placed.recorded) placed.backupKey = (*error = WriteNumberedKey(record, BACKUP_KEY, placed.number, backup)) == 0;
+    if (placed.backupKey) placed.movedAside = SysMoveFile(placed.path, backup);
+    if (placed.movedAside) return true;
+    // Nothing to move aside (or a backup of that name is there already): no backup.
+    if (placed.backupKey) DropRecordKey(record, BACKUP_KEY, placed.number);
+    placed.backupKey = false;
+    if (placed.recorded) return true;
     UndoEntry(walk, placed);
     return false;
 }
@@ -318,7 +324,8 @@ static bool RecordCopy(InstallWalk& walk, int kind, PlacedEntry& placed, uint32_
         if (!*error) *error = SYS_ERROR_ACCESS_DENIED;
         return false;
     }
-    if (!WriteRecordKey(record, FILE_KEY, &placed.number, placed.path, CopyStampRoom(), error)) return false;
+    if (!placed.recorded && !WriteRecordKey(record, FILE_KEY, &placed.number, placed.path, CopyStampRoom(), error))
+        return false;
     PendingCopy& pending = walk.pending[record.batchCount];
     TextCopy(pending.path, placed.path, PATH_CAPACITY);
     pending.movedAside = placed.movedAside;
@@ -370,7 +377,8 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
             // Already in place: done, and not recorded as a copy, so an uninstall leaves
             // it; but when another installation put it there, this one uses it too.
             SysCloseFile(present);
-            NoteSharedFile(walk, kind, placed);
+            if (placed.recorded) UndoEntry(walk, placed);
+            else NoteSharedFile(walk, kind, placed);
             return;
         }
     } else {
