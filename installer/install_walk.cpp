@@ -293,15 +293,19 @@ static bool IsOtherCopy(const InstallWalk& walk, const char* destination) {
 
 // ---- One entry
 
-// Moves the screen in place aside. The record names the screen file and its backup
-// before anything happens, so that an uninstall finds the way back whenever the
-// installation stops (even by a power cut), and only a backup that this installation
-// made is ever put back. False, with *error, when the record could not take them.
+// Moves the screen in place aside. The record names the screen file, the copy that will
+// stand there (its source's stamp, which a copy keeps) and the backup before anything
+// happens, so that an uninstall finds the way back whenever the installation stops
+// (even by a power cut), and only a backup that this installation made is ever put
+// back. False, with *error, when the record could not take them.
 static bool MoveScreenAside(InstallWalk& walk, PlacedEntry& placed, uint32_t* error) {
     RecordFile& record = *walk.record;
     char backup[TEXT_CAPACITY];
     MakeInstallBackupName(placed.path, backup);
+    SysFileStamp stamp;
     placed.recorded = WriteRecordKey(record, FILE_KEY, &placed.number, placed.path, CopyStampRoom(), error);
+    if (placed.recorded && SysGetFileStamp(walk.source, &stamp) && (*error = WriteCopyStamp(record, placed.number, stamp)))
+        placed.recorded = false, DropRecordKey(record, FILE_KEY, placed.number);
     if (placed.recorded) placed.backupKey = (*error = WriteNumberedKey(record, BACKUP_KEY, placed.number, backup)) == 0;
     if (placed.backupKey) placed.movedAside = SysMoveFile(placed.path, backup);
     if (placed.movedAside) return true;
@@ -335,6 +339,21 @@ static bool RecordCopy(InstallWalk& walk, int kind, PlacedEntry& placed, uint32_
     return true;
 }
 
+// True when the record lists the screen at path and it is in place. One that it lists
+// but that is gone (an uninstall stopped half-way) had its backup put back and leaves
+// the record first, so that the screen is installed anew over the user's.
+static bool ScreenInPlace(InstallWalk& walk, const char* path) {
+    RecordFile& record = *walk.record;
+    uint32_t number = 0;
+    if (!RecordListsPath(record, true, path, &number)) return false;
+    if (SysGetFileAttributes(path) != SYS_INVALID_FILE_ATTRIBUTES) return true;
+    char backup[TEXT_CAPACITY];
+    if (ReadRecordValue(record, BACKUP_KEY, number, backup)) RestoreScreenBackup(path, backup);
+    DropRecordKey(record, FILE_KEY, number);
+    DropRecordKey(record, BACKUP_KEY, number);
+    return false;
+}
+
 // Copies one entry into place and records it. refusedError, when not 0, is the
 // error of an entry whose paths were refused: nothing is touched for it.
 static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, uint32_t refusedError) {
@@ -359,7 +378,7 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
         // A screen that this record already lists (a second line for it, an earlier run
         // of this installation) is this installation's own: it is in place, and is never
         // moved aside as if it were the screen it replaced.
-        if (RecordListsFile(record, walk.destination)) return;
+        if (ScreenInPlace(walk, walk.destination)) return;
         if (!MoveScreenAside(walk, placed, &error)) return ReportCopyError(walk, error);
     }
     if (SysCopyFile(walk.source, walk.destination, true)) {

@@ -465,9 +465,7 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
     SysWriteProfileString(0, 0, 0, record.path);
 }
 
-bool RecordListsFile(const RecordFile& record, const char* path) { return RecordListsPath(record, true, path); }
-
-bool RecordListsPath(const RecordFile& record, bool file, const char* path) {
+bool RecordListsPath(const RecordFile& record, bool file, const char* path, uint32_t* number) {
     char* buffer = (char*)SysAllocBlock(SECTION_CAPACITY);
     if (!buffer) return true;  // nothing shows it is not: taken as listed
     RecordSection section;
@@ -477,6 +475,7 @@ bool RecordListsPath(const RecordFile& record, bool file, const char* path) {
             RecordEntry entry = ParseRecordEntry(at);
             bool kind = file ? IsFileEntry(entry.key) : IsFolderEntry(entry.key);
             listed = kind && !entry.done && entry.value && TextEqualNoCase(entry.value, path);
+            if (listed && number) *number = entry.number;
         }
     SysFreeBlock(buffer);
     return listed;

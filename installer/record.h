@@ -163,9 +163,9 @@ void DropRecordKey(RecordFile& record, RecordKey key, uint32_t number);
 void FindFreeNumber(const RecordFile& record, RecordKey key, uint32_t* number);
 // The value of key + number as the record file holds it, into out (TEXT_CAPACITY).
 bool ReadRecordValue(const RecordFile& record, RecordKey key, uint32_t number, char* out);
-// True when a file entry of the record names path; RecordListsPath also for a folder.
-bool RecordListsFile(const RecordFile& record, const char* path);
-bool RecordListsPath(const RecordFile& record, bool file, const char* path);
+// True when a file entry (file) or folder entry of the record names path; *number, when
+// given, is the entry's.
+bool RecordListsPath(const RecordFile& record, bool file, const char* path, uint32_t* number = 0);
 // Writes the record's seal; 0, or the error of a write that did not take.
 uint32_t WriteSeal(RecordFile& record, const char* seal);
 // The seal that the record file at path holds, into out (TEXT_CAPACITY bytes).
@@ -203,6 +203,9 @@ bool AddCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp
 // did not take; record.batch then still lists the copies whose stamps are not in the
 // record, for the caller to undo before DiscardPendingStamps.
 uint32_t FlushCopyStamps(RecordFile& record);
+// Writes the stamp of "File" number into the record at once, in a key of its own; 0 or
+// the error.
+uint32_t WriteCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp);
 void DiscardPendingStamps(RecordFile& record);
 // Reads the marks of every "Copy" key of the section into table (capacity of them);
 // returns how many there are.

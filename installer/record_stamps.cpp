@@ -68,6 +68,13 @@ uint32_t FlushCopyStamps(RecordFile& record) {
 
 void DiscardPendingStamps(RecordFile& record) { record.batchCount = 0; }
 
+uint32_t WriteCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp& stamp) {
+    char text[TEXT_CAPACITY];
+    text[0] = 0;
+    AppendMark(text, {number, StampMark(stamp)}, true, sizeof text);
+    return WriteNumberedKey(record, COPY_KEY, number, text);
+}
+
 // Reads a decimal number of at most 9 digits.
 static bool ReadDecimal(const char** p, uint32_t* value) {
     uint32_t n = 0;
