@@ -400,7 +400,8 @@ def run_dist(out_dir, win32_dir=WIN32_DIR):
     env = dict(os.environ, ZELVO_DIST_DIR=out_dir, ZELVO_WIN32_DIR=win32_dir)
     r = subprocess.run([os.path.join(ROOT, "scripts", "dist")], env=env, stdout=subprocess.PIPE,
                        stderr=subprocess.PIPE)
-    return r, {os.path.splitext(n)[1]: os.path.join(out_dir, n) for n in os.listdir(out_dir)}
+    return r, {os.path.splitext(n)[1] if os.path.isfile(os.path.join(out_dir, n)) else "/": os.path.join(out_dir, n)
+               for n in os.listdir(out_dir)}
 
 
 MTOOLS_ENV = dict(os.environ, MTOOLS_SKIP_CHECK="1", TZ="UTC")
@@ -449,10 +450,17 @@ class DistImages(unittest.TestCase):
     def tearDownClass(cls):
         cls.tmp.cleanup()
 
-    def test_both_images_hold_the_zips_files_with_long_names_and_fixed_times(self):
+    def test_both_images_and_the_folder_left_hold_the_zips_files_with_long_names_and_fixed_times(self):
         stamp = 840888000    # 1996-08-24 12:00:00 UTC, the zip's time
         floppy = fat_files(self.out[".img"], tempfile.mkdtemp(dir=self.tmp.name))
-        for kind, files, date in (("floppy", floppy, stamp), ("CD", iso_files(self.out[".iso"]), "Aug 24 1996")):
+        # The staged tree is left as the zip unpacks, its Zelvo folder ready to install from.
+        folder = {}
+        for d, _, names in os.walk(self.out["/"]):
+            for full in (os.path.join(d, n) for n in names):
+                with open(full, "rb") as f:
+                    folder[os.path.relpath(full, self.out["/"])] = (f.read(), os.path.getmtime(full))
+        for kind, files, date in (("floppy", floppy, stamp), ("CD", iso_files(self.out[".iso"]), "Aug 24 1996"),
+                                  ("folder", folder, stamp)):
             with self.subTest(image=kind):
                 self.assertEqual(sorted(files), sorted(self.zipped))
                 self.assertEqual([n for n, (d, t) in files.items() if d != self.zipped[n]], [], "bytes differ")
