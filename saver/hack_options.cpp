@@ -127,7 +127,7 @@ HackOptions ParseHackOptions(int argc, const char* const* argv, const char* xscr
 
 const char* HackUsage() {
     return "usage: zelvosav [-display DISPLAY] [-root | -window | -window-id ID] [-speed MS] [-fps]\n"
-           "                [-geometry WxH+X+Y] [-visual VISUAL] [-install] [-mono] [-no-shm]\n"
+           "                [-geometry WxH+X+Y] [-visual VISUAL] [-install] [-mono] [-no-shm] [-help]\n"
            "  -display DISPLAY   the X display to draw on (host:display.screen); $DISPLAY by default\n"
            "  -root              draw on the root window (or the window XScreenSaver made)\n"
            "  -window            draw in a window of its own (the default outside XScreenSaver)\n"
@@ -139,5 +139,6 @@ const char* HackUsage() {
            "                     (TrueColor, PseudoColor ...) or a visual's id\n"
            "  -install           give a window of its own a colormap of its own\n"
            "  -mono              draw in black and white only\n"
-           "  -no-shm            do not use shared memory to draw (MIT-SHM)\n";
+           "  -no-shm            do not use shared memory to draw (MIT-SHM)\n"
+           "  -help              print this and end\n";
 }
