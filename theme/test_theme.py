@@ -30,6 +30,7 @@ GENERATOR = os.path.join(HERE, "generate.py")
 THEME_FILE = os.path.join(HERE, "Zelvo.the")
 README = os.path.join(HERE, "READ_ME.TXT")
 WIN32_DIR = os.environ.get("ZELVO_WIN32_DIR") or os.path.join(ROOT, "build", "win32")
+WIN64_DIR = os.environ.get("ZELVO_E2E_WIN64_DIR") or os.path.join(ROOT, "build", "win64")
 SAVER = "ZelvoSav.scr"
 
 THEMES, WINDOWS, FONTS, STARTUP, SHUTDOWN_WAIT, SHUTDOWN_SAFE = range(1, 7)
@@ -299,6 +300,20 @@ class ThemeFolder(unittest.TestCase):
         self.assertIn(b"Bitstream", licence)
         self.assertNotIn(b"\n", licence.replace(b"\r\n", b""))
         self.assertIn("DejaVu Font License.txt", [src for _, _, src in self.entries])
+
+    def test_each_windows_build_holds_the_folder_ready_to_install_with_its_own_programs(self):
+        builds = [d for d in (WIN32_DIR, WIN64_DIR) if os.path.exists(os.path.join(d, SAVER))]
+        if not builds:
+            self.skipTest("no Windows build")
+        for build in builds:
+            folder = os.path.join(build, "Zelvo")
+            with self.subTest(build=build):
+                self.assertEqual(sorted(os.listdir(folder)), sorted(os.listdir(self.out) + ["decorama.exe"]))
+                for name in os.listdir(folder):
+                    source = os.path.join(build, name) if name in (SAVER, "decorama.exe") else \
+                        os.path.join(self.out, name)
+                    with open(os.path.join(folder, name), "rb") as f, open(source, "rb") as g:
+                        self.assertTrue(f.read() == g.read(), "%s differs from %s" % (name, source))
 
     def test_generation_is_repeatable(self):
         with tempfile.TemporaryDirectory() as other:
