@@ -35,7 +35,8 @@ public:
     // The window of its own is made as own asks.
     bool Open(Target target, unsigned long windowId, bool useShm, const char* title,
               const OwnWindowRequest& own = OwnWindowRequest());
-    // After Open: the frame rate over the picture (-fps); black and white only (-mono).
+    // The frame rate over the picture (-fps), after Open; black and white only (-mono),
+    // before the first picture is loaded.
     void ShowFrameRate();
     void SetMono(bool on) { mono_ = on; }
     // The pictures LoadPicture decodes, the command line the form is given and the

@@ -1,6 +1,7 @@
-"""zelvosav as it is installed: `make install` and `make uninstall`, its manual page, its
-settings file for xscreensaver-settings, and `make deb`, the Debian package that lintian
-passes (scripts/deb fails otherwise)."""
+"""zelvosav as it is installed: what its build installs and `make uninstall` takes away,
+its manual page, its settings file for xscreensaver-settings, and the Debian package:
+its version, and (DebianPackage, a minute's work, which make check leaves out and
+`ctest -L package` runs) the package that `make deb` builds, which lintian passes."""
 
 import gzip
 import os
@@ -45,11 +46,13 @@ class InstalledHack(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.tmp, True)
 
     def test_install_puts_three_files_where_xscreensaver_and_man_look_and_uninstall_takes_them(self):
+        # installed from this build as make install does from build/release
         prefix = os.path.join(self.tmp, "usr")
-        for target in ("install", "uninstall"):
-            run = subprocess.run(["make", "-C", ROOT, target, "PREFIX=" + prefix], capture_output=True, text=True)
+        install = ["cmake", "--install", os.path.dirname(ZELVOSAV), "--prefix", prefix, "--strip"]
+        for command in (install, ["make", "-C", ROOT, "uninstall", "PREFIX=" + prefix]):
+            run = subprocess.run(command, capture_output=True, text=True)
             self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-            if target == "install":
+            if command is install:
                 self.assertEqual(files_under(prefix), INSTALLED)
                 found = subprocess.run(["man", "-M", os.path.join(prefix, "share", "man"), "-w", "zelvosav"],
                                        capture_output=True, text=True)
@@ -90,6 +93,15 @@ class InstalledHack(unittest.TestCase):
         args = [root.find("command").get("arg"), "--speed", "150", box.get("arg-set"), "--help"]
         run = subprocess.run([ZELVOSAV] + args, capture_output=True, text=True, env={})
         self.assertEqual((run.returncode, run.stderr), (0, ""))
+
+
+    def test_the_package_carries_the_savers_version_and_the_readme_names_it(self):
+        run = subprocess.run(["dpkg-parsechangelog", "-l", os.path.join(ROOT, "debian", "changelog"), "-S",
+                              "Version"], capture_output=True, text=True)
+        self.assertEqual(run.stdout.strip(), saver_version())
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+            named = set(re.findall(r"zelvosav_([0-9.]+)_", f.read()))
+        self.assertEqual(named, {saver_version()})
 
 
 class DebianPackage(unittest.TestCase):
