@@ -17,7 +17,7 @@ const char* OptionName(const char* arg) {
     return arg[1] == '-' ? arg + 2 : arg + 1;
 }
 
-// A window id as X tools print it: decimal, or hexadecimal after "0x".
+// An X id (of a window, of a visual) as X tools print it: decimal, or hexadecimal after "0x".
 bool ParseWindowId(const char* text, unsigned long* out) {
     if (!text || !*text || *text == '-' || *text == '+') return false;
     char* end = nullptr;
