@@ -1,6 +1,8 @@
 // zelvosav: the saver as an XScreenSaver hack. The same saver window, tick, restart
 // rule and pictures as ZelvoSav.scr, on the X11 platform: the hack's window is the
-// saver's screen, -speed is its Speed setting, and it runs in saver mode.
+// saver's screen, -speed is its Speed setting, and it runs in saver mode. The
+// options every hack takes choose the display, the window of its own, black and
+// white, and the frame rate shown over the picture.
 #include <stdio.h>
 #include <stdlib.h>
 #include "convert.h"
@@ -21,12 +23,20 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!o.warning.empty()) fprintf(stderr, "zelvosav: %s\n", o.warning.c_str());
+    // Xlib opens the display that DISPLAY names, and says its name when it cannot.
+    if (!o.display.empty()) setenv("DISPLAY", o.display.c_str(), 1);
 
     static X11Platform platform;
     X11Platform::Target target = o.target == HackTarget::Root        ? X11Platform::Target::Root
                                  : o.target == HackTarget::WindowId ? X11Platform::Target::WindowId
                                                                     : X11Platform::Target::OwnWindow;
-    if (!platform.Open(target, o.windowId, o.useShm, "Zelvo")) return 1;
+    OwnWindowRequest own;
+    own.geometry = o.geometry;
+    own.visual = o.visual;
+    own.installColormap = o.installColormap;
+    platform.SetMono(o.mono);
+    if (!platform.Open(target, o.windowId, o.useShm, "Zelvo", own)) return 1;
+    if (o.fps) platform.ShowFrameRate();
     platform.SetPictures(SAVER_PICTURES, SAVER_PICTURE_COUNT);
     platform.SetSetting(SETTINGS_SECTION, SPEED_KEY, NumberText(o.speed).Chars());
     platform.SetCommandLine("/S");

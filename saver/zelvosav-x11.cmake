@@ -13,6 +13,16 @@ target_include_directories(zelvosav_x11 PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zelvosav_x11 PRIVATE forms_x11)
 target_compile_options(zelvosav_x11 PRIVATE -O2)
 
-# Where distributions keep XScreenSaver's hacks and their settings descriptions.
+# The manual page, compressed as manual pages are installed (no name or time in the
+# gzip header, so the same page gives the same bytes).
+set(ZELVOSAV_MAN ${CMAKE_CURRENT_BINARY_DIR}/zelvosav.6x.gz)
+add_custom_command(OUTPUT ${ZELVOSAV_MAN}
+  COMMAND sh -c "gzip -9nc \"$1\" >\"$2\"" gzip ${CMAKE_CURRENT_SOURCE_DIR}/zelvosav.6x ${ZELVOSAV_MAN}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/zelvosav.6x VERBATIM)
+add_custom_target(zelvosav_man ALL DEPENDS ${ZELVOSAV_MAN})
+
+# Where distributions keep XScreenSaver's hacks, their settings descriptions and their
+# manual pages (section 6x, as XScreenSaver's own hacks).
 install(TARGETS zelvosav_x11 DESTINATION libexec/xscreensaver)
 install(FILES zelvosav.xml DESTINATION share/xscreensaver/config)
+install(FILES ${ZELVOSAV_MAN} DESTINATION share/man/man6)

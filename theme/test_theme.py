@@ -30,6 +30,7 @@ GENERATOR = os.path.join(HERE, "generate.py")
 THEME_FILE = os.path.join(HERE, "Zelvo.the")
 README = os.path.join(HERE, "READ_ME.TXT")
 WIN32_DIR = os.environ.get("ZELVO_WIN32_DIR") or os.path.join(ROOT, "build", "win32")
+WIN64_DIR = os.environ.get("ZELVO_E2E_WIN64_DIR") or os.path.join(ROOT, "build", "win64")
 SAVER = "ZelvoSav.scr"
 
 THEMES, WINDOWS, FONTS, STARTUP, SHUTDOWN_WAIT, SHUTDOWN_SAFE = range(1, 7)
@@ -300,6 +301,20 @@ class ThemeFolder(unittest.TestCase):
         self.assertNotIn(b"\n", licence.replace(b"\r\n", b""))
         self.assertIn("DejaVu Font License.txt", [src for _, _, src in self.entries])
 
+    def test_each_windows_build_holds_the_folder_ready_to_install_with_its_own_programs(self):
+        builds = [d for d in (WIN32_DIR, WIN64_DIR) if os.path.exists(os.path.join(d, SAVER))]
+        if not builds:
+            self.skipTest("no Windows build")
+        for build in builds:
+            folder = os.path.join(build, "Zelvo")
+            with self.subTest(build=build):
+                self.assertEqual(sorted(os.listdir(folder)), sorted(os.listdir(self.out) + ["decorama.exe"]))
+                for name in os.listdir(folder):
+                    source = os.path.join(build, name) if name in (SAVER, "decorama.exe") else \
+                        os.path.join(self.out, name)
+                    with open(os.path.join(folder, name), "rb") as f, open(source, "rb") as g:
+                        self.assertTrue(f.read() == g.read(), "%s differs from %s" % (name, source))
+
     def test_generation_is_repeatable(self):
         with tempfile.TemporaryDirectory() as other:
             subprocess.run([sys.executable, GENERATOR, other, "--saver", self.saver], check=True,
@@ -400,7 +415,8 @@ def run_dist(out_dir, win32_dir=WIN32_DIR):
     env = dict(os.environ, ZELVO_DIST_DIR=out_dir, ZELVO_WIN32_DIR=win32_dir)
     r = subprocess.run([os.path.join(ROOT, "scripts", "dist")], env=env, stdout=subprocess.PIPE,
                        stderr=subprocess.PIPE)
-    return r, {os.path.splitext(n)[1]: os.path.join(out_dir, n) for n in os.listdir(out_dir)}
+    return r, {os.path.splitext(n)[1] if os.path.isfile(os.path.join(out_dir, n)) else "/": os.path.join(out_dir, n)
+               for n in os.listdir(out_dir)}
 
 
 MTOOLS_ENV = dict(os.environ, MTOOLS_SKIP_CHECK="1", TZ="UTC")
@@ -449,10 +465,17 @@ class DistImages(unittest.TestCase):
     def tearDownClass(cls):
         cls.tmp.cleanup()
 
-    def test_both_images_hold_the_zips_files_with_long_names_and_fixed_times(self):
+    def test_both_images_and_the_folder_left_hold_the_zips_files_with_long_names_and_fixed_times(self):
         stamp = 840888000    # 1996-08-24 12:00:00 UTC, the zip's time
         floppy = fat_files(self.out[".img"], tempfile.mkdtemp(dir=self.tmp.name))
-        for kind, files, date in (("floppy", floppy, stamp), ("CD", iso_files(self.out[".iso"]), "Aug 24 1996")):
+        # The staged tree is left as the zip unpacks, its Zelvo folder ready to install from.
+        folder = {}
+        for d, _, names in os.walk(self.out["/"]):
+            for full in (os.path.join(d, n) for n in names):
+                with open(full, "rb") as f:
+                    folder[os.path.relpath(full, self.out["/"])] = (f.read(), os.path.getmtime(full))
+        for kind, files, date in (("floppy", floppy, stamp), ("CD", iso_files(self.out[".iso"]), "Aug 24 1996"),
+                                  ("folder", folder, stamp)):
             with self.subTest(image=kind):
                 self.assertEqual(sorted(files), sorted(self.zipped))
                 self.assertEqual([n for n, (d, t) in files.items() if d != self.zipped[n]], [], "bytes differ")

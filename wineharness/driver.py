@@ -7,6 +7,7 @@ import os
 import queue
 import signal
 import subprocess
+import sys
 import threading
 import time
 
@@ -23,6 +24,14 @@ def run_args(driver_exe, cmdline, answers, timeout, extra, any_process=False):
         args.append("--answers=" + ",".join(str(a) for a in answers))
     args.append(cmdline)
     return args
+
+
+def say_retry(event, cmdline):
+    """Says on the tests' error output that the driver tried a failed start once more."""
+    if event.get("event") == "retry":
+        sys.stderr.write("[e2e] starting %r failed with error %s; the driver tried it once more\n" %
+                         (cmdline, event.get("code")))
+        sys.stderr.flush()
 
 
 def parse_events(raw):
@@ -107,8 +116,9 @@ class DriverRun:
 class DriverSession:
     """A driver run in the background; events are read as they come."""
 
-    def __init__(self, proc):
+    def __init__(self, proc, cmdline=""):
         self.proc = proc
+        self.cmdline = cmdline
         self.events = []
         self.q = queue.Queue()
         self.t = threading.Thread(target=self._reader, daemon=True)
@@ -119,9 +129,11 @@ class DriverSession:
             line = line.decode("latin-1").strip()
             if line.startswith("{"):
                 try:
-                    self.q.put(json.loads(line))
+                    event = json.loads(line)
                 except ValueError:
-                    pass
+                    continue
+                say_retry(event, self.cmdline)
+                self.q.put(event)
         self.q.put(None)
 
     def wait_for(self, predicate, timeout=30):

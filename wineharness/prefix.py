@@ -207,7 +207,10 @@ class Prefix:
             first = "first try: wine's status %r, error output %r\n" % (r.returncode, r.stderr[-400:])
             r = self.wine(args, timeout=timeout + 30, cwd=cwd, win_cwd=win_cwd)
             return driver.DriverRun(driver.parse_events(r.stdout), first + r.stderr.decode(errors="replace"))
-        return driver.DriverRun(driver.parse_events(r.stdout), r.stderr.decode(errors="replace"))
+        events = driver.parse_events(r.stdout)
+        for e in events:
+            driver.say_retry(e, cmdline)
+        return driver.DriverRun(events, r.stderr.decode(errors="replace"))
 
     def driver(self, *args, timeout=30):
         """One-shot driver command (windows, clipboard, click, scroll, ...): list of events."""
@@ -217,7 +220,7 @@ class Prefix:
     def driver_session(self, cmdline, answers=(), timeout=60, extra="wait", win_cwd=None):
         """Start e2e-driver run in the background; returns a DriverSession to read events live."""
         args = driver.run_args(self.flavour.program("e2e-driver.exe"), cmdline, answers, timeout, extra)
-        return driver.DriverSession(self.spawn(args, win_cwd=win_cwd))
+        return driver.DriverSession(self.spawn(args, win_cwd=win_cwd), cmdline)
 
     # -- registry
 

@@ -17,6 +17,7 @@
 #include <time.h>
 #include <unistd.h>
 #include <algorithm>
+#include "x11_frame_rate.h"
 #include "x11_pictures.h"
 
 namespace {
@@ -126,12 +127,14 @@ struct X11Platform::BackBuffer {
 X11Platform::X11Platform() { SetPlatform(this); }
 
 X11Platform::~X11Platform() {
+    delete fps_;
     delete x_;
     for (auto& p : pictures_) delete static_cast<OwnedPicture*>(p.second);
     SetPlatform(nullptr);
 }
 
-bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const char* title) {
+bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const char* title,
+                       const OwnWindowRequest& own) {
     // SIGTERM and SIGINT only wake the main loop, which then ends the program.
     if (pipe(signalPipe_) == 0) {
         for (int fd : signalPipe_) fcntl(fd, F_SETFL, O_NONBLOCK), fcntl(fd, F_SETFD, FD_CLOEXEC);
@@ -151,16 +154,7 @@ bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const
     int screen = DefaultScreen(x_->dpy);
     if (target == Target::OwnWindow) {
         ownWindow_ = true;
-        XSetWindowAttributes a;
-        a.background_pixel = BlackPixel(x_->dpy, screen);
-        a.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask;
-        x_->window = XCreateWindow(x_->dpy, RootWindow(x_->dpy, screen), 0, 0, 640, 480, 0, CopyFromParent,
-                                   InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
-        XStoreName(x_->dpy, x_->window, title);
-        XClassHint hint = {(char*)"zelvosav", (char*)"Zelvosav"};
-        XSetClassHint(x_->dpy, x_->window, &hint);
-        x_->deleteWindow = XInternAtom(x_->dpy, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(x_->dpy, x_->window, &x_->deleteWindow, 1);
+        x_->window = MakeOwnWindow(x_->dpy, own, title, &x_->deleteWindow);
     } else {
         x_->window = target == Target::Root ? VirtualRoot(x_->dpy) : (Window)windowId;
     }
@@ -186,6 +180,10 @@ bool X11Platform::Open(Target target, unsigned long windowId, bool useShm, const
     return true;
 }
 
+void X11Platform::ShowFrameRate() {
+    if (!fps_) fps_ = new FrameRateOverlay(PixelOf(0xFFFFFF), PixelOf(0));
+}
+
 void X11Platform::SetPictures(const EmbeddedPicture* pictures, int count) {
     embedded_ = pictures;
     embeddedCount_ = count;
@@ -204,7 +202,7 @@ unsigned long X11Platform::PixelOf(long colour) {
     c.blue = (unsigned short)(((colour >> 16) & 0xFF) * 257);
     c.flags = DoRed | DoGreen | DoBlue;
     unsigned long pixel;
-    if (XAllocColor(x_->dpy, x_->colormap, &c)) pixel = c.pixel;
+    if (!mono_ && XAllocColor(x_->dpy, x_->colormap, &c)) pixel = c.pixel;
     else pixel = (c.red + c.green + c.blue) / 3 > 32767 ? WhitePixel(x_->dpy, DefaultScreen(x_->dpy))
                                                         : BlackPixel(x_->dpy, DefaultScreen(x_->dpy));
     colours_[colour] = pixel;
@@ -435,6 +433,7 @@ void X11Platform::RunDueTimers() {
         t->Owner().TimerTick(*t);
         Reconcile();
         Sync();
+        if (fps_) fps_->Frame(x_->dpy, x_->window, height_);
     }
 }
 
@@ -445,8 +444,10 @@ void X11Platform::HandleEvent(XEvent& e) {
     }
     switch (e.type) {
     case Expose:
-        if (shown_ && e.xexpose.window == x_->window)
+        if (shown_ && e.xexpose.window == x_->window) {
             Paint(PixelRect{e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height});
+            if (fps_) fps_->Draw(x_->dpy, x_->window, height_);
+        }
         break;
     case ConfigureNotify:
         if (e.xconfigure.window == x_->window) Resize(e.xconfigure.width, e.xconfigure.height);

@@ -11,7 +11,10 @@
 #include "form.h"
 #include "platform.h"
 #include "timer_schedule.h"
+#include "x11_own_window.h"
 #include "x11_scene.h"
+
+class FrameRateOverlay;
 
 // A picture built into the program: its resource id and the bytes of its GIF file.
 struct EmbeddedPicture {
@@ -30,7 +33,13 @@ public:
     // Connects to the display and takes the window to draw in (makes it, for
     // OwnWindow, titled title). False, after a message on standard error, when that
     // is not possible.
-    bool Open(Target target, unsigned long windowId, bool useShm, const char* title);
+    // The window of its own is made as own asks.
+    bool Open(Target target, unsigned long windowId, bool useShm, const char* title,
+              const OwnWindowRequest& own = OwnWindowRequest());
+    // The frame rate over the picture (-fps), after Open; black and white only (-mono),
+    // before the first picture is loaded.
+    void ShowFrameRate();
+    void SetMono(bool on) { mono_ = on; }
     // The pictures LoadPicture decodes, the command line the form is given and the
     // settings the profile functions answer with (one section and key at a time).
     void SetPictures(const EmbeddedPicture* pictures, int count);
@@ -95,4 +104,6 @@ private:
     int embeddedCount_ = 0;
     std::map<int, Picture*> pictures_;
     int signalPipe_[2] = {-1, -1};
+    FrameRateOverlay* fps_ = nullptr;
+    bool mono_ = false;
 };

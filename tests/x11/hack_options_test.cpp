@@ -38,7 +38,9 @@ TEST(HackOptions, WindowSpeedAndErrors) {
         {{"-window-id", "0"}, nullptr, own, 0, 10, false, true},
         {{"-window-id", "12ab"}, nullptr, own, 0, 10, false, true},
         {{"-window-id", "-3"}, nullptr, own, 0, 10, false, true},
-        {{"-fps"}, nullptr, own, 0, 10, false, true},
+        {{"-frames"}, nullptr, own, 0, 10, false, true},
+        {{"-fps", "-display", ":1", "-window-id", "7"}, nullptr, id, 7, 10, false, false},
+        {{"--root", "--fps", "--mono"}, "0x2a", id, 42, 10, false, false},
         {{"root"}, nullptr, own, 0, 10, false, true},
     };
     for (const Row& r : rows) {
@@ -54,6 +56,61 @@ TEST(HackOptions, WindowSpeedAndErrors) {
         }
         EXPECT_EQ(o.speed, r.speed) << what;
         EXPECT_EQ(!o.warning.empty(), r.warning) << what << ": " << o.warning;
+    }
+}
+
+// The options of every XScreenSaver hack: the display, the frame rate, black and
+// white, and the size, place, visual and colormap of a window of its own.
+TEST(HackOptions, StockOptions) {
+    struct Row {
+        std::vector<const char*> args;
+        const char *display, *geometry, *visual;
+        bool fps, mono, install, error;
+    };
+    const Row rows[] = {
+        {{}, "", "", "", false, false, false, false},
+        {{"-display", "host:0.1"}, "host:0.1", "", "", false, false, false, false},
+        {{"--display", ":3", "-display", ":4"}, ":4", "", "", false, false, false, false},
+        {{"-fps"}, "", "", "", true, false, false, false},
+        {{"-fps", "-no-fps"}, "", "", "", false, false, false, false},
+        {{"-mono", "-install"}, "", "", "", false, true, true, false},
+        {{"-geometry", "320x200+10+20"}, "", "320x200+10+20", "", false, false, false, false},
+        {{"-geometry", "320x200"}, "", "320x200", "", false, false, false, false},
+        {{"-geometry", "-0-0"}, "", "-0-0", "", false, false, false, false},
+        {{"-visual", "TrueColor"}, "", "", "TrueColor", false, false, false, false},
+        {{"-visual", "pseudocolor"}, "", "", "pseudocolor", false, false, false, false},
+        {{"-visual", "best"}, "", "", "best", false, false, false, false},
+        {{"-visual", "default"}, "", "", "default", false, false, false, false},
+        {{"-visual", "0x21"}, "", "", "0x21", false, false, false, false},
+        {{"-display"}, "", "", "", false, false, false, true},
+        {{"-display", ""}, "", "", "", false, false, false, true},
+        {{"-geometry"}, "", "", "", false, false, false, true},
+        {{"-geometry", "big"}, "", "", "", false, false, false, true},
+        {{"-geometry", "320x"}, "", "", "", false, false, false, true},
+        {{"-geometry", "0x200"}, "", "", "", false, false, false, true},
+        {{"-geometry", "40000x200"}, "", "", "", false, false, false, true},
+        {{"-visual"}, "", "", "", false, false, false, true},
+        {{"-visual", "fancy"}, "", "", "", false, false, false, true},
+        {{"-visual", "0"}, "", "", "", false, false, false, true},
+        {{"-install", "yes"}, "", "", "", false, false, false, true},
+    };
+    for (const Row& r : rows) {
+        std::string what;
+        for (const char* a : r.args) what += std::string(a) + " ";
+        HackOptions o = ParseHackOptions((int)r.args.size(), r.args.data(), nullptr);
+        EXPECT_EQ(!o.error.empty(), r.error) << what << ": " << o.error;
+        if (r.error) {
+            const char* named = *r.args.back() ? r.args.back() : r.args[0];   // what is wrong
+            EXPECT_NE(o.error.find(named), std::string::npos) << what << ": " << o.error;
+            continue;
+        }
+        EXPECT_EQ(o.display, r.display) << what;
+        EXPECT_EQ(o.geometry, r.geometry) << what;
+        EXPECT_EQ(o.visual, r.visual) << what;
+        EXPECT_EQ(o.fps, r.fps) << what;
+        EXPECT_EQ(o.mono, r.mono) << what;
+        EXPECT_EQ(o.installColormap, r.install) << what;
+        EXPECT_EQ(o.warning, "") << what;
     }
 }
 

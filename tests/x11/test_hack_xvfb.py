@@ -4,7 +4,7 @@ only inside that window, at the rate -speed asks; SIGTERM ends it at once."""
 import subprocess
 import time
 
-from hack_case import ZELVOSAV, HackCase, log, white_outside
+from hack_case import WHITE, ZELVOSAV, HackCase, log, white_outside
 
 FIGURE = 100  # pixels: the picture; the figure in it is smaller
 
@@ -98,8 +98,56 @@ class HackInAWindowTest(HackCase):
                 self.display.xdotool(*[a.format(id=found.split()[0].decode()) for a in action])
                 self.assertEqual(proc.wait(5), 0)
 
+    def test_the_options_every_hack_takes(self):
+        # Without DISPLAY, -display names it; -geometry sizes and places a window of its
+        # own; -fps writes white figures in its lower left corner once a second; -mono
+        # draws the figure in black and white; -visual and -install are taken.
+        rows = [(["-geometry", "320x240+100+50", "-fps"], (100, 50, 320, 240), "fps"),
+                (["-geometry", "200x150-0-0", "-mono", "-install", "-visual", "TrueColor"], (824, 618, 200, 150),
+                 "mono"),
+                (["-visual", "best", "-speed", "5"], (0, 0, 640, 480), "figure")]
+        for extra, (x, y, w, h), check in rows:
+            with self.subTest(args=extra):
+                proc = self.start("-display", self.display.name, "-window", *extra, env={"DISPLAY": ""})
+                try:
+                    deadline = time.time() + 10
+                    found = b""
+                    while time.time() < deadline and not found:
+                        found = self.display.xdotool("search", "--name", "^Zelvo$").stdout.strip()
+                    if not found:
+                        proc.kill()
+                        self.fail("no window named Zelvo: %s" % proc.stderr.read().decode())
+                    info = subprocess.run(["xwininfo", "-id", found.split()[0]], capture_output=True, text=True,
+                                          env={"DISPLAY": self.display.name}).stdout
+                    for line in ("Absolute upper-left X:  %d" % x, "Absolute upper-left Y:  %d" % y,
+                                 "Width: %d" % w, "Height: %d" % h):
+                        self.assertIn(line, info)
+                    box = (x, y, x + w, y + h)
+                    corner = (x, y + h - 40, x + 100, y + h)
+                    time.sleep(1.5)
+                    colours, seen = set(), 0
+                    for _ in range(3):
+                        for _, figure, shot in self.samples(box, 1.5):
+                            whites = shot.count(WHITE, corner)
+                            if check == "fps":
+                                self.assertGreater(whites, 20, "no frame rate in the lower left corner")
+                            elif figure:
+                                seen += 1
+                                colours |= {shot.pixel(px, py) for px in range(figure[0], figure[2])
+                                            for py in range(figure[1], figure[3])}
+                        if check == "fps" or seen:
+                            break
+                    if check != "fps":
+                        self.assertTrue(seen, "the figure was not seen")
+                        mono = colours <= {(0, 0, 0), WHITE}
+                        self.assertEqual(mono, check == "mono", "colours of the figure: %r" % sorted(colours)[:8])
+                finally:   # a window left behind would be found by the next row
+                    elapsed, status = self.stop(proc)
+                self.assertEqual(status, 0)
+
     def test_bad_command_lines_end_with_status_1(self):
-        for args in (["-speed"], ["-window-id", "zz"], ["-fps"], ["-window-id", "0x7fffff0"]):
+        for args in (["-speed"], ["-window-id", "zz"], ["-frames"], ["-window-id", "0x7fffff0"],
+                     ["-display", ":999"], ["-geometry", "huge"], ["-visual", "fancy"]):
             with self.subTest(args=args):
                 run = subprocess.run([ZELVOSAV] + args, capture_output=True, timeout=10,
                                      env={"DISPLAY": self.display.name})

@@ -350,7 +350,19 @@ static int cmd_run(int argc, char **argv)
     si.cb = sizeof si;
     {
         char *cl = _strdup(cmdline);
-        if (!CreateProcessA(NULL, cl, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+        BOOL ok = CreateProcessA(NULL, cl, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi);
+        /* Wine has failed a start with ERROR_INTERNAL_ERROR (1359) on a loaded machine,
+           once in a suite: nothing ran, so the start is tried once more, and said. */
+        if (!ok && GetLastError() == ERROR_INTERNAL_ERROR) {
+            printf("{\"event\":\"retry\",\"what\":\"CreateProcess\",\"code\":%lu}\n",
+                   (unsigned long)ERROR_INTERNAL_ERROR);
+            fflush(stdout);
+            Sleep(500);
+            free(cl);
+            cl = _strdup(cmdline);
+            ok = CreateProcessA(NULL, cl, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi);
+        }
+        if (!ok) {
             printf("{\"event\":\"error\",\"what\":\"CreateProcess\",\"code\":%lu}\n", (unsigned long)GetLastError());
             fflush(stdout);
             return 2;
