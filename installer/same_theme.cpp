@@ -1,29 +1,29 @@
 // Whether two theme files are one theme: their lines are the same, apart from the
 // installation record in one of them. A line is compared as the profile functions
 // keep it when they rewrite a file: without the blanks around it and around its first
-// "=", blank lines and comments left out.
+// "=", and a section header without the blanks around its name; blank lines are left
+// out.
 #include "record.h"
 #include "installer_text.h"
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The line as the profile functions keep it, into out (TEXT_CAPACITY bytes); empty for a
-// blank line or a comment.
+// blank line.
 static void NormalLine(const char* line, char* out) {
     while (IsBlank(*line)) ++line;
     uint32_t n = 0;
     bool keyEnded = false;
-    if (*line != ';')
-        for (const char* p = line; *p; ++p) {
-            if (*p == '=' && !keyEnded) {
-                while (n > 0 && IsBlank(out[n - 1])) --n;
-                out[n++] = '=';
-                keyEnded = true;
-                while (IsBlank(p[1])) ++p;
-                continue;
-            }
-            out[n++] = *p;
+    for (const char* p = line; *p; ++p) {
+        if (*p == '=' && !keyEnded) {
+            while (n > 0 && IsBlank(out[n - 1])) --n;
+            out[n++] = '=';
+            keyEnded = true;
+            while (IsBlank(p[1])) ++p;
+            continue;
         }
+        out[n++] = *p;
+    }
     while (n > 0 && IsBlank(out[n - 1])) --n;
     out[n] = 0;
     if (out[0] != '[') return;

@@ -290,12 +290,12 @@ TEST_F(ThemeJobTest, AnotherThemeOfTheSameNameInstallsBesideTheFirst) {
     auto registry = RegistrySnapshot();
     ASSERT_EQ(RunProgram({}), 1);
     auto first = WholeRecord(INSTALLED);
-    // The same lines spelt otherwise are the same theme.
-    w().AddFile(SOURCE + "\\Blue.the", "; the same theme\r\n[ T ]\r\n\r\n  A = %ThemeDir%One.bmp  \r\n");
+    // The same lines spelt otherwise are the same theme; a comment is a line of its own.
+    w().AddFile(SOURCE + "\\Blue.the", "[ T ]\r\n\r\n  A = %ThemeDir%One.bmp  \r\n");
     ASSERT_EQ(RunProgram({}), 1);
     EXPECT_EQ(WholeRecord(INSTALLED), first);
     EXPECT_FALSE(w().Exists(THEMES + "\\Blue (2).the"));
-    w().AddFile(SOURCE + "\\Blue.the", "[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n");
+    w().AddFile(SOURCE + "\\Blue.the", "; Blue, the next version\r\n[T]\r\nA=%ThemeDir%One.bmp\r\nB=%ThemeDir%Two.bmp\r\n");
     w().boxes.clear();
     ASSERT_EQ(RunProgram({}), 1);
     EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM, SUCCESS}));
