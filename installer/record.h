@@ -230,10 +230,12 @@ bool ProveRecord(const char* copyPath, RecordProof* proof);
 // not marked done yet): marks done (so that they are left where they are, and dropped
 // from the record) the file entries whose file is not the copy that the record
 // describes: gone, changed since (size or last-write time), or without a stamp in the
-// record; notCopy is called for each, with its path and number, whether it is gone,
-// and the mark the record keeps of its copy (0 when none). Each folder is read once.
+// record (stamps, count of them, as ReadSectionStamps gives them); notCopy is called for
+// each, with its path and number, whether it is gone, and the mark the record keeps of
+// its copy (0 when none). Each folder is read once.
 typedef void (*NotTheCopy)(const char* path, uint32_t number, bool gone, const uint32_t* mark, void* context);
-void MarkFilesNotCopied(const RecordSection& section, NotTheCopy notCopy, void* context);
+void MarkFilesNotCopied(const RecordSection& section, const CopyStamp* stamps, uint32_t count, NotTheCopy notCopy,
+                        void* context);
 // The stamps of the section's copies, read into a block (for SysFreeBlock); 0 when the
 // section has none or there is no room.
 CopyStamp* ReadSectionStamps(const RecordSection& section, uint32_t* count);

@@ -187,12 +187,11 @@ CopyStamp* ReadSectionStamps(const RecordSection& section, uint32_t* count) {
     return table;
 }
 
-void MarkFilesNotCopied(const RecordSection& section, NotTheCopy notCopy, void* context) {
+void MarkFilesNotCopied(const RecordSection& section, const CopyStamp* table, uint32_t count, NotTheCopy notCopy,
+                        void* context) {
     uint32_t files = 0;
     for (char* text = section.begin; text < section.end; text = NextRecordString(text)) files += IsFileToCheck(text);
     if (!files) return;
-    uint32_t count = 0;
-    CopyStamp* table = ReadSectionStamps(section, &count);
     FileIndex index;
     void* block = BuildIndex(section, files, &index);
     if (block)
@@ -213,6 +212,5 @@ void MarkFilesNotCopied(const RecordSection& section, NotTheCopy notCopy, void* 
         }
         MarkEntryDone(text);  // left where it is, and dropped from a record that stays
     }
-    if (table) SysFreeBlock(table);
     if (block) SysFreeBlock(block);
 }

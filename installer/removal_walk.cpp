@@ -96,8 +96,8 @@ static void ReadRecord(RemovalWalk& walk, const RecordFile* run) {
     walk.recordsBackups = SectionHolds(walk.section, BACKUP_KEY);
     walk.recordsTypefaces = SectionHolds(walk.section, TYPEFACE_KEY);
     // Only what is still the copy that the record describes is removed.
-    MarkFilesNotCopied(walk.section, FileNotTheCopy, &walk);
     walk.stamps = ReadSectionStamps(walk.section, &walk.stampCount);
+    MarkFilesNotCopied(walk.section, walk.stamps, walk.stampCount, FileNotTheCopy, &walk);
 }
 
 // Deletes a file and makes sure that it is gone: some systems report success for a

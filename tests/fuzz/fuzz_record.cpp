@@ -42,7 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     marked.push_back(0);
     RecordSection again;
     SetRecordSection(&again, marked.data(), (uint32_t)size);
-    MarkFilesNotCopied(again, nullptr, nullptr);
+    uint32_t count = 0;
+    CopyStamp* stamps = ReadSectionStamps(again, &count);
+    MarkFilesNotCopied(again, stamps, count, nullptr, nullptr);
+    if (stamps) SysFreeBlock(stamps);
     for (size_t i = 0; i < size; ++i)
         if (marked[i] != (char)data[i] && !(data[i] == 'F' && marked[i] == 'f' && (i == 0 || !data[i - 1])))
             __builtin_trap();
