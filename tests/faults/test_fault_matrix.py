@@ -543,8 +543,9 @@ class InstallerFaults(FaultCase):
         before = self.state()
         run = self.run_installer('"%sSpelt.the"' % THEMES, answers=[OK, OK], win_cwd=folder)
         self.assertMessages(run, [confirm_install("Spelt"), INSTALLED], code=1)
-        # the theme file in the Themes folder is the user's: the installation has a copy beside it
-        command = self.prefix.registry().value(UNINSTALL_KEY + "\\Spelt (2)", "UninstallString") or ""
+        # the theme file in the Themes folder is the user's: the installation has a copy beside it (its entry
+        # keeps the theme's name, which no other entry has)
+        command = self.prefix.registry().value(UNINSTALL_KEY + "\\Spelt", "UninstallString") or ""
         copy = command.partition('/u "')[2].rstrip('"')
         self.soft(self.assertEqual, [k for k, v in self.record(THEMES + "Spelt (2).the")], ["Dir1", "File1", "File2"],
                   "the record lists the folder and both files")
