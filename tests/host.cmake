@@ -52,4 +52,4 @@ set_tests_properties(demo_unattended PROPERTIES TIMEOUT 900 ENVIRONMENT "${WINE_
 # and the registry with a snapshot. Its full-volume cases mount a small tmpfs (root only;
 # skipped otherwise) and its read-only settings case needs chattr.
 add_test(NAME fault_matrix COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/faults/test_fault_matrix.py)
-set_tests_properties(fault_matrix PROPERTIES TIMEOUT 900 ENVIRONMENT "${WINE_TEST_ENV}")
+set_tests_properties(fault_matrix PROPERTIES TIMEOUT 1500 ENVIRONMENT "${WINE_TEST_ENV}")

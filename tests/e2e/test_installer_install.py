@@ -206,17 +206,18 @@ class InstallTest(InstallerCase):
         self.assertEqual(self.prefix.read_file(THEMES + "Blue.the"), first_copy)
         self.assertEqual(self.uninstall_entry("Blue"), {"DisplayName": "Blue Theme", "UninstallString": UNINSTALL_CMD})
 
-    def test_reinstall_of_an_updated_theme_then_uninstall_removes_both(self):
+    def test_reinstall_once_a_missing_file_has_come_then_uninstall_removes_both(self):
         tree_before = self.snapshot()
-        self.assertExit(self.install_blue(), 1)
+        # the theme names a file, in a folder that does not exist yet, that is missing at
+        # the first install and there at the second (the same lines: the same theme)
+        self.write_theme(SRC, "Blue.the", BLUE_LINES + ["[Sounds]", "Ding=%WinDir%Media\\BlueDing.wav"], BLUE_FILES)
+        self.assertExit(self.run_installer(answers=(OK, OK, OK), win_cwd=SRC), 1)
         first_copy = self.prefix.read_file(THEMES + "Blue.the")
-        # the theme's next version names one more file, in a folder that does not exist yet
-        self.write_theme(SRC, "Blue.the", BLUE_LINES + ["[Sounds]", "Ding=%WinDir%Media\\BlueDing.wav"],
-                         BLUE_FILES + ["BlueDing.wav"])
+        self.prefix.write_file(SRC + "\\BlueDing.wav", self.content("BlueDing.wav"))
         run = self.run_installer(answers=(OK, OK), win_cwd=SRC)
         self.assertMessages(run, [confirm_install("Blue"), INSTALLED])
         self.assertExit(run, 1)
-        # the installed copy keeps the first version's lines
+        # the installed copy keeps its lines
         copy = self.prefix.read_file(THEMES + "Blue.the")
         self.assertEqual(copy.split(b"[Decorama]")[0], first_copy.split(b"[Decorama]")[0])
         record = dict(self.record(THEMES + "Blue.the"))

@@ -5,8 +5,8 @@ file or a tampered record names, stay."""
 import os
 import unittest
 
-from installer_case import (COMMAND, CANCEL, EXE, FAILED, INSTALLED, OK, THEMES, UNINSTALLED, WINDIR, InstallerCase,
-                            confirm_install, confirm_uninstall, copy_error)
+from installer_case import (COMMAND, CANCEL, EXE, FAILED, INSTALLED, NOT_COMPLETELY, OK, THEMES, UNINSTALLED, WINDIR,
+                            InstallerCase, confirm_install, confirm_uninstall, copy_error)
 
 UNABLE = ("Unable to open theme file!", ["OK"], "warning")
 
@@ -16,12 +16,17 @@ SRC = "C:\\Downloads\\Sys"
 class RecordTest(InstallerCase):
 
     def system_files(self):
-        return {p: self.prefix.read_file(p) for p in [WINDIR + "notepad.exe", WINDIR + "win.ini"]}
+        """Files of Windows' own that a theme may name (a picture and a sound it brings)."""
+        own = [WINDIR + "Clouds.bmp", WINDIR + "Media\\Tada.wav"]
+        for p in own:
+            if not self.prefix.exists(p):
+                self.prefix.write_file(p, "Windows' own")
+        return {p: self.prefix.read_file(p) for p in own}
 
     def test_walk_without_a_record_spares_files_that_were_in_place(self):
         # a theme that names system files: all in place, so the installation records nothing
-        self.write_theme(SRC, "Sys.the", ["[Shell]", "Editor=%WinDir%notepad.exe", "Ini=%WinDir%win.ini"],
-                         {"notepad.exe": "not the real notepad", "win.ini": "[not the real one]\r\n"})
+        self.write_theme(SRC, "Sys.the", ["[Desktop]", "Wallpaper=%WinDir%Clouds.bmp", "Sound=%WinDir%Media\\Tada.wav"],
+                         {"Clouds.bmp": "not the real one", "Tada.wav": "nor this"})
         before = self.system_files()
         run = self.run_installer(answers=(OK, OK), win_cwd=SRC)
         self.assertMessages(run, [confirm_install("Sys"), INSTALLED])
@@ -35,8 +40,8 @@ class RecordTest(InstallerCase):
         self.assertIsNone(self.uninstall_entry("Sys"))
 
     def test_rollback_without_a_record_spares_files_that_were_in_place(self):
-        self.write_theme(SRC, "Sys.the", ["Editor=%WinDir%notepad.exe", "Icon=%ThemeDir%Clash.bmp"],
-                         {"notepad.exe": "not the real notepad", "Clash.bmp": "x"})
+        self.write_theme(SRC, "Sys.the", ["Wallpaper=%WinDir%Clouds.bmp", "Icon=%ThemeDir%Clash.bmp"],
+                         {"Clouds.bmp": "not the real one", "Clash.bmp": "x"})
         self.prefix.write_file(THEMES + "Clash.bmp\\inside.txt", "user data")  # a folder in the way
         before = self.system_files()
         tree = self.snapshot()
@@ -49,22 +54,24 @@ class RecordTest(InstallerCase):
         self.assertEqual(self.system_files(), before)
         self.assertSameTree(tree, self.snapshot())
 
-    def test_a_theme_installed_from_the_themes_folder_itself_is_recorded(self):
-        # The theme file is its own installed copy: the record goes into it, and the
-        # uninstall removes what the installation copied and the theme file.
+    def test_a_theme_installed_from_the_themes_folder_itself_gets_a_copy_beside_it(self):
+        # The theme file is the user's: the record goes into an installed copy of its own
+        # beside it, and the uninstall removes what the installation copied and that copy.
         folder = THEMES.rstrip("\\")
         self.write_theme(folder, "Self.the", ["Wallpaper=%ThemeDir%Art\\Sky.bmp", "Sound=%WinDir%SelfDing.wav"],
                          {"Sky.bmp": "sky", "SelfDing.wav": "ding"})
+        mine = self.prefix.read_file(THEMES + "Self.the")
         run = self.run_installer(answers=(OK, OK), win_cwd=folder)
         self.assertMessages(run, [confirm_install("Self"), INSTALLED])
-        self.assertEqual(self.record(THEMES + "Self.the"),
+        self.assertEqual(self.record(THEMES + "Self (2).the"),
                          [("Dir1", THEMES + "Art"), ("File1", THEMES + "Art\\Sky.bmp"), ("File2", WINDIR + "SelfDing.wav")])
         self.assertFalse(self.prefix.exists(WINDIR + "DECORAMA.TMP"), "the scratch copy is removed")
 
-        run = self.run_installer(args='/u "' + THEMES + 'Self.the"', answers=(OK, OK))
-        self.assertMessages(run, [confirm_uninstall("Self"), UNINSTALLED])
-        for path in (THEMES + "Art", WINDIR + "SelfDing.wav", THEMES + "Self.the"):
+        run = self.run_installer(args='/u "' + THEMES + 'Self (2).the"', answers=(OK, OK))
+        self.assertMessages(run, [confirm_uninstall("Self (2)"), UNINSTALLED])
+        for path in (THEMES + "Art", WINDIR + "SelfDing.wav", THEMES + "Self (2).the"):
             self.assertFalse(self.prefix.exists(path), path)
+        self.assertEqual(self.prefix.read_file(THEMES + "Self.the"), mine)
 
     def test_a_decorama_section_forged_in_the_theme_file_is_dropped(self):
         self.prefix.write_file("C:\\Keep\\keep.txt", "precious")
@@ -98,9 +105,13 @@ class RecordTest(InstallerCase):
                     b"Dir5=C:\\Keep\r\n")
         run = self.run_installer(args='/u "' + THEMES + 'Blue.the"', answers=(OK, OK, OK, OK, OK))
         self.assertExit(run, 0)
+        self.assertMessages(run, [confirm_uninstall("Blue"), NOT_COMPLETELY])
         self.assertEqual(self.prefix.read_file("C:\\Keep\\keep.txt"), b"precious")
         self.assertFalse(self.prefix.exists(THEMES + "Sky.bmp"))
-        self.assertFalse(self.prefix.exists(THEMES + "Blue.the"))
+        # the files it names were never copied (no stamp of a copy): passed over; the folder
+        # outside stays, and so do the record that lists it and the entry
+        self.assertEqual(self.record(THEMES + "Blue.the"), [("Dir5", "C:\\Keep")])
+        self.assertIsNotNone(self.uninstall_entry("Blue"))
 
     def test_a_destination_too_long_for_its_buffer_is_refused(self):
         # the line fits the 520-character line buffer, the destination does not

@@ -12,12 +12,12 @@ SCREEN_LINES = [
     "Wallpaper=%ThemeDir%Sky.bmp",
     "StartupScreen=Early.sys",                # before the special section: not a screen
     "[DecoramaSpecial]",
-    "StartupScreen=%ThemeDir%Boot2.sys",      # a folder token wins: a Themes-directory file
+    "StartupScreen=%ThemeDir%Boot2.bmp",      # a folder token wins: a plain file (a .sys one is refused)
     "StartupScreen=Art\\Boot.sys",
     "shutdownwaitscreen=Wait.sys",
     "ShutdownSafeScreen=Safe.sys,1",
 ]
-SCREEN_FILES = ["Sky.bmp", "Early.sys", "Boot2.sys", "Boot.sys", "Wait.sys", "Safe.sys"]
+SCREEN_FILES = ["Sky.bmp", "Early.sys", "Boot2.bmp", "Boot.sys", "Wait.sys", "Safe.sys"]
 QUESTIONS = [screen_question("Startup"), screen_question("Shutdown 'Wait'"), screen_question("Shutdown 'Safe'")]
 LOGO = "C:\\Logo.sys"
 LOGO_W = WINDIR + "LogoW.sys"
@@ -72,10 +72,10 @@ class ScreenTest(InstallerCase):
                     expected[LOGO_S] = self.content("Safe.sys")  # nothing was there to back up
                 self.assertEqual(self.state(), expected)
                 self.assertFalse(self.prefix.exists(THEMES + "Early.sys"))
-                self.assertEqual(self.prefix.read_file(THEMES + "Boot2.sys"), self.content("Boot2.sys"))
+                self.assertEqual(self.prefix.read_file(THEMES + "Boot2.bmp"), self.content("Boot2.bmp"))
 
                 # recorded by position; a declined screen takes no position
-                files = [THEMES + "Sky.bmp", THEMES + "Boot2.sys"]
+                files = [THEMES + "Sky.bmp", THEMES + "Boot2.bmp"]
                 files += [p for p, yes in [("c:\\Logo.sys", start), (LOGO_W, wait), (LOGO_S, safe)] if yes]
                 record = [v for k, v in self.record(THEMES + "Boot.the") if k.startswith("File")]
                 self.assertEqual(record, files)

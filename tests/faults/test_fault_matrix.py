@@ -8,6 +8,7 @@ files lost. The table of all rows is printed at the end (and kept in
 build/e2e/fault-matrix.md)."""
 
 import os
+import shutil
 import subprocess
 import time
 import unittest
@@ -17,9 +18,12 @@ from fault_case import (CANCEL, COMMAND, EXE, INSTALLER_COPY, FAILED, FONTS, INI
                         copy_error, delete_error, screen_question, theme_text, write_table)
 from wineharness.driver import dialog_text, visible_buttons
 from wineharness.snapshot import diff_snapshots
+from installer_case import REMOVE_VERB, VERB_KEY
 from wineharness.template import THEMES_DIR_WIN
 
 SRC = "C:\\Downloads\\Five"
+SHELL_FOLDERS = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+FONT_LIST = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts"
 
 # A five-entry theme: nested folders in the Themes directory, a file in a new folder of
 # the Windows directory, a font, and the start-up screen (over one that is in place).
@@ -260,12 +264,18 @@ class InstallerFaults(FaultCase):
     # ------------------------------------------------------------ 6
     def test_06_theme_naming_files_already_in_windows(self):
         self.row("6. Theme naming only files already in the Windows directory")
-        self.write_theme("C:\\Downloads\\Sys", "Sys.the", [
-            "[Boot]", "Ini=%WinDir%WIN.INI", "Sys=%WinDir%system.ini", "Shell=%WinDir%explorer.exe"],
-            {"WIN.INI": "[not the real one]\r\n", "system.ini": "[nor this]\r\n", "explorer.exe": "MZ fake\r\n"})
+        # the picture, sound and pointer that Windows brings (its own files that Windows
+        # acts on by itself are refused: row 18)
+        own = ["Clouds.bmp", "Media\\Tada.wav", "Cursors\\Arrow.cur"]
+        for path in own:
+            self.prefix.write_file(WINDIR + path, "Windows' own\r\n")
+        self.write_theme("C:\\Downloads\\Sys", "Sys.the", ["[Control Panel\\Desktop]"] +
+                         ["Line%d=%%WinDir%%%s" % (i, p) for i, p in enumerate(own)],
+                         {p.rpartition("\\")[2]: "not the real one\r\n" for p in own})
         before = self.state()
         run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\Sys")
         self.assertMessages(run, [confirm_install("Sys"), INSTALLED], code=1)
+        self.soft(self.assertEqual, self.record(THEMES + "Sys.the"), [], "files in place are not recorded")
         self.uninstall_ok("Sys")
         self.compare(before)
 
@@ -402,11 +412,13 @@ class InstallerFaults(FaultCase):
         # as the "Install Theme" verb starts it: the theme file's path as the argument
         run = self.run_installer('"%sUnpacked.the"' % THEMES, answers=[OK, OK], win_cwd=folder)
         self.assertMessages(run, [confirm_install("Unpacked"), INSTALLED], code=1)
-        self.soft(self.assertEqual, self.record(THEMES + "Unpacked.the"), [("File2", WINDIR + "UnpackedDing.wav")],
+        # the theme file is the user's: the installation gets a copy of its own beside it
+        self.soft(self.assertEqual, self.record(THEMES + "Unpacked (2).the"), [("File2", WINDIR + "UnpackedDing.wav")],
                   "the record lists what this installation did, and nothing else")
-        self.uninstall_ok("Unpacked")
-        # the installed copy is the theme file itself: the uninstall takes it
-        self.compare(before, allow_lost=[self.rel(THEMES + "Unpacked.the")])
+        run = self.uninstall("Unpacked (2).the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Unpacked (2)"), UNINSTALLED], code=0)
+        # and the user's theme file stays as it was, forged section and all
+        self.compare(before)
 
     def test_11_2_another_file_under_the_installed_copys_name(self):
         self.row("11. A file of the user's, or a folder, under the installed copy's name: the theme installs beside it")
@@ -531,13 +543,15 @@ class InstallerFaults(FaultCase):
         before = self.state()
         run = self.run_installer('"%sSpelt.the"' % THEMES, answers=[OK, OK], win_cwd=folder)
         self.assertMessages(run, [confirm_install("Spelt"), INSTALLED], code=1)
-        self.soft(self.assertEqual, [k for k, v in self.record(THEMES + "Spelt.the")], ["Dir1", "File1", "File2"],
-                  "the record lists the folder and both files")
+        # the theme file in the Themes folder is the user's: the installation has a copy beside it (its entry
+        # keeps the theme's name, which no other entry has)
         command = self.prefix.registry().value(UNINSTALL_KEY + "\\Spelt", "UninstallString") or ""
         copy = command.partition('/u "')[2].rstrip('"')
+        self.soft(self.assertEqual, [k for k, v in self.record(THEMES + "Spelt (2).the")], ["Dir1", "File1", "File2"],
+                  "the record lists the folder and both files")
         run = self.run_installer('/u "%s"' % copy, answers=[OK, OK])
-        self.assertMessages(run, [confirm_uninstall("Spelt"), UNINSTALLED], code=0)
-        self.compare(before, allow_lost=[self.rel(THEMES + "Spelt.the")])
+        self.assertMessages(run, [confirm_uninstall("Spelt (2)"), UNINSTALLED], code=0)
+        self.compare(before)
 
     def test_14_3_a_folder_token_without_its_folder(self):
         self.row("14. %FontDir% without a Fonts folder in the registry")
@@ -577,7 +591,8 @@ class InstallerFaults(FaultCase):
         self.prefix.write_file(THEMES + "Forged.the", theme_text([
             "[Decorama]", "Seal=0123456789ABCDEF", "File1=" + WINDIR + "NOTES.TXT", "Copy1=1:00000000"]))
         before = self.state()
-        for path, name in [(WINDIR + "WIN.INI", "WIN"), (WINDIR + "SYSTEM.INI", "SYSTEM"),
+        # the question names the file as its folder gives it back (Wine's are lower-case)
+        for path, name in [(WINDIR + "WIN.INI", "win"), (WINDIR + "SYSTEM.INI", "system"),
                            (THEMES + "Forged.the", "Forged")]:
             run = self.run_installer('/u "%s"' % path, answers=[OK, OK])
             self.assertMessages(run, [confirm_uninstall(name), NOT_COMPLETELY], code=0)
@@ -657,11 +672,12 @@ class InstallerFaults(FaultCase):
         self.row("16. The user's own LOGO.OLD and LOGOW.OLD, no screens in place")
         self.prefix.write_file("C:\\LOGO.OLD", "a start-up screen switched off\r\n")
         self.prefix.write_file(WINDIR + "LOGOW.OLD", "a shut-down screen switched off\r\n")
-        self.write_theme(SRC, "Boot.the", ["Screen=%WinDir%LogoW.sys", "[DecoramaSpecial]", "StartupScreen=Boot.sys"],
-                         ["LogoW.sys", "Boot.sys"])
+        self.write_theme(SRC, "Boot.the", ["[DecoramaSpecial]", "StartupScreen=Boot.sys", "ShutdownWaitScreen=Wait.sys"],
+                         ["Wait.sys", "Boot.sys"])
         before = self.state()
-        run = self.run_installer(answers=[OK, OK, OK], win_cwd=SRC)
-        self.assertMessages(run, [confirm_install("Boot"), screen_question("Startup"), INSTALLED], code=1)
+        run = self.run_installer(answers=[OK, OK, OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Boot"), screen_question("Startup"), screen_question("Shutdown 'Wait'"),
+                                  INSTALLED], code=1)
         self.uninstall_ok("Boot")
         self.compare(before)
 
@@ -844,6 +860,183 @@ class InstallerFaults(FaultCase):
                 self.soft(self.assertTrue, still, "the copy runs, or still serves a theme")
             self.compare(before, allow_left=self.restart_windows())
             os.unlink(self.prefix.unix(WINDIR + "wininit.bak"))
+
+    # ------------------------------------------------------------ 18: what Windows acts on, and what two themes share
+    def test_18_1_files_windows_acts_on_by_itself(self):
+        self.row("18. WININIT.INI, WIN.INI, code and StartUp folders in a theme: refused; the user's letter survives a restart")
+        letter = "C:\\My Documents\\Letter.doc"
+        self.prefix.write_file(letter, "the user's letter")
+        for root, name, folder in [("HKCU", "Startup", "Autostart"), ("HKLM", "Common Startup", "All Users\\Boot")]:
+            self.prefix.reg_add(root + SHELL_FOLDERS, name, WINDIR + folder)
+        # what the theme's WININIT.INI would do at the next start: delete the letter and
+        # put a program that calls itself a picture in place of the shell
+        rename = ["[rename]", "NUL=" + letter, WINDIR + "explorer.exe=" + THEMES + "Shell.bmp"]
+        refused = ["%WinDir%WININIT.INI", "%WinDir%WIN.INI", "%WinDir%system.ini", "%WinDir%explorer.exe",
+                   "%WinDir%WINSTART.BAT", "%WinDir%Start Menu\\Programs\\StartUp\\Run.lnk",
+                   "%WinDir%Autostart\\Mine.lnk", "%WinDir%All Users\\Boot\\All.lnk", "%ThemeDir%Hook.dll"]
+        names = [p.rpartition("\\")[2].rpartition("%")[2] for p in refused]
+        files = {n: "MZ not for a theme\r\n" for n in names + ["Shell.bmp", "Acts.scr"]}
+        files["WININIT.INI"] = theme_text(rename)
+        self.write_theme(SRC, "Acts.the", ["Wallpaper=%ThemeDir%Shell.bmp", "SCRNSAVE.EXE=%WinDir%Acts.scr"] +
+                         ["Line%d=%s" % (i, p) for i, p in enumerate(refused)], files)
+        before = self.state()
+        run = self.run_installer(answers=[OK] * (len(refused) + 2), win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Acts")] + [copy_error(5, n) for n in names] + [INSTALLED], code=1)
+        self.soft(self.assertEqual, sorted(v for k, v in self.record(THEMES + "Acts.the")),
+                  [THEMES + "Shell.bmp", WINDIR + "Acts.scr"], "a screen saver and a picture install as before")
+        restarted = self.restart_windows()
+        self.uninstall_ok("Acts")
+        self.compare(before, allow_left=restarted)
+        # the restart carries out a WININIT.INI in the Windows folder: the one the theme
+        # brought would have taken the letter
+        self.prefix.write_file(WINDIR + "WININIT.INI", theme_text(rename[:2]))
+        self.restart_windows()
+        self.assertFalse(self.prefix.exists(letter), "the restart did not carry out WININIT.INI")
+
+    def test_18_2_a_cancelled_reinstall_undoes_only_its_own_keys(self):
+        self.row("18. Reinstall whose screen file is missing, Cancel: the first installation still uninstalls whole")
+        self.write_theme(SRC, "Again.the", ["Wallpaper=%ThemeDir%Art\\Again.bmp", "[DecoramaSpecial]",
+                                            "StartupScreen=Boot.sys", "Tile=%ThemeDir%Two.bmp"], ["Again.bmp", "Two.bmp"])
+        self.prefix.write_file("C:\\Logo.sys", OLD_LOGO)
+        before = self.state()
+        run = self.run_installer(answers=[OK, CANCEL, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Again"), screen_question("Startup"), INSTALLED], code=1)
+        record = self.whole_record(THEMES + "Again.the")
+        # the reinstall takes the screen (its file is missing), then cannot copy Two.bmp
+        os.unlink(self.prefix.unix(THEMES + "Two.bmp"))
+        os.rename(self.prefix.unix(SRC + "\\Two.bmp"), self.prefix.unix(SRC + "\\Two.away"))
+        self.prefix.write_file(SRC + "\\Two.bmp\\inside.txt", "a folder, not a file")
+        run = self.run_installer(answers=[OK, OK, OK, CANCEL, OK], win_cwd=SRC)
+        texts = [m[1] for m in run.messages()]
+        self.soft(self.assertEqual, texts[:2] + texts[-2:], [confirm_install("Again")[0], screen_question("Startup")[0],
+                                                             copy_error(5, "Two.bmp")[0], FAILED[0]], run)
+        self.soft(self.assertEqual, self.whole_record(THEMES + "Again.the"), record, "the first installation's record")
+        shutil.rmtree(self.prefix.unix(SRC + "\\Two.bmp"))
+        os.rename(self.prefix.unix(SRC + "\\Two.away"), self.prefix.unix(SRC + "\\Two.bmp"))
+        self.uninstall_ok("Again")
+        self.compare(before)
+
+    def test_18_3_another_theme_of_the_same_name(self):
+        self.row("18. Another theme of the same name installs beside as \"Blue (2)\"; each reinstall reuses its copy")
+        other, respelt = "C:\\Downloads\\Other", "C:\\Downloads\\Respelt"
+        self.blue_theme()
+        self.write_theme(other, "Blue.the", ["Wallpaper=%ThemeDir%Other.bmp"], ["Other.bmp"])
+        # the first theme's lines with other blanks and a comment: the same theme
+        self.write_theme(respelt, "Blue.the", ["; the same theme", "Wallpaper = %ThemeDir%Art\\Blue.bmp", "",
+                                               "  Sound=  %WinDir%BlueDing.wav"], ["Blue.bmp", "BlueDing.wav"])
+        before = self.state()
+        for folder, copy in [(SRC, "Blue"), (other, "Blue (2)"), (other, "Blue (2)"), (respelt, "Blue")]:
+            run = self.run_installer('"%s\\Blue.the"' % folder, answers=[OK, OK], win_cwd=folder)
+            self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+            self.soft(self.assertEqual, (self.uninstall_entry(copy) or {}).get("UninstallString"),
+                      '%s /u "%s%s.the"' % (COMMAND, THEMES, copy), "the entry of %s" % folder)
+        self.soft(self.assertFalse, self.prefix.exists(THEMES + "Blue (3).the"), "a reinstall made another copy")
+        run = self.uninstall("Blue (2).the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Blue (2)"), UNINSTALLED], code=0)
+        self.soft(self.assertTrue, self.prefix.exists(THEMES + "Art\\Blue.bmp"), "the first theme keeps its files")
+        self.uninstall_ok("Blue")
+        self.compare(before)
+
+    def test_18_4_the_users_theme_file_in_the_themes_folder(self):
+        self.row("18. The user's own theme file in the Themes folder, installed from there twice: it stays byte for byte")
+        raw = b"; my own theme\r\n[Control Panel\\Desktop]\r\nWallpaper = %ThemeDir%Art\\Mine.bmp\r\n\r\nSound=%WinDir%MineDing.wav"
+        self.write_theme(THEMES_DIR_WIN, "Mine.the", None, ["Mine.bmp", "MineDing.wav"], raw=raw)
+        before = self.state()
+        for _ in range(2):
+            run = self.run_installer('"%sMine.the"' % THEMES, answers=[OK, OK], win_cwd=THEMES_DIR_WIN)
+            self.assertMessages(run, [confirm_install("Mine"), INSTALLED], code=1)
+        self.soft(self.assertEqual, [k for k, v in self.record(THEMES + "Mine (2).the")], ["Dir1", "File1", "File2"],
+                  "the record is in the installed copy beside the user's file")
+        run = self.uninstall("Mine.the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Mine"), NOT_COMPLETELY], code=0)
+        run = self.uninstall("Mine (2).the", [OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Mine (2)"), UNINSTALLED], code=0)
+        self.compare(before)
+
+    def test_18_5_files_folders_fonts_and_screens_that_two_themes_use(self):
+        self.row("18. Two themes with one file, folder, font and start-up screens each, uninstalled in either order")
+        from installer_case import renamed_font
+        font = renamed_font("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", "Zelvo Fault Shared")
+        for name in ("Red", "Green"):
+            self.write_theme("C:\\Downloads\\" + name, name + ".the", [
+                "Wallpaper=%ThemeDir%Art\\Shared.bmp", "Icon=%ThemeDir%Art\\" + name + ".ico", "[DecoramaSpecial]",
+                "Font=%FontDir%Shared.ttf", "StartupScreen=" + name + ".sys"],
+                {"Shared.bmp": "one picture\r\n", name + ".ico": name, "Shared.ttf": font, name + ".sys": name})
+        shared = [THEMES + "Art\\Shared.bmp", FONTS + "Shared.ttf"]
+        for screen, first, second in [(None, "Red", "Green"), (None, "Green", "Red"), (OLD_LOGO, "Red", "Green"),
+                                      (OLD_LOGO, "Green", "Red")]:
+            if screen:
+                self.prefix.write_file("C:\\Logo.sys", screen)
+            before = self.state()
+            for name in ("Red", "Green"):
+                run = self.run_installer(answers=[OK, OK, OK], win_cwd="C:\\Downloads\\" + name)
+                self.assertMessages(run, [confirm_install(name), screen_question("Startup"), INSTALLED], code=1)
+            self.uninstall_ok(first)
+            self.soft(self.assertEqual, [self.prefix.exists(p) for p in shared + [THEMES + "Art\\" + second + ".ico"]],
+                      [True] * 3, "what %s uses, after %s went" % (second, first))
+            self.soft(self.assertEqual, self.prefix.registry().value(FONT_LIST, "Zelvo Fault Shared (TrueType)"),
+                      "Shared.ttf", "the font's registration, after %s went" % first)
+            self.uninstall_ok(second)
+            self.compare(before)
+
+    def test_18_6_uninstall_by_every_spelling_of_the_copy(self):
+        self.row("18. /u with the copy spelt otherwise: short name, .\\, x\\..\\, case, slashes, \\\\?\\; a path outside")
+        exe = self.prefix.install_program("e2e-platform-table.exe")
+        short = self.prefix.wine([exe, "/short", THEMES_DIR_WIN], timeout=60).stdout.decode("latin-1").strip()
+        self.assertTrue(short and short.lower() != THEMES_DIR_WIN.lower(), short)
+        self.prefix.write_file("C:\\Keep\\keep.txt", "precious")
+        self.blue_theme()
+        before = self.state()
+        copy = THEMES + "Blue.the"
+        for spelling, cwd in [(short + "\\Blue.the", None), (".\\Blue.the", THEMES_DIR_WIN),
+                              (THEMES + "Art\\..\\Blue.the", None), ("c:\\PROGRAM files\\plus!\\THEMES\\BLUE.THE", None),
+                              (copy.replace("\\", "/"), None), ("\\\\?\\" + copy, None)]:
+            run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+            self.assertMessages(run, [confirm_install("Blue"), INSTALLED], code=1)
+            run = self.run_installer('/u "%s"' % spelling, answers=[OK, OK], win_cwd=cwd)
+            self.assertMessages(run, [confirm_uninstall("Blue"), UNINSTALLED], code=0)
+            self.compare(before)
+        # a recorded path outside the installation's folders stays, and with it the record and the entry
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        with open(self.prefix.unix(copy), "ab") as f:
+            f.write(b"Dir9=C:\\Keep\r\n")
+        run = self.uninstall("Blue.the", [OK, OK, OK])
+        self.assertMessages(run, [confirm_uninstall("Blue"), NOT_COMPLETELY], code=0)
+        self.soft(self.assertEqual, self.record(copy), [("Dir9", "C:\\Keep")], "the record of what stays")
+        self.compare(before, allow_left=[self.rel(copy), self.rel(INSTALLER_COPY)], allow_registry=["uninstall\\blue"])
+
+    def test_18_7_a_fonts_registration_goes_without_the_fonts_shell_folder(self):
+        self.row("18. A font's registration goes at the uninstall when the Shell Folders lack \"Fonts\"")
+        self.font_theme(SRC, "Fonty")
+        before = self.state()
+        run = self.run_installer(answers=[OK, OK], win_cwd=SRC)
+        self.assertMessages(run, [confirm_install("Fonty"), INSTALLED], code=1)
+        self.soft(self.assertEqual, self.prefix.registry().value(FONT_LIST, "Zelvo Fault Fonty (TrueType)"), "Fonty.ttf")
+        self.prefix.reg_delete("HKCU" + SHELL_FOLDERS, "Fonts")
+        self.uninstall_ok("Fonty")
+        self.prefix.reg_add("HKCU" + SHELL_FOLDERS, "Fonts", FONTS[:-1])
+        self.compare(before)
+
+    def test_18_8_the_install_verb_known_to_every_copy(self):
+        self.row("18. The Install verb one copy added: another copy, and the same one moved, offer to remove it")
+        self.prefix.write_file("C:\\Empty\\readme.txt", "no theme here")
+        other = self.prefix.install_program("decorama.exe", "C:\\Other")
+        before = self.state()
+        for remover in [other, "C:\\Moved\\decorama.exe"]:
+            run = self.run_installer(answers=[OK], win_cwd="C:\\Empty")
+            self.soft(self.assertEqual, [m[1].split("\n")[-1] for m in run.messages()],
+                      ["This will install the Decorama shell extension."], run)
+            self.soft(self.assertEqual, self.prefix.registry().value(VERB_KEY, "Decorama"), "Install Theme verb")
+            moved = (self.prefix.unix(EXE), self.prefix.unix(remover))
+            if remover != other:
+                os.makedirs(os.path.dirname(moved[1]))
+                os.rename(*moved)
+            run = self.run_installer(answers=[OK], win_cwd="C:\\Empty", exe=remover)
+            self.assertMessages(run, [REMOVE_VERB], code=0)
+            if remover != other:
+                os.rename(moved[1], moved[0])
+                os.rmdir(os.path.dirname(moved[1]))
+            self.compare(before)
 
 
 # ---------------------------------------------------------------- the saver
