@@ -189,6 +189,37 @@ static bool CreateDestinationFolders(InstallWalk& walk, uint32_t directoryLength
     return true;
 }
 
+// After a run over an earlier installation's record, an earlier run's file that is gone
+// (an uninstall stopped half-way, or the user took it away) and that this run could not
+// copy again: what it brought with it goes, and so does its entry, so that the record
+// lists only what is in place.
+struct GoneEntries {
+    InstallWalk* walk;
+    const RecordSection* section;
+};
+
+static void ForgetGoneEntry(const char* path, uint32_t number, bool gone, const uint32_t*, void* context) {
+    GoneEntries& gone_ = *(GoneEntries*)context;
+    if (!gone) return;
+    InstallWalk& walk = *gone_.walk;
+    walk.fontsChanged |= ForgetGoneFile(*walk.installation, *gone_.section, number, path);
+    static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, BACKUP_KEY, TYPEFACE_KEY};
+    for (RecordKey key : keys) DropRecordKey(*walk.record, key, number);
+}
+
+static void ForgetGoneEntries(InstallWalk& walk) {
+    char* buffer = (char*)SysAllocBlock(SECTION_CAPACITY);
+    RecordSection section;
+    if (buffer && ReadRecordSection(walk.record->path, buffer, &section)) {
+        uint32_t count = 0;
+        CopyStamp* stamps = ReadSectionStamps(section, &count);
+        GoneEntries gone = {&walk, &section};
+        MarkFilesNotCopied(section, stamps, count, ForgetGoneEntry, &gone);
+        if (stamps) SysFreeBlock(stamps);
+    }
+    if (buffer) SysFreeBlock(buffer);
+}
+
 // The theme file's copy could not become the record: nothing can be installed, so the
 // user is told so, without a question that could only have one answer.
 static void RecordNotMade(InstallWalk& walk, uint32_t error) {
@@ -523,6 +554,7 @@ static void Walk(InstallWalk& walk, ThemeReader* reader) {
     walk.counting = OpenProgress(walk.progress);
     RunPasses(walk, reader);
     if (!walk.outcome->noRecord) StampsNotWritten(walk, FlushCopyStamps(*walk.record));
+    if (walk.installation->copy.reused && !walk.outcome->noRecord && !walk.outcome->aborted) ForgetGoneEntries(walk);
     if (walk.otherCopies) SysFreeBlock(walk.otherCopies);
     ReleaseOtherRecords(walk.others);
 }

@@ -114,7 +114,15 @@ bool OthersMayUse(const OtherRecords& others, bool file, const char* path, const
 // still that copy (mark); or lists the folder at path.
 bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mark);
 bool OthersPlacedFolder(const OtherRecords& others, const char* path);
+// True when another installation's record lists path as a screen that it put in place
+// of the one it moved aside to its backup: what stands there is the other's.
+bool OthersMovedAside(const OtherRecords& others, const char* path);
 void ReleaseOtherRecords(OtherRecords& others);
+
+// ---- What a recorded file brought with it (removal_walk.cpp)
+// A recorded file that is gone: the screen it moved aside goes back in its place, its font
+// leaves the list of fonts (section: the record's; true when the list changed).
+bool ForgetGoneFile(const Installation& installation, const RecordSection& section, uint32_t number, const char* path);
 
 // ---- Fonts (font_list.cpp): a TrueType font that an installation copies is registered
 // as the Fonts folder registers one, so that Windows loads it; what it registered goes

@@ -44,6 +44,17 @@ static bool RecordedBackup(const RemovalWalk& walk, uint32_t number, char* backu
     return walk.recordsBackups && FindRecordValue(walk.section, BACKUP_KEY, number, backup);
 }
 
+// A screen of this installation's that another installation took the place of: this
+// one's waits in the backup that the other made (still the copy, mark), and goes now; the
+// other then puts back nothing.
+static void ForgetScreenTakenByAnother(RemovalWalk& walk, const char* path, const uint32_t* mark) {
+    char backup[TEXT_CAPACITY];
+    SysFileStamp stamp;
+    if (!mark || !IsScreenPath(*walk.installation, path)) return;
+    MakeInstallBackupName(path, backup);
+    if (SysGetFileStamp(backup, &stamp) && StampMark(stamp) == *mark) SysDeleteFile(backup);
+}
+
 // A recorded file that is not the copy that the record describes. Gone already: what
 // it brought with it goes now, since nothing of this installation's stands in its way
 // any more: the screen it moved aside goes back in its place, its font leaves the list
@@ -51,16 +62,14 @@ static bool RecordedBackup(const RemovalWalk& walk, uint32_t number, char* backu
 // in the backup that the other made, and goes now (the other then puts back nothing).
 static void FileNotTheCopy(const char* path, uint32_t number, bool gone, const uint32_t* mark, void* context) {
     RemovalWalk& walk = *(RemovalWalk*)context;
+    if (gone) walk.fontsChanged |= ForgetGoneFile(*walk.installation, walk.section, number, path);
+    else ForgetScreenTakenByAnother(walk, path, mark);
+}
+
+bool ForgetGoneFile(const Installation& installation, const RecordSection& section, uint32_t number, const char* path) {
     char value[TEXT_CAPACITY];
-    if (gone) {
-        if (RecordedBackup(walk, number, value)) RestoreScreenBackup(path, value);
-        if (RegisteredFont(walk, number, value)) walk.fontsChanged |= UnregisterFont(*walk.installation, value, path);
-        return;
-    }
-    SysFileStamp stamp;
-    if (!mark || !IsScreenPath(*walk.installation, path)) return;
-    MakeInstallBackupName(path, value);
-    if (SysGetFileStamp(value, &stamp) && StampMark(stamp) == *mark) SysDeleteFile(value);
+    if (FindRecordValue(section, BACKUP_KEY, number, value)) RestoreScreenBackup(path, value);
+    return FindRecordValue(section, TYPEFACE_KEY, number, value) && UnregisterFont(installation, value, path);
 }
 
 // Reads the record back and sets the cursor over what the walk is to remove: the whole
@@ -148,7 +157,12 @@ static void RemoveEntry(RemovalWalk& walk) {
     GatherOtherRecords(walk.others, walk.record.path);
     uint32_t mark = 0;
     bool marked = !isFolder && FindCopyStamp(walk.stamps, walk.stampCount, ParseRecordEntry(walk.cursor.current).number, &mark);
-    if (OthersMayUse(walk.others, !isFolder, path, marked ? &mark : 0)) {
+    // A screen is never shared: one that another installation put in place of this one's
+    // (their stamps may be equal) is the other's, and this one's waits in the backup.
+    bool screen = !isFolder && IsScreenPath(*walk.installation, path);
+    bool taken = screen && marked && OthersMovedAside(walk.others, path);
+    if (taken) ForgetScreenTakenByAnother(walk, path, &mark);
+    if (taken || (!screen && OthersMayUse(walk.others, !isFolder, path, marked ? &mark : 0))) {
         MarkEntryDone(walk.cursor.current);
         return;
     }

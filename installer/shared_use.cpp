@@ -6,7 +6,8 @@
 #include "installer_text.h"
 
 // Adds what one proven record lists to the list (or, without one, counts its room):
-// each path after a letter for a file ("F") or a folder ("D") and, for a file, the mark
+// each path after a letter for a file ("F"; "B" for one that moved a screen aside to
+// its backup) or a folder ("D") and, for a file, the mark
 // of the copy that the record describes, in eight hexadecimal digits ("--------" when
 // it has none).
 struct Gathering {
@@ -28,6 +29,8 @@ static bool GatherRecord(const char*, const char*, const char* copy, void* conte
     uint32_t count = ReadCopyStamps(section, 0, 0);
     CopyStamp* stamps = count ? (CopyStamp*)SysAllocBlock(count * (uint32_t)sizeof(CopyStamp)) : 0;
     count = stamps ? ReadCopyStamps(section, stamps, count) : 0;
+    bool backups = SectionHolds(section, BACKUP_KEY);
+    char backup[TEXT_CAPACITY];
     for (const char* text = section.begin; text < section.end; text = NextRecordString(text)) {
         RecordEntry entry = ParseRecordEntry(text);
         bool file = IsFileEntry(entry.key);
@@ -35,7 +38,7 @@ static bool GatherRecord(const char*, const char*, const char* copy, void* conte
         uint32_t n = ITEM_HEAD + TextLength(entry.value) + 1;
         gathering.needed += n;
         if (!gathering.at) continue;
-        gathering.at[0] = file ? 'F' : 'D';
+        gathering.at[0] = !file ? 'D' : backups && FindRecordValue(section, BACKUP_KEY, entry.number, backup) ? 'B' : 'F';
         gathering.at[1] = 0;
         uint32_t mark = 0;
         if (file && FindCopyStamp(stamps, count, entry.number, &mark)) TextAppendHex(gathering.at, mark, MARK_DIGITS, n);
@@ -73,7 +76,7 @@ static const char* FindItem(const OtherRecords& others, bool file, const char* p
     const char* name = FindBaseName(path);
     for (const char* at = others.paths; *at; at += TextLength(at) + 1) {
         const char* listed = at + ITEM_HEAD;
-        if ((at[0] == 'F') == file && (!mark || TextStartsWith(at + 1, text)) &&
+        if ((at[0] != 'D') == file && (!mark || TextStartsWith(at + 1, text)) &&
             TextEqualNoCase(FindBaseName(listed), name) && SameFile(listed, path))
             return at;
     }
@@ -90,6 +93,11 @@ bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mar
 }
 
 bool OthersPlacedFolder(const OtherRecords& others, const char* path) { return FindItem(others, false, path, 0) != 0; }
+
+bool OthersMovedAside(const OtherRecords& others, const char* path) {
+    const char* item = FindItem(others, true, path, 0);
+    return item && item[0] == 'B';
+}
 
 void ReleaseOtherRecords(OtherRecords& others) {
     if (others.paths) SysFreeBlock(others.paths);

@@ -224,6 +224,7 @@ struct TwoScreensCase {
     const char* name;
     const char* before;  // the start-up screen in place before both, null for none
     bool firstGoesFirst;
+    bool sameStamp = false;  // the two screens have the same size and time
 };
 
 // Two themes with start-up screens: the second moves the first's aside and puts it back
@@ -235,11 +236,17 @@ TEST_F(ScreensTest, TwoThemesScreensEndAsTheUserHadThem) {
         {"no screen, last installed goes first", nullptr, false},
         {"the user's screen, first installed goes first", "the user's screen", true},
         {"the user's screen, last installed goes first", "the user's screen", false},
+        {"no screen, screens alike in size and time, first goes first", nullptr, true, true},
+        {"no screen, screens alike in size and time, last goes first", nullptr, false, true},
     };
     for (const auto& c : cases) {
         sysdouble::Reset();
         MakeTheme("[T]\r\n[DecoramaSpecial]\r\nStartupScreen=Boot.sys\r\n", {"Boot.sys", "Red.sys"});
         w().AddFile(SOURCE + "\\Red.the", "[R]\r\n[DecoramaSpecial]\r\nStartupScreen=Red.sys\r\n");
+        if (c.sameStamp) {
+            w().AddFile(SOURCE + "\\Red.sys", "data of Red.sys!");  // as long as Boot.sys's
+            w().nodes[Lower(SOURCE + "\\Red.sys")].writeTime = w().nodes[Lower(SOURCE + "\\Boot.sys")].writeTime;
+        }
         if (c.before) w().AddFile("c:\\Logo.sys", c.before);
         auto tree = TreeSnapshot();
         auto registry = RegistrySnapshot();
@@ -247,7 +254,7 @@ TEST_F(ScreensTest, TwoThemesScreensEndAsTheUserHadThem) {
         ASSERT_EQ(RunProgram({SOURCE + "\\Red.the"}), 1) << c.name;
         // The last installed theme's screen shows while both are installed, unless the
         // user's own waits in the one backup there is.
-        EXPECT_EQ(w().Read("c:\\Logo.sys"), c.before ? "data of Boot.sys" : "data of Red.sys") << c.name;
+        EXPECT_EQ(w().Read("c:\\Logo.sys"), c.before ? "data of Boot.sys" : w().Read(SOURCE + "\\Red.sys")) << c.name;
         std::string first = INSTALLED, second = THEMES + "\\Red.the";
         if (!c.firstGoesFirst) std::swap(first, second);
         w().boxes.clear();
