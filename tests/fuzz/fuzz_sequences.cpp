@@ -15,12 +15,16 @@
 // The input: 3 bytes of machine (MakeMachine); per theme 1 byte (folder, file name, a
 // forged record section, number of lines) and 1 byte per line (kind, name, content); then
 // 4 bytes per action (Act). A finding prints what broke and the actions so far, then
-// aborts; FUZZ_SEQUENCES_IGNORE="kind,kind" lets those kinds pass, to look for others, and
+// aborts. To look for more than one: FUZZ_SEQUENCES_IGNORE="kind,kind" lets those kinds
+// pass, and FUZZ_SEQUENCES_COLLECT=<folder> keeps the first finding of each input there
+// (the input under a name made from the finding, a line in <folder>/index) and goes on.
 // FUZZ_SEQUENCES_TRACE=1 prints every action and message box.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -36,7 +40,6 @@ using sysdouble::Lower;
 using sysdouble::Node;
 using sysdouble::World;
 using sysdouble::world;
-using Files = std::map<std::string, Node>;
 
 const std::string THEMES = sysdouble::THEMES_FOLDER, WINDOWS = "C:\\WINDOWS", FONTS = "C:\\WINDOWS\\FONTS";
 const std::string INSTALLER = "C:\\Tools\\decorama.exe", INSTALLER_BYTES = "MZ decorama 1.04";
@@ -67,14 +70,30 @@ std::string Original(const World& w, const std::string& key) {
     }
     return out;
 }
-// The text of a theme file without its record sections.
+// The lines of a text, each ended by CR LF, as a profile write leaves them.
+std::string Lines(const std::string& text) {
+    std::string out;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.find('\n', at), text.size());
+        out.append(text, at, end - at - (end > at && text[end - 1] == '\r')).append("\r\n");
+        at = end + 1;
+    }
+    return out;
+}
+// The lines of a theme file without its record sections.
 std::string WithoutRecord(std::string text) {
+    text = Lines(text);
     while (Lower(text).find("[decorama]") != std::string::npos) {
         std::string next = profile::Write(text, "Decorama", nullptr, nullptr);
         if (next == text) break;
         text = next;
     }
     return text;
+}
+// A theme file in the Themes folder keeps its lines: a profile write may end its last one.
+bool KeepsLines(const std::string& key, const Node& now, const Node& was) {
+    return !now.directory && EndsWith(key, ".the") && key.rfind(Lower(THEMES) + "\\", 0) == 0 &&
+           Lines(now.data) == Lines(was.data);
 }
 
 // ---------------------------------------------------------------- themes
@@ -102,6 +121,7 @@ struct Line {
     std::string text;    // the line's token and name, or the screen's key and source
     std::string source;  // the source file's name, beside the theme file
     std::string target;  // the file's path as the line names it ("" for a screen)
+    int content;         // the source's bytes and time (SourceBytes)
 };
 struct Theme {
     std::string folder, file;
@@ -174,10 +194,12 @@ bool IsBootTimeFile(const std::string& key, const Node& node) {
         return false;
     }
     if (name == "winstart.bat" || key.find("\\startup\\") != std::string::npos) return true;
+    // The installer's own copy: a "decorama" program in the Themes folder, the running one's bytes.
+    const Node* running = Find(world(), Key(world().modulePath));
+    if (key.rfind(Lower(THEMES) + "\\decorama", 0) == 0 && EndsWith(name, ".exe") && running && node.data == running->data)
+        return false;
     for (const char* extension : {".vxd", ".386", ".drv", ".dll", ".exe", ".com", ".bat", ".pif"})
-        if (EndsWith(name, extension))
-            return !(extension == std::string(".exe") && key.rfind(Lower(THEMES) + "\\decorama", 0) == 0 &&
-                     node.data == INSTALLER_BYTES);
+        if (EndsWith(name, extension)) return true;
     return false;
 }
 
@@ -248,7 +270,8 @@ int64_t MarkOf(const Node& node) {
 // ---------------------------------------------------------------- the sequence
 
 struct Before {
-    Files nodes;
+    // What a run made has a later creation order, what it wrote a later time.
+    uint64_t order, clock;
     std::vector<Entry> entries;
     std::map<std::string, Record> records;  // by entry key
 };
@@ -263,6 +286,8 @@ struct Sequence {
     std::vector<std::string> log;
     uint8_t answers = 0;
     int box = 0;
+    std::string input;
+    bool found = false;
 
     void Finding(const char* kind, const std::string& detail);
     void Note(const std::string& text);
@@ -285,8 +310,17 @@ void Sequence::Note(const std::string& text) {
 
 void Sequence::Finding(const char* kind, const std::string& detail) {
     static const std::string ignore = "," + std::string(getenv("FUZZ_SEQUENCES_IGNORE") ? getenv("FUZZ_SEQUENCES_IGNORE") : "") + ",";
-    if (ignore.find("," + std::string(kind) + ",") != std::string::npos) return;
-    fprintf(stderr, "sequence fuzzer: %s: %s\nafter:\n", kind, detail.c_str());
+    static const char* collect = getenv("FUZZ_SEQUENCES_COLLECT");
+    if (ignore.find("," + std::string(kind) + ",") != std::string::npos || found) return;
+    if (collect) {
+        found = true;
+        std::string text = std::string(kind) + ": " + detail + (cut ? " (after a power cut)" : ""), name = std::to_string(std::hash<std::string>()(text));
+        if (std::ifstream(std::string(collect) + "/" + name)) return;
+        std::ofstream(std::string(collect) + "/" + name, std::ios::binary) << input;
+        std::ofstream(std::string(collect) + "/index", std::ios::app) << name << " " << text << "\n";
+        return;
+    }
+    fprintf(stderr, "sequence fuzzer: %s: %s%s\nafter:\n", kind, detail.c_str(), cut ? " (after a power cut)" : "");
     for (auto& line : log) fprintf(stderr, "  %s\n", line.c_str());
     abort();
 }
@@ -302,7 +336,7 @@ int Answer(const std::string&, uint32_t style) {
 void Sequence::Run(const std::string& command, const std::string& directory, uint8_t answerBits, uint8_t cutAfter,
                    const std::string& themeFile) {
     World& w = world();
-    Before before{w.nodes, Entries(), {}};
+    Before before{w.nextOrder, w.fileClock, Entries(), {}};
     for (auto& entry : before.entries) before.records[entry.key] = ReadRecord(Key(entry.copy));
     std::string themeText = themeFile.empty() ? "" : WithoutRecord(w.Read(themeFile));
     w.currentDirectory = w.FullPath(directory);
@@ -327,7 +361,27 @@ void Sequence::Run(const std::string& command, const std::string& directory, uin
         for (size_t at; (at = text.find('\n')) != std::string::npos;) text.replace(at, 1, " / ");
         Note("  box: " + text);
     }
-    if (w.EndPowerCut()) {
+    for (auto& name : w.missingComponents) Note("  missing component: " + name);
+    static bool trace = getenv("FUZZ_SEQUENCES_TRACE") != nullptr;
+    if (trace)
+        for (auto& entry : Entries()) {
+            Note("  entry " + entry.key.substr(ENTRIES.size()) + ": " + entry.command);
+            std::string record = profile::ReadSection(w.Read(entry.copy), "Decorama");
+            for (char& c : record) c = c ? c : ' ';
+            Note("    record: " + record);
+        }
+    bool cutNow = w.EndPowerCut();
+    // Started where no theme is, the installer offers to add or remove the verb: what the
+    // user agreed to is the user's own change.
+    for (auto& box : w.boxes)
+        if (box.text.find("shell extension") != std::string::npos) {
+            for (auto it = expected.keys.lower_bound("hkcr\\"); it != expected.keys.end() && it->first.rfind("hkcr\\", 0) == 0;)
+                it = expected.keys.erase(it);
+            for (auto it = w.keys.lower_bound("hkcr\\"); it != w.keys.end() && it->first.rfind("hkcr\\", 0) == 0; ++it)
+                expected.keys.insert(*it);
+            break;
+        }
+    if (cutNow) {
         Note("  power cut, Windows restarted");
         cut = true;
         expected.Restart();
@@ -349,19 +403,19 @@ bool Shown(const char* text) {
 void Sequence::CheckRun(const Before& before, const std::string& themeText, const std::string& target) {
     World& w = world();
     std::vector<Entry> after = Entries();
-    std::set<std::string> remaining;
-    for (auto& entry : after) remaining.insert(entry.key);
+    std::map<std::string, Record> records;
+    std::set<std::string> remaining, used;
+    for (auto& entry : after) {
+        remaining.insert(entry.key);
+        records[entry.key] = ReadRecord(Key(entry.copy));
+        // Used by an installation that stays: its record lists it, or its theme uses it.
+        if (entry.seal.empty()) continue;
+        for (auto& [file, mark] : records[entry.key].files) used.insert(file);
+        if (uses.count(entry.key))
+            for (auto& [file, bytes] : uses.at(entry.key)) used.insert(file);
+    }
     for (auto it = uses.begin(); it != uses.end();) it = remaining.count(it->first) ? std::next(it) : uses.erase(it);
-    // Used by an installation that stays: its record lists it, or its theme uses it.
-    auto usedByOthers = [&](const std::string& key) {
-        for (auto& entry : after) {
-            if (entry.seal.empty()) continue;
-            for (auto& [file, mark] : ReadRecord(Key(entry.copy)).files)
-                if (file == key) return true;
-            if (uses.count(entry.key) && uses[entry.key].count(key)) return true;
-        }
-        return false;
-    };
+    auto usedByOthers = [&](const std::string& key) { return used.count(key) != 0; };
     // An entry of an installation that went: nothing its record listed stays.
     for (auto& entry : before.entries) {
         if (remaining.count(entry.key) || entry.seal.empty()) continue;
@@ -388,20 +442,21 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
             if (remaining.count(entry.key) && !entry.seal.empty() && Key(entry.copy) == target &&
                 before.records.at(entry.key).seal == entry.seal)
                 Finding("uninstall-message", "success shown, but entry " + entry.key.substr(ENTRIES.size()) + " stays");
-    // The installation that said it succeeded: a new entry, or one whose record this run wrote.
+    // The installation that said it succeeded: an entry made now, or one whose record,
+    // with the entry's seal, this run wrote.
     if (Shown("Theme installed successfully!")) {
         std::vector<Entry> made;
         for (auto& entry : after) {
-            auto old = before.nodes.find(Key(entry.copy));
             const Node* now = Find(w, Key(entry.copy));
-            bool isNew = !before.records.count(entry.key);
-            bool written = now && (old == before.nodes.end() || old->second.data != now->data || old->second.writeTime != now->writeTime);
-            if (!entry.seal.empty() && (isNew || written)) made.push_back(entry);
+            bool isNew = !before.records.count(entry.key), sealed = records[entry.key].seal == entry.seal;
+            bool written = now && (now->order >= before.order || now->writeTime > before.clock);
+            if (isNew && !entry.seal.empty() && !sealed)
+                Finding("install-message", "success shown, but the new entry " + entry.key.substr(ENTRIES.size()) + " and its record hold other seals");
+            if (!entry.seal.empty() && sealed && (isNew || written)) made.push_back(entry);
         }
         if (made.empty()) Finding("install-message", "success shown, but no entry names a record that this run wrote");
         for (auto& entry : made) {
-            Record record = ReadRecord(Key(entry.copy));
-            if (record.seal != entry.seal) Finding("install-message", "success shown, but entry " + entry.key + " and its record hold other seals");
+            const Record& record = records[entry.key];
             for (auto& [file, mark] : record.files)
                 if (!Find(w, file) && !userTouched.count(file)) Finding("install-message", "success shown while " + file + " that the record lists is missing");
             for (auto& dir : record.dirs)
@@ -428,7 +483,7 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
         }
     }
     for (auto& [key, node] : w.nodes)
-        if (!node.directory && !before.nodes.count(key) && IsBootTimeFile(key, node))
+        if (!node.directory && node.order >= before.order && IsBootTimeFile(key, node))
             Finding("boot-time", "the run placed " + key + ", which Windows acts on by itself");
 }
 
@@ -449,6 +504,7 @@ void Sequence::CheckWorld() {
             const Node* backup = Find(w, key.substr(0, key.size() - 4) + ".old");
             if (backup && backup->data == node.data) continue;
         }
+        if (now && KeepsLines(key, *now, node)) continue;
         if (now && !now->directory && EndsWith(key, ".the") && key.rfind(Lower(THEMES) + "\\", 0) == 0 &&
             (cut || copies.count(key)) && WithoutRecord(now->data) == WithoutRecord(node.data))
             continue;
@@ -470,7 +526,10 @@ void Sequence::CheckWorld() {
     }
     for (auto& [path, key] : expected.keys) {
         auto now = w.keys.find(path);
-        if (now == w.keys.end()) Finding("user-registry", "key gone: " + path);
+        if (now == w.keys.end()) {
+            Finding("user-registry", "key gone: " + path);
+            continue;
+        }
         for (auto& [name, data] : key.values)
             if (!now->second.values.count(name) || now->second.values.at(name) != data)
                 Finding("user-registry", "value changed or gone: " + path + " " + name);
@@ -483,14 +542,22 @@ void Sequence::CheckWorld() {
         }
 }
 
+// The user writes a file: it is the user's, and so are the folders the write makes (a
+// folder that an installation made stays the installation's).
 void Sequence::UserWrites(const std::string& key) {
     World& w = world();
     static int count;
-    std::string text = "the user's own text " + std::to_string(++count), path = Original(w, key);
+    std::string text = "the user's own text " + std::to_string(++count) + "\r\n", path = Original(w, key);
+    std::vector<std::string> made;
+    for (size_t at = key.find('\\', 3); at != std::string::npos; at = key.find('\\', at + 1)) {
+        const Node* folder = Find(w, key.substr(0, at));
+        if (folder && !folder->directory) return;  // no file goes below a file
+        if (!folder) made.push_back(key.substr(0, at));
+    }
     Note("the user writes " + path);
     w.AddFile(path, text);
-    expected.AddFile(path, text);
-    expected.nodes[key].readOnly = w.nodes[key].readOnly;
+    made.push_back(key);
+    for (auto& part : made) expected.nodes[part] = w.nodes[part];
     userTouched.insert(key);
     for (auto& [entry, files] : uses) files.erase(key);
 }
@@ -602,7 +669,7 @@ void Sequence::Act(uint8_t op, uint8_t a, uint8_t b, uint8_t c) {
         std::set<std::string> targets;
         for (const Theme& theme : themes)
             for (const Line& line : theme.lines)
-                if (line.kind != BOOT_TIME && !TargetKey(line).empty()) targets.insert(TargetKey(line));
+                if (line.kind != BOOT_TIME && !TargetKey(line).empty() && !IsScreen(TargetKey(line))) targets.insert(TargetKey(line));
         for (auto& entry : Entries()) targets.erase(Key(entry.copy));
         if (targets.empty()) return;
         std::string key = *std::next(targets.begin(), (choice << 8 | c) % targets.size());
@@ -650,24 +717,35 @@ void Sequence::End() {
     expected.Restart();
     for (auto& [key, node] : expected.nodes) {
         const Node* now = Find(w, key);
-        if (!now || now->directory != node.directory || now->data != node.data || now->readOnly != node.readOnly)
+        if (!now || now->directory != node.directory || (now->data != node.data && !KeepsLines(key, *now, node)) ||
+            now->readOnly != node.readOnly)
             Finding("end-lost", std::string(now ? "changed: " : "gone: ") + key);
     }
     for (auto& [path, key] : expected.keys) {
         auto now = w.keys.find(path);
-        if (now == w.keys.end()) Finding("end-lost", "key gone: " + path);
+        if (now == w.keys.end()) {
+            Finding("end-lost", "key gone: " + path);
+            continue;
+        }
         for (auto& [name, data] : key.values)
             if (!now->second.values.count(name) || now->second.values.at(name) != data)
                 Finding("end-lost", "value changed or gone: " + path + " " + name);
     }
     if (cut) return;
-    for (auto& [key, node] : w.nodes)
-        if (!expected.nodes.count(key)) Finding("end-left", "left behind: " + key);
+    for (auto& [key, node] : w.nodes) {
+        // A folder that an installation made stays while something of the user's is in it.
+        auto inside = expected.nodes.upper_bound(key + "\\");
+        bool holdsUsers = node.directory && inside != expected.nodes.end() && inside->first.rfind(key + "\\", 0) == 0;
+        if (!expected.nodes.count(key) && !holdsUsers) Finding("end-left", "left behind: " + key);
+    }
     for (auto& [path, key] : w.keys) {
-        if (!expected.keys.count(path)) Finding("end-left", "key left behind: " + path);
-        else
-            for (auto& [name, data] : key.values)
-                if (!expected.keys.at(path).values.count(name)) Finding("end-left", "value left behind: " + path + " " + name);
+        if (path == "hkcr" || path == "hkcu" || path == "hklm") continue;  // the double's, as a key's path makes them
+        if (!expected.keys.count(path)) {
+            Finding("end-left", "key left behind: " + path);
+            continue;
+        }
+        for (auto& [name, data] : key.values)
+            if (!expected.keys.at(path).values.count(name)) Finding("end-left", "value left behind: " + path + " " + name);
     }
 }
 
@@ -755,15 +833,19 @@ void MakeMachine(Sequence& s, Input& in) {
                 line.target = line.text;
             }
             if (line.source.empty()) line.source = line.text.substr(line.text.find_last_of("%\\") + 1);
+            line.content = content;
+            theme.lines.push_back(line);
+        }
+        // The theme file first, the first that a search of its folder finds, then what it names.
+        if (w.IsDirectory(theme.Path())) continue;
+        AddFile(theme.Path(), ThemeText(theme));
+        for (const Line& line : theme.lines) {
             std::string source = theme.folder + "\\" + line.source, bytes;
             uint64_t time;
-            if (SourceBytes(line.source, content, &bytes, &time) && !w.Exists(source)) AddFile(source, bytes, time);
-            theme.lines.push_back(line);
+            if (SourceBytes(line.source, line.content, &bytes, &time) && !w.Exists(source)) AddFile(source, bytes, time);
         }
         std::string own = theme.folder + "\\decorama.exe";
         if (m0 & 32 && theme.folder != THEMES && !w.Exists(own)) AddFile(own, INSTALLER_BYTES, m2 & 8 ? TIME_B : TIME_A);
-        if (w.IsDirectory(theme.Path())) continue;
-        AddFile(theme.Path(), ThemeText(theme));
         s.themes.push_back(theme);
     }
     w.MakeShortNames();
@@ -775,6 +857,7 @@ void MakeMachine(Sequence& s, Input& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in{data, size};
     Sequence sequence;
+    sequence.input.assign((const char*)data, size);
     current = &sequence;
     MakeMachine(sequence, in);
     if (sequence.themes.empty()) return 0;

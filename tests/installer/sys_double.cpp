@@ -513,7 +513,11 @@ SysFind SysFindFirstFile(const char* pattern, SysFindData* found) {
     for (auto& [key, node] : world().nodes) {
         if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
         if (key.find('\\', prefix.size()) != std::string::npos) continue;
-        if (Matches(namePattern.c_str(), node.name.c_str())) handle->matches.push_back(&node);
+        // The pattern matches the long name or the short one, as on Windows.
+        auto alias = world().shortNames.find(key);
+        if (Matches(namePattern.c_str(), node.name.c_str()) ||
+            (alias != world().shortNames.end() && Matches(namePattern.c_str(), alias->second.c_str())))
+            handle->matches.push_back(&node);
     }
     std::sort(handle->matches.begin(), handle->matches.end(),
               [](const Node* a, const Node* b) { return a->order < b->order; });
