@@ -18,7 +18,9 @@
 // aborts. To look for more than one: FUZZ_SEQUENCES_IGNORE="kind,kind" lets those kinds
 // pass, and FUZZ_SEQUENCES_COLLECT=<folder> keeps the first finding of each input there
 // (the input under a name made from the finding, a line in <folder>/index) and goes on.
-// FUZZ_SEQUENCES_TRACE=1 prints every action and message box.
+// FUZZ_SEQUENCES_ONLY=<text> lets only the findings that say text count (to minimize an
+// input without drifting to another fault); FUZZ_SEQUENCES_TRACE=1 prints every action,
+// message box, entry and record.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -311,7 +313,9 @@ void Sequence::Note(const std::string& text) {
 void Sequence::Finding(const char* kind, const std::string& detail) {
     static const std::string ignore = "," + std::string(getenv("FUZZ_SEQUENCES_IGNORE") ? getenv("FUZZ_SEQUENCES_IGNORE") : "") + ",";
     static const char* collect = getenv("FUZZ_SEQUENCES_COLLECT");
+    static const char* only = getenv("FUZZ_SEQUENCES_ONLY");
     if (ignore.find("," + std::string(kind) + ",") != std::string::npos || found) return;
+    if (only && (std::string(kind) + ": " + detail).find(only) == std::string::npos) return;
     if (collect) {
         found = true;
         std::string text = std::string(kind) + ": " + detail + (cut ? " (after a power cut)" : ""), name = std::to_string(std::hash<std::string>()(text));
@@ -850,6 +854,12 @@ void MakeMachine(Sequence& s, Input& in) {
     }
     w.MakeShortNames();
     s.expected = w;
+    if (getenv("FUZZ_SEQUENCES_TRACE"))
+        for (const Theme& theme : s.themes) {
+            std::string lines;
+            for (const Line& line : theme.lines) lines += " | " + line.text;
+            s.Note("theme " + theme.Path() + lines);
+        }
 }
 
 }  // namespace
