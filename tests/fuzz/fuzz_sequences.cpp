@@ -284,6 +284,7 @@ struct Sequence {
     std::map<std::string, std::map<std::string, std::string>> uses;  // entry -> file -> bytes
     std::map<std::string, std::string> installedText;  // entry -> its theme file's lines
     std::set<std::string> userTouched;
+    int userWrites = 0;
     bool cut = false;  // a power cut happened: leftovers are then allowed at the end
     std::vector<std::string> log;
     uint8_t answers = 0;
@@ -550,8 +551,7 @@ void Sequence::CheckWorld() {
 // folder that an installation made stays the installation's).
 void Sequence::UserWrites(const std::string& key) {
     World& w = world();
-    static int count;
-    std::string text = "the user's own text " + std::to_string(++count) + "\r\n", path = Original(w, key);
+    std::string text = "the user's own text " + std::to_string(++userWrites) + "\r\n", path = Original(w, key);
     std::vector<std::string> made;
     for (size_t at = key.find('\\', 3); at != std::string::npos; at = key.find('\\', at + 1)) {
         const Node* folder = Find(w, key.substr(0, at));

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::error_code error;
         for (auto& file : std::filesystem::directory_iterator(argv[i], error)) {
+            fprintf(stderr, "%s\n", file.path().c_str());  // before it: a failure ends the program
             std::ifstream in(file.path(), std::ios::binary);
             std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             LLVMFuzzerTestOneInput((const uint8_t*)bytes.data(), bytes.size());
