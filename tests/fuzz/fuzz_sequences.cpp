@@ -14,7 +14,7 @@
 //
 // The input: 3 bytes of machine (MakeMachine); per theme 1 byte (folder, file name, a
 // forged record section, number of lines) and 1 byte per line (kind, name, content); then
-// 4 bytes per action (Act). A finding prints what broke and the actions so far, then
+// 4 bytes per action (Act). A finding prints the actions so far and what broke, then
 // aborts. To look for more than one: FUZZ_SEQUENCES_IGNORE="kind,kind" lets those kinds
 // pass, and FUZZ_SEQUENCES_COLLECT=<folder> keeps the first finding of each input there
 // (the input under a name made from the finding, a line in <folder>/index) and goes on.
@@ -325,8 +325,10 @@ void Sequence::Finding(const char* kind, const std::string& detail) {
         std::ofstream(std::string(collect) + "/index", std::ios::app) << name << " " << text << "\n";
         return;
     }
-    fprintf(stderr, "sequence fuzzer: %s: %s%s\nafter:\n", kind, detail.c_str(), cut ? " (after a power cut)" : "");
+    // The finding last, where the end of a log shows it.
+    fprintf(stderr, "sequence fuzzer, the actions:\n");
     for (auto& line : log) fprintf(stderr, "  %s\n", line.c_str());
+    fprintf(stderr, "sequence fuzzer: %s: %s%s\n", kind, detail.c_str(), cut ? " (after a power cut)" : "");
     abort();
 }
 
