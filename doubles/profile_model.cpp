@@ -3,6 +3,7 @@
 #include "profile_model.h"
 
 #include <string.h>
+#include <string_view>
 #include <vector>
 
 namespace profile {
@@ -60,6 +61,45 @@ bool FindSection(const std::vector<std::string>& lines, const char* section, siz
 
 bool IsComment(const std::string& trimmed) { return trimmed.empty() || trimmed[0] == ';'; }
 
+// The reads look at the text in place: the installer reads its record many times a run.
+using View = std::string_view;
+
+View TrimView(View text) {
+    size_t a = text.find_first_not_of(" \t\r"), b = text.find_last_not_of(" \t\r");
+    return a == View::npos ? View() : text.substr(a, b - a + 1);
+}
+
+bool SameNoCase(View a, View b) {
+    if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+// Calls take with each line (without its line end) of the first section named section,
+// as FindSection delimits it, until take returns true.
+template <class Take>
+void ForEachSectionLine(const std::string& text, const char* section, Take take) {
+    View wanted = TrimView(View(section));
+    bool inside = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        View line(text.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        start = end + 1;
+        View t = TrimView(line);
+        if (!t.empty() && t[0] == '[') {
+            if (inside) return;
+            size_t close = t.find(']');
+            inside = SameNoCase(TrimView(t.substr(1, close == View::npos ? View::npos : close - 1)), wanted);
+        } else if (inside && take(t)) {
+            return;
+        }
+    }
+}
+
 // The line of the first key named key in [first, last), or last.
 size_t FindKey(const std::vector<std::string>& lines, size_t first, size_t last, const char* key) {
     std::string wanted = Lower(Trim(key));
@@ -73,20 +113,18 @@ size_t FindKey(const std::vector<std::string>& lines, size_t first, size_t last,
 }  // namespace
 
 std::string ReadString(const std::string& text, const char* section, const char* key, const char* def) {
-    std::vector<std::string> lines = Lines(text);
-    size_t first, last;
-    if (FindSection(lines, section, &first, &last)) {
-        for (size_t i = first; i < last; ++i) {
-            std::string t = Trim(lines[i]);
-            size_t eq = t.find('=');
-            if (IsComment(t) || eq == std::string::npos || Lower(Trim(t.substr(0, eq))) != Lower(Trim(key))) continue;
-            std::string value = Trim(t.substr(eq + 1));
-            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-                value = value.substr(1, value.size() - 2);
-            return value;
-        }
-    }
-    return def ? def : "";
+    View wanted = TrimView(View(key));
+    std::string value = def ? def : "";
+    ForEachSectionLine(text, section, [&](View t) {
+        size_t eq = t.find('=');
+        if (t.empty() || t[0] == ';' || eq == View::npos || !SameNoCase(TrimView(t.substr(0, eq)), wanted)) return false;
+        View found = TrimView(t.substr(eq + 1));
+        if (found.size() >= 2 && (found[0] == '"' || found[0] == '\'') && found.back() == found[0])
+            found = found.substr(1, found.size() - 2);
+        value = std::string(found);
+        return true;
+    });
+    return value;
 }
 
 uint32_t CopyString(const std::string& value, char* buffer, uint32_t capacity) {
@@ -98,17 +136,15 @@ uint32_t CopyString(const std::string& value, char* buffer, uint32_t capacity) {
 }
 
 std::string ReadSection(const std::string& text, const char* section) {
-    std::vector<std::string> lines = Lines(text);
     std::string strings;
-    size_t first, last;
-    if (!FindSection(lines, section, &first, &last)) return strings;
-    for (size_t i = first; i < last; ++i) {
-        std::string t = Trim(lines[i]);
-        if (IsComment(t)) continue;
+    ForEachSectionLine(text, section, [&](View t) {
+        if (t.empty() || t[0] == ';') return false;
         size_t eq = t.find('=');
-        strings += eq == std::string::npos ? t : Trim(t.substr(0, eq)) + "=" + Trim(t.substr(eq + 1));
+        if (eq == View::npos) strings += t;
+        else strings.append(TrimView(t.substr(0, eq))).append("=").append(TrimView(t.substr(eq + 1)));
         strings += '\0';
-    }
+        return false;
+    });
     return strings;
 }
 

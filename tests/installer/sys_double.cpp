@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "installer.h"
 #include "profile_model.h"
@@ -37,6 +38,16 @@ static uint32_t Fail(uint32_t error) {
     return error;
 }
 
+// A system call changed a file, folder, key or value: counted, for the power cut.
+static void Changed() {
+    World& w = world();
+    if (++w.changes != w.powerCutAfter) return;
+    w.powerCut = true;
+    w.cutNodes = w.nodes;
+    w.cutShortNames = w.shortNames;
+    w.cutKeys = w.keys;
+}
+
 // ---------------------------------------------------------------- paths
 
 static std::string Parent(const std::string& full) {
@@ -50,6 +61,19 @@ static std::string LastPart(const std::string& full) {
     return full.size() <= 3 ? full : full.substr(full.rfind('\\') + 1);
 }
 
+// A path that names its drive and root and has nothing to fold: no "/", no empty part,
+// no "." or "..", no name ending in a dot or a blank.
+static bool IsPlainFullPath(const std::string& path) {
+    if (path.size() < 3 || path[1] != ':' || path[2] != '\\' || path.find('/') != std::string::npos) return false;
+    for (size_t start = 3; start < path.size();) {
+        size_t end = std::min(path.find('\\', start), path.size());
+        if (end == start || path[end - 1] == '.' || path[end - 1] == ' ') return false;
+        start = end + 1;
+        if (end == path.size() - 1) return false;
+    }
+    return true;
+}
+
 // Resolves path against the current directory the way Win32 does: "/" is a
 // separator, "." and ".." are folded, trailing dots and blanks of a name dropped.
 std::string World::FullPath(const std::string& input) const { return Resolve(input, true); }
@@ -57,6 +81,8 @@ std::string World::FullPath(const std::string& input) const { return Resolve(inp
 std::string World::Spelt(const std::string& input) const { return Resolve(input, false); }
 
 std::string World::Resolve(const std::string& input, bool longNames) const {
+    // Such a path is its own full path, unless a part of it is a short name.
+    if (IsPlainFullPath(input) && (!longNames || shortNames.empty() || nodes.count(Lower(input)))) return input;
     std::string path = input;
     std::replace(path.begin(), path.end(), '/', '\\');
     std::string base;
@@ -96,11 +122,12 @@ std::string World::Resolve(const std::string& input, bool longNames) const {
     for (size_t i = 0; i < parts.size(); ++i) {
         std::string folder = out;
         out += (i ? "\\" : "") + parts[i];
-        if (!longNames || nodes.count(Lower(out))) continue;
+        if (!longNames || shortNames.empty() || nodes.count(Lower(out))) continue;
         // A short name stands for the long one beside it.
+        std::string lowerFolder = Lower(folder);
         for (auto& [longPath, shortName] : shortNames)
-            if (Lower(shortName) == Lower(parts[i]) && longPath.size() > folder.size() &&
-                longPath.compare(0, folder.size(), Lower(folder)) == 0 &&
+            if (strcasecmp(shortName.c_str(), parts[i].c_str()) == 0 && longPath.size() > folder.size() &&
+                longPath.compare(0, folder.size(), lowerFolder) == 0 &&
                 longPath.find('\\', folder.size() + (i ? 1 : 0)) == std::string::npos && nodes.count(longPath))
                 out = folder + (i ? "\\" : "") + nodes.at(longPath).name;
     }
@@ -130,6 +157,7 @@ void World::AddDirectory(const std::string& path) {
         node.directory = true;
         node.name = LastPart(full);
         node.order = nextOrder++;
+        NameShortly(full);
     }
 }
 
@@ -137,7 +165,7 @@ void World::AddFile(const std::string& path, const std::string& data) {
     std::string full = FullPath(path);
     AddDirectory(Parent(full));
     Node& node = nodes[Lower(full)];
-    if (node.order == 0) node.order = nextOrder++;
+    if (node.order == 0) node.order = nextOrder++, NameShortly(full);
     node.directory = false;
     node.name = LastPart(full);
     node.data = data;
@@ -258,6 +286,96 @@ void Reset() {
     w.SetValue(FONT_LIST, "Arial (TrueType)", "ARIAL.TTF");
 }
 
+// ---------------------------------------------------------------- hooks of the sequence fuzzer
+
+static bool IsShortNameCharacter(char c) { return c != ' ' && c != '.' && !strchr("+,;=[]", c); }
+
+// A name that is its own 8.3 name: a stem of one to eight characters, at most one dot
+// and three more, none of the characters that a short name may not hold.
+static bool IsShortName(const std::string& name) {
+    size_t dot = name.find('.');
+    size_t stem = dot == std::string::npos ? name.size() : dot;
+    if (stem == 0 || stem > 8 || (dot != std::string::npos && (name.size() - dot - 1 > 3 || name.find('.', dot + 1) != std::string::npos)))
+        return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (i != dot && !IsShortNameCharacter(name[i])) return false;
+    return true;
+}
+
+void World::NameShortly(const std::string& full) {
+    std::string name = LastPart(full);
+    if (!makesShortNames || full.size() <= 3 || IsShortName(name)) return;
+    auto squeeze = [](const std::string& text, size_t most) {
+        std::string out;
+        for (char c : text)
+            if (IsShortNameCharacter(c) && out.size() < most) out += (char)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        return out;
+    };
+    size_t dot = name.rfind('.');
+    std::string stem = squeeze(name.substr(0, dot), 6), extension = dot == std::string::npos ? "" : squeeze(name.substr(dot + 1), 3);
+    std::string folder = Lower(Parent(full)), prefix = folder.size() == 3 ? folder : folder + "\\";
+    for (int n = 1; n < 100; ++n) {
+        std::string alias = stem + "~" + std::to_string(n) + (extension.empty() ? "" : "." + extension);
+        bool taken = nodes.count(prefix + Lower(alias)) != 0;
+        for (auto& [path, other] : shortNames)
+            taken = taken || (Lower(other) == Lower(alias) && Parent(path) == folder && nodes.count(path));
+        if (!taken) {
+            shortNames[Lower(full)] = alias;
+            return;
+        }
+    }
+}
+
+void World::MakeShortNames() {
+    makesShortNames = true;
+    for (auto& [key, node] : nodes) {
+        std::string folder = Parent(key);
+        if (!folder.empty()) NameShortly(folder + (folder.size() > 3 ? "\\" : "") + node.name);
+    }
+}
+
+bool World::EndPowerCut() {
+    bool cut = powerCut;
+    powerCutAfter = 0;
+    powerCut = false;
+    if (!cut) return false;
+    nodes = std::move(cutNodes);
+    shortNames = std::move(cutShortNames);
+    keys = std::move(cutKeys);
+    Restart();
+    return true;
+}
+
+void World::Restart() {
+    std::string file = Lower(FullPath(windowsDirectory + "\\WININIT.INI"));
+    auto ini = nodes.find(file);
+    std::string text = ini == nodes.end() || ini->second.directory ? "" : ini->second.data;
+    if (Lower(text).find("[rename]") != std::string::npos) {
+        std::string lines = profile::ReadSection(text, "rename");
+        for (size_t at = 0; at < lines.size(); at += strlen(lines.c_str() + at) + 1) {
+            std::string line = lines.c_str() + at;
+            size_t equals = line.find('=');
+            if (equals == std::string::npos) continue;
+            std::string target = line.substr(0, equals), source = Lower(FullPath(line.substr(equals + 1)));
+            auto found = nodes.find(source);
+            if (found == nodes.end() || found->second.directory) continue;
+            Node moved = found->second;
+            nodes.erase(found);
+            if (Lower(target) == "nul") continue;
+            std::string to = FullPath(target);
+            moved.name = LastPart(to);
+            nodes[Lower(to)] = moved;
+        }
+        text = profile::Write(text, "rename", nullptr, nullptr);
+        ini = nodes.find(file);
+        if (ini != nodes.end() && text.find_first_not_of("\r\n \t") == std::string::npos) nodes.erase(ini);
+        else if (ini != nodes.end()) ini->second.data = text;
+    }
+    loadedFonts.clear();
+    openFiles = openFinds = openKeys = 0;
+    for (auto& [key, node] : nodes) node.openCount = node.openDenyingWrite = 0;
+}
+
 }  // namespace sysdouble
 
 using namespace sysdouble;
@@ -346,6 +464,7 @@ bool SysGetTempFileName(const char* folder, const char* prefix, char* buffer) {
         std::string path = dir + (dir.size() > 3 ? "\\" : "") + name;
         if (Find(path)) continue;
         w.AddFile(path);
+        Changed();
         memcpy(buffer, path.c_str(), path.size() + 1);
         return true;
     }
@@ -399,7 +518,11 @@ SysFind SysFindFirstFile(const char* pattern, SysFindData* found) {
     for (auto& [key, node] : world().nodes) {
         if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) continue;
         if (key.find('\\', prefix.size()) != std::string::npos) continue;
-        if (Matches(namePattern.c_str(), node.name.c_str())) handle->matches.push_back(&node);
+        // The pattern matches the long name or the short one, as on Windows.
+        auto alias = world().shortNames.find(key);
+        if (Matches(namePattern.c_str(), node.name.c_str()) ||
+            (alias != world().shortNames.end() && Matches(namePattern.c_str(), alias->second.c_str())))
+            handle->matches.push_back(&node);
     }
     std::sort(handle->matches.begin(), handle->matches.end(),
               [](const Node* a, const Node* b) { return a->order < b->order; });
@@ -501,6 +624,7 @@ bool SysCopyFile(const char* source, const char* destination, bool failIfExists)
     w.AddFile(to, data);
     Find(to)->readOnly = readOnly;  // attributes and the time of the last write travel with the copy
     Find(to)->writeTime = written;
+    Changed();
     return true;
 }
 
@@ -525,6 +649,7 @@ bool SysSetNormalAttributes(const char* path) {
     Node* node = Find(world().FullPath(path));
     if (!*path || !node) return Fail(*path ? MissingError(world().FullPath(path)) : SYS_ERROR_PATH_NOT_FOUND), false;
     node->readOnly = false;
+    Changed();
     return true;
 }
 
@@ -552,7 +677,15 @@ bool SysMoveFile(const char* source, const char* destination) {
     for (auto& [key, node] : moved) {
         if (key == toKey) node.name = LastPart(to);
         w.nodes[key] = node;
+        if (!w.makesShortNames) continue;
+        // Short names go with their files; the file moved gets one for its new name.
+        std::string from = fromKey + key.substr(toKey.size());
+        auto alias = w.shortNames.find(from);
+        if (alias != w.shortNames.end() && key != toKey) w.shortNames[key] = alias->second;
+        if (alias != w.shortNames.end()) w.shortNames.erase(from);
+        if (key == toKey) w.NameShortly(to);
     }
+    Changed();
     return true;
 }
 
@@ -566,6 +699,7 @@ bool SysWriteFileStart(const char* path, const void* data, uint32_t length) {
     std::string text((const char*)data, length), old = node ? node->data : "";
     if (old.size() > text.size()) text += old.substr(text.size());
     w.AddFile(full, text);
+    Changed();
     return true;
 }
 
@@ -588,6 +722,8 @@ bool SysDeleteFile(const char* path) {
     if (node->directory || node->readOnly) return Fail(SYS_ERROR_ACCESS_DENIED), false;
     if (node->openCount || world().loadedFonts.count(Lower(full))) return Fail(SYS_ERROR_SHARING_VIOLATION), false;
     world().nodes.erase(Lower(full));
+    if (world().makesShortNames) world().shortNames.erase(Lower(full));
+    Changed();
     return true;
 }
 
@@ -598,6 +734,7 @@ bool SysCreateDirectory(const char* path) {
     if (InvalidName(full)) return Fail(SYS_ERROR_INVALID_NAME), false;
     if (!ParentIsDirectory(full)) return Fail(SYS_ERROR_PATH_NOT_FOUND), false;
     w.AddDirectory(full);
+    Changed();
     return true;
 }
 
@@ -608,6 +745,8 @@ bool SysRemoveDirectory(const char* path) {
     if (!node->directory) return Fail(SYS_ERROR_DIRECTORY), false;
     if (HasChildren(Lower(full))) return Fail(SYS_ERROR_DIR_NOT_EMPTY), false;
     world().nodes.erase(Lower(full));
+    if (world().makesShortNames) world().shortNames.erase(Lower(full));
+    Changed();
     return true;
 }
 
@@ -665,6 +804,7 @@ bool SysWriteProfileString(const char* section, const char* key, const char* val
     if (w.profileCache) w.profileCached[Lower(full)] = data;
     if (node) node->data = written, node->writeTime = w.fileClock += 10000000;
     else w.AddFile(full, written);
+    Changed();
     return true;
 }
 
@@ -720,6 +860,7 @@ static int32_t CreatePath(const std::string& path, const std::string& spelt, Sys
     if (w.keysFailingCreate.count(path)) return (int32_t)SYS_ERROR_ACCESS_DENIED;
     *disposition = KeyExists(path) ? SYS_REG_OPENED_EXISTING_KEY : SYS_REG_CREATED_NEW_KEY;
     MakeKey(w.keys, path, spelt);
+    if (*disposition == SYS_REG_CREATED_NEW_KEY) Changed();
     ++w.openKeys;
     *key = new KeyHandle{path};
     return 0;
@@ -753,6 +894,7 @@ int32_t SysRegSetString(SysKey key, const char* name, const char* value) {
     auto it = world().keys.find(((KeyHandle*)key)->path);
     if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
     it->second.values[Lower(name ? name : "")] = std::string(value) + std::string(1, '\0');
+    Changed();
     return 0;
 }
 
@@ -764,6 +906,7 @@ static int32_t DeletePath(const std::string& path) {
     for (auto it = w.keys.lower_bound(path + "\\"); it != w.keys.end() && it->first.compare(0, path.size() + 1, path + "\\") == 0;)
         it = w.keys.erase(it);
     w.keys.erase(path);
+    Changed();
     return 0;
 }
 
@@ -802,7 +945,9 @@ int32_t SysRegCountKey(SysKey key, uint32_t* subkeys, uint32_t* values) {
 int32_t SysRegDeleteValue(SysKey key, const char* name) {
     auto it = world().keys.find(((KeyHandle*)key)->path);
     if (it == world().keys.end()) return (int32_t)SYS_ERROR_KEY_DELETED;
-    return it->second.values.erase(Lower(name ? name : "")) ? 0 : (int32_t)SYS_ERROR_FILE_NOT_FOUND;
+    if (!it->second.values.erase(Lower(name ? name : ""))) return (int32_t)SYS_ERROR_FILE_NOT_FOUND;
+    Changed();
+    return 0;
 }
 
 int32_t SysRegCloseKey(SysKey key) {
@@ -824,6 +969,7 @@ int SysMessageBox(SysWindow, const char* text, const char* caption, uint32_t sty
     NoteQuestion();
     w.boxes.push_back({text, caption, style});
     w.events.push_back(std::string("box:") + text);
+    if (w.answerBox) return w.answerBox(text, style);
     if (w.answers.empty()) return SYS_IDOK;
     int answer = w.answers.front();
     w.answers.pop_front();

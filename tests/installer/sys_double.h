@@ -123,6 +123,30 @@ struct World {
 
     // The text of every message box so far.
     std::vector<std::string> BoxTexts() const;
+
+    // ---- hooks of the sequence fuzzer, off until a test sets them ----
+    // Short names made as Windows makes them: a file or folder created under a name
+    // that is no 8.3 name gets "STEM~N.EXT", the first N free in its folder.
+    bool makesShortNames = false;
+    void MakeShortNames();  // turns it on, and names what is there already
+    // Answers every message box when set (answers is then left alone).
+    int (*answerBox)(const std::string& text, uint32_t style) = nullptr;
+    // A power cut: the system calls that changed a file, folder, key or value are
+    // counted; with powerCutAfter n, drive C and the registry as they stood right after
+    // change n are kept, and EndPowerCut (once the program has ended) puts them back and
+    // restarts Windows: nothing after change n took effect.
+    uint64_t changes = 0;
+    uint64_t powerCutAfter = 0;
+    bool powerCut = false;
+    std::map<std::string, Node> cutNodes;
+    std::map<std::string, std::string> cutShortNames;
+    std::map<std::string, RegistryKey> cutKeys;
+    bool EndPowerCut();  // false when no cut happened
+    // Windows starting again: WININIT.INI's [rename] section carried out ("NUL=<path>"
+    // deletes, "<new>=<old>" puts old in new's place) and taken out of the file (a file
+    // left empty goes), the fonts that AddFontResource loaded gone, no handle open.
+    void Restart();
+    void NameShortly(const std::string& full);  // a new node's short name, when it needs one
 };
 
 // What a fresh world holds of Plus! Themes and the Fonts folder.

@@ -318,6 +318,21 @@ static bool SpellingsOfOnePathResolveAlike(char* detail) {
     return true;
 }
 
+// A search matches a short name as well as a long one, and gives the long one back.
+static bool ASearchFindsANameByItsShortName(char* detail) {
+    Clean();
+    char folder[260], shortPath[260];
+    Path(folder, "Long Folder Name");
+    CHECK(SysCreateDirectory(folder));
+    CHECK(SysGetShortPathName(folder, shortPath, sizeof shortPath) > 0);
+    SysFindData data;
+    SysFind find = SysFindFirstFile(shortPath, &data);
+    CHECK(find != 0);
+    SysFindClose(find);
+    CHECK(strcmp(data.name, "Long Folder Name") == 0);
+    return true;
+}
+
 static bool TemporaryFilesTakeNamesNoOneHolds(char* detail) {
     Clean();
     char first[260], second[260];
@@ -451,6 +466,7 @@ const PlatformRow PLATFORM_ROWS[] = {
     {"a profile write fails while the file is held open", AProfileWriteWaitsForNoOneHoldingTheFile},
     {"file errors: 80, 183, 2, 3, 145, 123", FileErrorsAreTheOnesTheInstallerTellsApart},
     {"spellings of one path resolve alike", SpellingsOfOnePathResolveAlike},
+    {"a search finds a name by its short name", ASearchFindsANameByItsShortName},
     {"temporary files take names no one holds", TemporaryFilesTakeNamesNoOneHolds},
     {"a copy keeps its source's size and last-write time", ACopyKeepsItsSourcesSizeAndTime},
     {"a folder's search gives each file once, then 18", AFolderSearchGivesEachFileOnce},
