@@ -58,12 +58,20 @@ static void ForgetScreenTakenByAnother(RemovalWalk& walk, const char* path, cons
 // A recorded file that is not the copy that the record describes. Gone already: what
 // it brought with it goes now, since nothing of this installation's stands in its way
 // any more: the screen it moved aside goes back in its place, its font leaves the list
-// of fonts. A screen that another installation's took the place of: this one's waits
-// in the backup that the other made, and goes now (the other then puts back nothing).
+// of fonts. Changed since: its font leaves the list; a screen that another
+// installation's took the place of: this one's waits in the backup that the other made,
+// and goes now (the other then puts back nothing).
 static void FileNotTheCopy(const char* path, uint32_t number, bool gone, const uint32_t* mark, void* context) {
     RemovalWalk& walk = *(RemovalWalk*)context;
-    if (gone) walk.fontsChanged |= ForgetGoneFile(*walk.installation, walk.section, number, path);
-    else ForgetScreenTakenByAnother(walk, path, mark);
+    if (gone) {
+        walk.fontsChanged |= ForgetGoneFile(*walk.installation, walk.section, number, path);
+        return;
+    }
+    // Changed since: the file is the user's now and stays, but the registration that this
+    // installation made for it goes with the installation.
+    char font[TEXT_CAPACITY];
+    if (RegisteredFont(walk, number, font)) walk.fontsChanged |= UnregisterFont(*walk.installation, font, path);
+    ForgetScreenTakenByAnother(walk, path, mark);
 }
 
 bool ForgetGoneFile(const Installation& installation, const RecordSection& section, uint32_t number, const char* path) {

@@ -247,8 +247,8 @@ Record ReadRecord(const std::string& key) {
         size_t digit = name.find_first_of("0123456789");
         uint32_t number = digit == std::string::npos ? 0 : (uint32_t)strtoul(name.c_str() + digit, nullptr, 10);
         if (name == "seal") record.seal = value;
-        else if (name.rfind("file", 0) == 0) files.push_back({number, value});
-        else if (name.rfind("dir", 0) == 0) record.dirs.push_back(Key(value));
+        else if (name.rfind("file", 0) == 0 || name.rfind("sharedfile", 0) == 0) files.push_back({number, value});
+        else if (name.rfind("dir", 0) == 0 || name.rfind("shareddir", 0) == 0) record.dirs.push_back(Key(value));
         else if (name.rfind("copy", 0) != 0) continue;
         // "12:1F4A09C3,5D2E77B0,15:0A0B0C0D": a mark for the number before its ":", or
         // for the one after the previous mark's.
@@ -469,6 +469,10 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
             for (auto& dir : record.dirs)
                 if (!Find(w, dir) && !userTouched.count(dir)) Finding("install-message", "success shown while the folder " + dir + " that the record lists is missing");
         }
+        // An entry that went took what was installed into it: a later one of that name is
+        // another installation.
+        for (auto it = installedText.begin(); it != installedText.end();)
+            it = w.keys.count(it->first) && before.records.count(it->first) ? std::next(it) : installedText.erase(it);
         if (made.size() == 1 && !themeText.empty()) {
             const std::string& entry = made[0].key;
             auto installed = installedText.find(entry);

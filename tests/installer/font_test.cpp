@@ -229,3 +229,17 @@ TEST_F(FontTest, WhatTwoThemesUseGoesWithTheLastOfThem) {
         EXPECT_EQ(RegistrySnapshot(), registry) << firstGoesFirst;
     }
 }
+
+// A font file that the user changed after the installation stays theirs, but the
+// registration that the installation made goes with it.
+TEST_F(FontTest, AFontFileTheUserChangedStaysButItsRegistrationGoes) {
+    MakeFontTheme();
+    auto registry = RegistrySnapshot();
+    ASSERT_EQ(RunProgram({}), 1);
+    w().AddFile("C:\\WINDOWS\\FONTS\\Blue.ttf", BlueSans() + "changed");
+    w().boxes.clear();
+    RunProgram({"/u", INSTALLED});
+    EXPECT_EQ(w().BoxTexts(), (Texts{CONFIRM_UNINSTALL, UNINSTALLED}));
+    EXPECT_EQ(w().Read("C:\\WINDOWS\\FONTS\\Blue.ttf"), BlueSans() + "changed");
+    EXPECT_EQ(RegistrySnapshot(), registry);
+}
