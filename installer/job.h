@@ -114,9 +114,10 @@ bool OthersMayUse(const OtherRecords& others, bool file, const char* path, const
 // still that copy (mark); or lists the folder at path.
 bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mark);
 bool OthersPlacedFolder(const OtherRecords& others, const char* path);
-// True when another installation's record lists path as a screen that it put in place
-// of the one it moved aside to its backup: what stands there is the other's.
-bool OthersMovedAside(const OtherRecords& others, const char* path);
+// True when another installation's record lists path as a screen with the same mark
+// (size and time) as this one's, that it put in place of the one it moved aside to its
+// backup: what stands there is the other's.
+bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mark);
 void ReleaseOtherRecords(OtherRecords& others);
 
 // ---- What a recorded file brought with it (removal_walk.cpp)

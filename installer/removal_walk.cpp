@@ -168,7 +168,7 @@ static void RemoveEntry(RemovalWalk& walk) {
     // A screen is never shared: one that another installation put in place of this one's
     // (their stamps may be equal) is the other's, and this one's waits in the backup.
     bool screen = !isFolder && IsScreenPath(*walk.installation, path);
-    bool taken = screen && marked && OthersMovedAside(walk.others, path);
+    bool taken = screen && marked && OthersMovedAside(walk.others, path, mark);
     if (taken) ForgetScreenTakenByAnother(walk, path, &mark);
     if (taken || (!screen && OthersMayUse(walk.others, !isFolder, path, marked ? &mark : 0))) {
         MarkEntryDone(walk.cursor.current);

@@ -94,8 +94,8 @@ bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mar
 
 bool OthersPlacedFolder(const OtherRecords& others, const char* path) { return FindItem(others, false, path, 0) != 0; }
 
-bool OthersMovedAside(const OtherRecords& others, const char* path) {
-    const char* item = FindItem(others, true, path, 0);
+bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mark) {
+    const char* item = FindItem(others, true, path, &mark);
     return item && item[0] == 'B';
 }
 

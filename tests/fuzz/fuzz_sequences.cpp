@@ -282,7 +282,7 @@ struct Sequence {
     std::vector<Theme> themes;
     World expected;  // drive C and the registry at the start, with the user's own changes
     std::map<std::string, std::map<std::string, std::string>> uses;  // entry -> file -> bytes
-    std::map<std::string, std::string> installedText;  // entry -> its theme file's lines
+    std::map<std::string, std::string> installedText;  // entry "|" seal -> its theme file's lines
     std::set<std::string> userTouched;
     int userWrites = 0;
     bool cut = false;  // a power cut happened: leftovers are then allowed at the end
@@ -418,6 +418,7 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
         // Used by an installation that stays: its record lists it, or its theme uses it.
         if (entry.seal.empty()) continue;
         for (auto& [file, mark] : records[entry.key].files) used.insert(file);
+        for (auto& dir : records[entry.key].dirs) used.insert(dir);
         if (uses.count(entry.key))
             for (auto& [file, bytes] : uses.at(entry.key)) used.insert(file);
     }
@@ -437,7 +438,7 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
             const Node* node = Find(w, dir);
             auto child = w.nodes.upper_bound(dir + "\\");
             bool empty = child == w.nodes.end() || child->first.compare(0, dir.size() + 1, dir + "\\") != 0;
-            if (node && node->directory && empty && !expected.nodes.count(dir))
+            if (node && node->directory && empty && !expected.nodes.count(dir) && !usedByOthers(dir))
                 Finding("uninstall-left", "entry " + entry.key.substr(ENTRIES.size()) + " went, but the empty folder " + dir + " that its record lists stays");
         }
         std::string copy = Key(entry.copy);
@@ -469,16 +470,14 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
             for (auto& dir : record.dirs)
                 if (!Find(w, dir) && !userTouched.count(dir)) Finding("install-message", "success shown while the folder " + dir + " that the record lists is missing");
         }
-        // An entry that went took what was installed into it: a later one of that name is
-        // another installation.
-        for (auto it = installedText.begin(); it != installedText.end();)
-            it = w.keys.count(it->first) && before.records.count(it->first) ? std::next(it) : installedText.erase(it);
         if (made.size() == 1 && !themeText.empty()) {
+            // An installation is its entry and its seal: a later entry of that name, with
+            // another seal, is another installation.
             const std::string& entry = made[0].key;
-            auto installed = installedText.find(entry);
+            auto installed = installedText.find(entry + "|" + made[0].seal);
             if (installed != installedText.end() && installed->second != themeText)
                 Finding("merged", "a theme whose lines differ was installed into the record of " + entry.substr(ENTRIES.size()));
-            installedText[entry] = themeText;
+            installedText[entry + "|" + made[0].seal] = themeText;
             // What the theme uses now: every file its lines name that is in place.
             std::set<std::string> copies;
             for (auto& other : after) copies.insert(Key(other.copy));
@@ -629,8 +628,11 @@ void Sequence::Act(uint8_t op, uint8_t a, uint8_t b, uint8_t c) {
         const Theme& theme = themes[(choice & 3) % themes.size()];
         int how = choice >> 2 & 3;
         std::string path = theme.Path(), directory = WINDOWS, command, installed;
-        for (auto& entry : entries)
-            if (installedText.count(entry.key) && installedText[entry.key] == WithoutRecord(ThemeText(theme))) installed = entry.copy;
+        for (auto& entry : entries) {
+            std::string installation = entry.key + "|" + entry.seal;
+            if (installedText.count(installation) && installedText[installation] == WithoutRecord(ThemeText(theme)))
+                installed = entry.copy;
+        }
         std::string verb = w.HasValue(VERB_COMMAND, "") ? w.Value(VERB_COMMAND, "") : "";
         if (how == 3 && installed.empty()) how = 0;
         if (how == 1 && verb.find("%1") == std::string::npos) how = 2;
