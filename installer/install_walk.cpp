@@ -12,7 +12,6 @@
 struct PendingCopy {
     char path[PATH_CAPACITY];
     bool movedAside;
-    bool shared;  // another installation's file, which this one only records
 };
 
 struct InstallWalk {
@@ -46,7 +45,6 @@ struct PlacedEntry {
     bool recorded;     // its "File" key stands in the record, and maybe its font's
     bool movedAside;   // the screen that was in place waits in its backup
     bool backupKey;    // the record says so
-    bool shared;       // another installation's file: only the record's keys are this one's
 };
 
 // Takes back what an entry put in place, in an order that leaves the record the way back
@@ -56,10 +54,8 @@ static void UndoEntry(InstallWalk& walk, const PlacedEntry& placed) {
     RecordFile& record = *walk.record;
     char text[TEXT_CAPACITY];
     if (placed.recorded && ReadRecordValue(record, TYPEFACE_KEY, placed.number, text)) {
-        if (!placed.shared) {
-            SysRemoveFontResource(placed.path);
-            walk.fontsChanged |= UnregisterFont(*walk.installation, text, placed.path);
-        }
+        SysRemoveFontResource(placed.path);
+        walk.fontsChanged |= UnregisterFont(*walk.installation, text, placed.path);
         DropRecordKey(record, TYPEFACE_KEY, placed.number);
     }
     if (placed.copied) SysDeleteFile(placed.path);
@@ -67,7 +63,7 @@ static void UndoEntry(InstallWalk& walk, const PlacedEntry& placed) {
         MakeInstallBackupName(placed.path, text);
         SysMoveFile(text, placed.path);
     }
-    if (placed.recorded) DropRecordKey(record, placed.shared ? SHARED_FILE_KEY : FILE_KEY, placed.number);
+    if (placed.recorded) DropRecordKey(record, FILE_KEY, placed.number);
     DropFailedKey(record);
     if (placed.backupKey) DropRecordKey(record, BACKUP_KEY, placed.number);
 }
@@ -84,8 +80,7 @@ static void StampsNotWritten(InstallWalk& walk, uint32_t error) {
     const char* name = "";
     for (uint32_t i = 0; i < record.batchCount; ++i) {
         const PendingCopy& copy = walk.pending[i];
-        UndoEntry(walk, {copy.path, record.batch[i].number, !copy.shared, true, copy.movedAside, copy.movedAside,
-                         copy.shared});
+        UndoEntry(walk, {copy.path, record.batch[i].number, true, true, copy.movedAside, copy.movedAside});
         name = FindBaseName(copy.path);
     }
     char text[TEXT_CAPACITY];
@@ -149,17 +144,13 @@ static void NoteSharedFile(InstallWalk& walk, int kind, PlacedEntry& placed) {
     GatherOtherRecords(walk.others, record.path);
     if (!OthersPlacedCopy(walk.others, placed.path, StampMark(stamp)) || RecordListsPath(record, true, placed.path))
         return;
-    uint32_t error = 0;
-    if (!WriteRecordKey(record, SHARED_FILE_KEY, &placed.number, placed.path, CopyStampRoom(), &error)) {
-        DropFailedKey(record);
+    // The stamp first: a use that the record names without it could not be shown to be
+    // of that copy, and another installation would take the file away.
+    FindFreeNumber(record, SHARED_FILE_KEY, &placed.number);
+    if (!RecordHasRoom(record, FileKeyRoom(placed.path) + CopyStampRoom()) ||
+        WriteCopyStamp(record, placed.number, stamp) || WriteNumberedKey(record, SHARED_FILE_KEY, placed.number, placed.path))
         return;
-    }
-    PendingCopy& pending = walk.pending[record.batchCount];
-    TextCopy(pending.path, placed.path, PATH_CAPACITY);
-    pending.movedAside = false;
-    pending.shared = true;
     if (kind == FontsEntry) RegisterFont(*walk.installation, record, placed.number, placed.path, true);
-    if (AddCopyStamp(record, placed.number, stamp)) StampsNotWritten(walk, FlushCopyStamps(record));
 }
 
 // Creates the folders of the destination below its token's directory, outer first,
@@ -364,7 +355,6 @@ static bool RecordCopy(InstallWalk& walk, int kind, PlacedEntry& placed, uint32_
     PendingCopy& pending = walk.pending[record.batchCount];
     TextCopy(pending.path, placed.path, PATH_CAPACITY);
     pending.movedAside = placed.movedAside;
-    pending.shared = false;
     if (kind == FontsEntry) walk.fontsChanged |= RegisterFont(*walk.installation, record, placed.number, placed.path, false);
     if (AddCopyStamp(record, placed.number, stamp)) StampsNotWritten(walk, FlushCopyStamps(record));
     return true;
@@ -403,7 +393,7 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
     if (!RecordHasRoom(record, fileKeyRoom)) return ReportCopyError(walk, SYS_ERROR_FILENAME_EXCED_RANGE);
     if (!CreateDestinationFolders(walk, directoryLength, fileKeyRoom, &error)) return ReportCopyError(walk, error);
 
-    PlacedEntry placed = {walk.destination, walk.position - 1, false, false, false, false, false};
+    PlacedEntry placed = {walk.destination, walk.position - 1, false, false, false, false};
     FindFreeNumber(record, FILE_KEY, &placed.number);
     if (IsScreenKind(kind)) {
         // A screen that this record already lists (a second line for it, an earlier run
