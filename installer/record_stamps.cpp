@@ -72,7 +72,12 @@ uint32_t WriteCopyStamp(RecordFile& record, uint32_t number, const SysFileStamp&
     char text[TEXT_CAPACITY];
     text[0] = 0;
     AppendMark(text, {number, StampMark(stamp)}, true, sizeof text);
-    return WriteNumberedKey(record, COPY_KEY, number, text);
+    // A key of a name that no other holds: over an earlier record, replacing one would
+    // take the stamps it lists from their copies.
+    uint32_t key = number, error = 0;
+    if (WriteRecordKey(record, COPY_KEY, &key, text, 0, &error)) return 0;
+    DropFailedKey(record);
+    return error;
 }
 
 // Reads a decimal number of at most 9 digits.
