@@ -375,6 +375,15 @@ static bool ScreenInPlace(InstallWalk& walk, const char* path) {
     return false;
 }
 
+// True when the screen in place is the theme's screen already, by its size and time (the
+// same file, shipped by another theme too, or put there by hand): it is left as it is,
+// and never taken for this installation's (nor moved aside as the user's).
+static bool SameScreenThere(InstallWalk& walk) {
+    SysFileStamp source, present;
+    return SysGetFileStamp(walk.source, &source) && SysGetFileStamp(walk.destination, &present) &&
+           StampMark(source) == StampMark(present);
+}
+
 // Copies one entry into place and records it. refusedError, when not 0, is the
 // error of an entry whose paths were refused: nothing is touched for it.
 static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, uint32_t refusedError) {
@@ -399,7 +408,7 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
         // A screen that this record already lists (a second line for it, an earlier run
         // of this installation) is this installation's own: it is in place, and is never
         // moved aside as if it were the screen it replaced.
-        if (ScreenInPlace(walk, walk.destination)) return;
+        if (ScreenInPlace(walk, walk.destination) || SameScreenThere(walk)) return;
         if (!MoveScreenAside(walk, placed, &error)) return ReportCopyError(walk, error);
     }
     if (SysCopyFile(walk.source, walk.destination, true)) {
