@@ -180,10 +180,10 @@ static bool CreateDestinationFolders(InstallWalk& walk, uint32_t directoryLength
     return true;
 }
 
-// After a run over an earlier installation's record, an earlier run's file that is gone
-// (an uninstall stopped half-way, or the user took it away) and that this run could not
-// copy again: what it brought with it goes, and so does its entry, so that the record
-// lists only what is in place.
+// After a run over an earlier installation's record, an earlier run's file or folder that
+// is gone (an uninstall stopped half-way, or the user took it away) and that this run
+// could not make again: what it brought with it goes, and so does its entry, so that
+// the record lists only what is in place.
 struct GoneEntries {
     InstallWalk* walk;
     const RecordSection* section;
@@ -207,6 +207,12 @@ static void ForgetGoneEntries(InstallWalk& walk) {
         GoneEntries gone = {&walk, &section};
         MarkFilesNotCopied(section, stamps, count, ForgetGoneEntry, &gone);
         if (stamps) SysFreeBlock(stamps);
+        // And the folders that are gone.
+        for (const char* text = section.begin; text < section.end; text = NextRecordString(text)) {
+            RecordEntry entry = ParseRecordEntry(text);
+            if (IsFolderEntry(entry.key) && entry.value && SysGetFileAttributes(entry.value) == SYS_INVALID_FILE_ATTRIBUTES)
+                DropRecordKey(*walk.record, entry.key, entry.number);
+        }
     }
     if (buffer) SysFreeBlock(buffer);
 }
