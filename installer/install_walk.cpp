@@ -330,9 +330,15 @@ static bool MoveScreenAside(InstallWalk& walk, PlacedEntry& placed, uint32_t* er
     RecordFile& record = *walk.record;
     char backup[TEXT_CAPACITY];
     MakeInstallBackupName(placed.path, backup);
+    // A screen whose source is missing is not touched at all.
     SysFileStamp stamp;
+    if (!SysGetFileStamp(walk.source, &stamp)) {
+        *error = SysGetLastError();
+        if (!*error) *error = SYS_ERROR_FILE_NOT_FOUND;
+        return false;
+    }
     placed.recorded = WriteRecordKey(record, FILE_KEY, &placed.number, placed.path, CopyStampRoom(), error);
-    if (placed.recorded && SysGetFileStamp(walk.source, &stamp) && (*error = WriteCopyStamp(record, placed.number, stamp)))
+    if (placed.recorded && (*error = WriteCopyStamp(record, placed.number, stamp)))
         placed.recorded = false, DropRecordKey(record, FILE_KEY, placed.number);
     if (placed.recorded) placed.backupKey = (*error = WriteNumberedKey(record, BACKUP_KEY, placed.number, backup)) == 0;
     if (placed.backupKey) placed.movedAside = SysMoveFile(placed.path, backup);
