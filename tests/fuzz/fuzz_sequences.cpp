@@ -745,9 +745,12 @@ void Sequence::End() {
     }
     if (cut) return;
     for (auto& [key, node] : w.nodes) {
-        // A folder that an installation made stays while something of the user's is in it.
+        // A folder that an installation made stays while something of the user's is in it,
+        // and then is the user's (an uninstall that met the user's file in it left it).
         auto inside = expected.nodes.upper_bound(key + "\\");
-        bool holdsUsers = node.directory && inside != expected.nodes.end() && inside->first.rfind(key + "\\", 0) == 0;
+        auto touched = userTouched.upper_bound(key + "\\");
+        bool holdsUsers = node.directory && ((inside != expected.nodes.end() && inside->first.rfind(key + "\\", 0) == 0) ||
+                                             (touched != userTouched.end() && touched->rfind(key + "\\", 0) == 0));
         if (!expected.nodes.count(key) && !holdsUsers) Finding("end-left", "left behind: " + key);
     }
     for (auto& [path, key] : w.keys) {
