@@ -921,8 +921,9 @@ class InstallerFaults(FaultCase):
         other, respelt = "C:\\Downloads\\Other", "C:\\Downloads\\Respelt"
         self.blue_theme()
         self.write_theme(other, "Blue.the", ["Wallpaper=%ThemeDir%Other.bmp"], ["Other.bmp"])
-        # the first theme's lines with other blanks and a comment: the same theme
-        self.write_theme(respelt, "Blue.the", ["; the same theme", "Wallpaper = %ThemeDir%Art\\Blue.bmp", "",
+        # the first theme's lines with other blanks: the same theme (a comment would be a
+        # line of its own, as the profile functions keep it in the copy)
+        self.write_theme(respelt, "Blue.the", ["Wallpaper = %ThemeDir%Art\\Blue.bmp", "",
                                                "  Sound=  %WinDir%BlueDing.wav"], ["Blue.bmp", "BlueDing.wav"])
         before = self.state()
         for folder, copy in [(SRC, "Blue"), (other, "Blue (2)"), (other, "Blue (2)"), (respelt, "Blue")]:
