@@ -396,6 +396,20 @@ static bool SameScreenThere(InstallWalk& walk) {
            StampMark(source) == StampMark(present);
 }
 
+// True when the screen's place is empty while another installation's record holds the
+// screen it moved aside, waiting in its backup (that installation's own screen went, by
+// hand or by a power cut): the place is kept free for that screen to go back to, as it
+// would be while the other installation's screen stood there.
+static bool ScreenAwaitsItsBackup(InstallWalk& walk) {
+    char backup[TEXT_CAPACITY];
+    MakeInstallBackupName(walk.destination, backup);
+    if (SysGetFileAttributes(walk.destination) != SYS_INVALID_FILE_ATTRIBUTES ||
+        SysGetFileAttributes(backup) == SYS_INVALID_FILE_ATTRIBUTES)
+        return false;
+    GatherOtherRecords(walk.others, walk.record->path);
+    return OthersMovedAnyAside(walk.others, walk.destination);
+}
+
 // Copies one entry into place and records it. refusedError, when not 0, is the
 // error of an entry whose paths were refused: nothing is touched for it.
 static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, uint32_t refusedError) {
@@ -420,7 +434,7 @@ static void InstallEntry(InstallWalk& walk, int kind, uint32_t directoryLength, 
         // A screen that this record already lists (a second line for it, an earlier run
         // of this installation) is this installation's own: it is in place, and is never
         // moved aside as if it were the screen it replaced.
-        if (ScreenInPlace(walk, walk.destination) || SameScreenThere(walk)) return;
+        if (ScreenInPlace(walk, walk.destination) || SameScreenThere(walk) || ScreenAwaitsItsBackup(walk)) return;
         if (!MoveScreenAside(walk, placed, &error)) return ReportCopyError(walk, error);
     }
     if (SysCopyFile(walk.source, walk.destination, true)) {

@@ -118,6 +118,8 @@ bool OthersPlacedFolder(const OtherRecords& others, const char* path);
 // (size and time) as this one's, that it put in place of the one it moved aside to its
 // backup: what stands there is the other's.
 bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mark);
+// Whether another installation moved aside the screen at path, whatever its copy.
+bool OthersMovedAnyAside(const OtherRecords& others, const char* path);
 void ReleaseOtherRecords(OtherRecords& others);
 
 // ---- What a recorded file brought with it (removal_walk.cpp)

@@ -99,6 +99,15 @@ bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mar
     return item && item[0] == 'B';
 }
 
+bool OthersMovedAnyAside(const OtherRecords& others, const char* path) {
+    if (!others.paths) return false;
+    const char* name = FindBaseName(path);
+    for (const char* at = others.paths; *at; at += TextLength(at) + 1)
+        if (at[0] == 'B' && TextEqualNoCase(FindBaseName(at + ITEM_HEAD), name) && SameFile(at + ITEM_HEAD, path))
+            return true;
+    return false;
+}
+
 void ReleaseOtherRecords(OtherRecords& others) {
     if (others.paths) SysFreeBlock(others.paths);
     others = OtherRecords{};
