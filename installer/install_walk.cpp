@@ -133,6 +133,25 @@ static void NoteSharedFolder(InstallWalk& walk, const char* folder) {
     else DropFailedKey(*walk.record);
 }
 
+// True when the record's entry number is an earlier run's copy with another mark than
+// the file in place (which another installation put there, after an uninstall of this
+// one was cut off half-way): the entry is dropped, since what it lists is gone, and this
+// run uses the other's copy instead. The font that the entry registered is the other's
+// now too, and stays registered.
+static bool EarlierCopyReplaced(InstallWalk& walk, uint32_t number, uint32_t present) {
+    char* buffer = (char*)SysAllocBlock(SECTION_CAPACITY);
+    RecordSection section;
+    uint32_t count = 0, mark = 0;
+    CopyStamp* stamps = buffer && ReadRecordSection(walk.record->path, buffer, &section) ? ReadSectionStamps(section, &count) : 0;
+    bool replaced = stamps && FindCopyStamp(stamps, count, number, &mark) && mark != present;
+    if (stamps) SysFreeBlock(stamps);
+    if (buffer) SysFreeBlock(buffer);
+    if (!replaced) return false;
+    static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, TYPEFACE_KEY};
+    for (RecordKey key : keys) DropRecordKey(*walk.record, key, number);
+    return true;
+}
+
 // A file in place that another installation put there, still the copy its record
 // describes: this one uses it too, and records so (with the file's stamp, and the font
 // that the other registered for it), so that it goes with the last installation that
@@ -142,7 +161,9 @@ static void NoteSharedFile(InstallWalk& walk, int kind, PlacedEntry& placed) {
     SysFileStamp stamp;
     if (IsScreenKind(kind) || !SysGetFileStamp(placed.path, &stamp)) return;
     GatherOtherRecords(walk.others, record.path);
-    if (!OthersPlacedCopy(walk.others, placed.path, StampMark(stamp)) || RecordListsPath(record, true, placed.path))
+    uint32_t listed = 0;
+    if (!OthersPlacedCopy(walk.others, placed.path, StampMark(stamp)) ||
+        (RecordListsPath(record, true, placed.path, &listed) && !EarlierCopyReplaced(walk, listed, StampMark(stamp))))
         return;
     // The stamp first: a use that the record names without it could not be shown to be
     // of that copy, and another installation would take the file away.
