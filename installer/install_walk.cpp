@@ -219,6 +219,26 @@ static void ForgetGoneEntry(const char* path, uint32_t number, bool gone, const 
     for (RecordKey key : keys) DropRecordKey(*walk.record, key, number);
 }
 
+// An earlier run's entry for a file that this run listed anew (it was gone when this run
+// copied it, or used another installation's copy in its place): the record keeps only
+// this run's entry, which registered the font again where there is one.
+static void ForgetListedAnew(InstallWalk& walk, const RecordSection& section) {
+    const RecordFile& record = *walk.record;
+    for (const char* at = section.begin; at < section.end; at = NextRecordString(at)) {
+        RecordEntry earlier = ParseRecordEntry(at);
+        if (!IsFileEntry(earlier.key) || !earlier.value || WrittenByRun(record, earlier.key, earlier.number)) continue;
+        for (const char* other = section.begin; other < section.end; other = NextRecordString(other)) {
+            RecordEntry entry = ParseRecordEntry(other);
+            if (!IsFileEntry(entry.key) || entry.number == earlier.number || !entry.value ||
+                !TextEqualNoCase(entry.value, earlier.value) || !WrittenByRun(record, entry.key, entry.number))
+                continue;
+            static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, TYPEFACE_KEY};
+            for (RecordKey key : keys) DropRecordKey(*walk.record, key, earlier.number);
+            break;
+        }
+    }
+}
+
 static void ForgetGoneEntries(InstallWalk& walk) {
     char* buffer = (char*)SysAllocBlock(SECTION_CAPACITY);
     RecordSection section;
@@ -226,6 +246,7 @@ static void ForgetGoneEntries(InstallWalk& walk) {
         uint32_t count = 0;
         CopyStamp* stamps = ReadSectionStamps(section, &count);
         GoneEntries gone = {&walk, &section};
+        ForgetListedAnew(walk, section);
         MarkFilesNotCopied(section, stamps, count, ForgetGoneEntry, &gone);
         if (stamps) SysFreeBlock(stamps);
         // And the folders that are gone.

@@ -244,6 +244,12 @@ static void ForgetWritten(RecordFile& record, RecordKey key, uint32_t number) {
         }
 }
 
+bool WrittenByRun(const RecordFile& run, RecordKey key, uint32_t number) {
+    for (uint32_t i = 0; i < run.writtenCount; ++i)
+        if (SameKey(run.written[i], key, number)) return true;
+    return false;
+}
+
 void KeepOnlyRunEntries(const RecordSection& section, const RecordFile& run) {
     for (char* at = section.begin; at < section.end; at = NextRecordString(at)) {
         RecordEntry entry = ParseRecordEntry(at);

@@ -178,6 +178,8 @@ uint32_t MeasureRecord(RecordFile& record);
 // Marks done every file and folder entry of the section that the run did not write
 // (or dropped again): a rollback takes back the run's own, and nothing else.
 void KeepOnlyRunEntries(const RecordSection& section, const RecordFile& run);
+// Whether the run wrote key + number (and did not drop it again).
+bool WrittenByRun(const RecordFile& run, RecordKey key, uint32_t number);
 // After a rollback that keeps the installed copy: removes the keys this run wrote; the
 // whole section when the run made it.
 void ForgetRunKeys(const RecordFile& record);
