@@ -382,7 +382,13 @@ static bool MoveScreenAside(InstallWalk& walk, PlacedEntry& placed, uint32_t* er
     placed.recorded = WriteRecordKey(record, FILE_KEY, &placed.number, placed.path, CopyStampRoom(), error);
     if (placed.recorded && (*error = WriteCopyStamp(record, placed.number, stamp)))
         placed.recorded = false, DropRecordKey(record, FILE_KEY, placed.number);
-    if (placed.recorded) placed.backupKey = (*error = WriteNumberedKey(record, BACKUP_KEY, placed.number, backup)) == 0;
+    // The backup key only when there is a screen to move aside and its backup's name is
+    // free: a key written for a move that cannot happen, and left by a power cut, would
+    // make the uninstall put a file of that name in the screen's place.
+    bool toMove = SysGetFileAttributes(placed.path) != SYS_INVALID_FILE_ATTRIBUTES &&
+                  SysGetFileAttributes(backup) == SYS_INVALID_FILE_ATTRIBUTES;
+    if (placed.recorded && toMove)
+        placed.backupKey = (*error = WriteNumberedKey(record, BACKUP_KEY, placed.number, backup)) == 0;
     if (placed.backupKey) placed.movedAside = SysMoveFile(placed.path, backup);
     if (placed.movedAside) return true;
     // Nothing to move aside (or a backup of that name is there already): no backup.

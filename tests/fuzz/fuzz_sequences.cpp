@@ -369,6 +369,8 @@ void Sequence::Run(const std::string& command, const std::string& directory, uin
         Note("  box: " + text);
     }
     for (auto& name : w.missingComponents) Note("  missing component: " + name);
+    bool cutNow = w.EndPowerCut();
+    // The entries and records as the run left them (after a cut, as they stayed).
     static bool trace = getenv("FUZZ_SEQUENCES_TRACE") != nullptr;
     if (trace)
         for (auto& entry : Entries()) {
@@ -377,7 +379,6 @@ void Sequence::Run(const std::string& command, const std::string& directory, uin
             for (char& c : record) c = c ? c : ' ';
             Note("    record: " + record);
         }
-    bool cutNow = w.EndPowerCut();
     // Started where no theme is, the installer offers to add or remove the verb: what the
     // user agreed to is the user's own change.
     for (auto& box : w.boxes)
