@@ -298,6 +298,7 @@ struct Sequence {
              const std::string& themeFile = "");
     void CheckRun(const Before& before, const std::string& themeText, const std::string& target);
     void CheckWorld();
+    void CheckKeysKept(const char* kind);
     void UserWrites(const std::string& key);
     void UserDeletes(const std::string& key);
     void Act(uint8_t op, uint8_t a, uint8_t b, uint8_t c);
@@ -500,6 +501,21 @@ void Sequence::CheckRun(const Before& before, const std::string& themeText, cons
 
 // Nothing that was there at the start, or that the user's own actions wrote, is gone,
 // changed or moved; what an installed theme uses is still in place.
+// Every key and value that the user had or made is still there, as it was.
+void Sequence::CheckKeysKept(const char* kind) {
+    World& w = world();
+    for (auto& [path, key] : expected.keys) {
+        auto now = w.keys.find(path);
+        if (now == w.keys.end()) {
+            Finding(kind, "key gone: " + path);
+            continue;
+        }
+        for (auto& [name, data] : key.values)
+            if (!now->second.values.count(name) || now->second.values.at(name) != data)
+                Finding(kind, "value changed or gone: " + path + " " + name);
+    }
+}
+
 void Sequence::CheckWorld() {
     const World& w = world();
     std::set<std::string> copies;
@@ -535,16 +551,7 @@ void Sequence::CheckWorld() {
         }
         Finding("user-file", std::string(now ? "changed: " : "gone: ") + key);
     }
-    for (auto& [path, key] : expected.keys) {
-        auto now = w.keys.find(path);
-        if (now == w.keys.end()) {
-            Finding("user-registry", "key gone: " + path);
-            continue;
-        }
-        for (auto& [name, data] : key.values)
-            if (!now->second.values.count(name) || now->second.values.at(name) != data)
-                Finding("user-registry", "value changed or gone: " + path + " " + name);
-    }
+    CheckKeysKept("user-registry");
     for (auto& [entry, files] : uses)
         for (auto& [file, bytes] : files) {
             const Node* now = Find(w, file);
@@ -734,16 +741,7 @@ void Sequence::End() {
             now->readOnly != node.readOnly)
             Finding("end-lost", std::string(now ? "changed: " : "gone: ") + key);
     }
-    for (auto& [path, key] : expected.keys) {
-        auto now = w.keys.find(path);
-        if (now == w.keys.end()) {
-            Finding("end-lost", "key gone: " + path);
-            continue;
-        }
-        for (auto& [name, data] : key.values)
-            if (!now->second.values.count(name) || now->second.values.at(name) != data)
-                Finding("end-lost", "value changed or gone: " + path + " " + name);
-    }
+    CheckKeysKept("end-lost");
     if (cut) return;
     for (auto& [key, node] : w.nodes) {
         // A folder that an installation made stays while something of the user's is in it,
