@@ -221,9 +221,11 @@ static void ForgetGoneEntry(const char* path, uint32_t number, bool gone, const 
 
 // An earlier run's entry for a file that this run listed anew (it was gone when this run
 // copied it, or used another installation's copy in its place): the record keeps only
-// this run's entry, which registered the font again where there is one.
+// this run's entry, which takes over the font registration the earlier one made (a
+// registration in place is not made again).
 static void ForgetListedAnew(InstallWalk& walk, const RecordSection& section) {
     const RecordFile& record = *walk.record;
+    char font[TEXT_CAPACITY], present[TEXT_CAPACITY];
     for (const char* at = section.begin; at < section.end; at = NextRecordString(at)) {
         RecordEntry earlier = ParseRecordEntry(at);
         if (!IsFileEntry(earlier.key) || !earlier.value || WrittenByRun(record, earlier.key, earlier.number)) continue;
@@ -232,6 +234,10 @@ static void ForgetListedAnew(InstallWalk& walk, const RecordSection& section) {
             if (!IsFileEntry(entry.key) || entry.number == earlier.number || !entry.value ||
                 !TextEqualNoCase(entry.value, earlier.value) || !WrittenByRun(record, entry.key, entry.number))
                 continue;
+            if (FindRecordValue(section, TYPEFACE_KEY, earlier.number, font) &&
+                !FindRecordValue(section, TYPEFACE_KEY, entry.number, present) &&
+                WriteNumberedKey(*walk.record, TYPEFACE_KEY, entry.number, font))
+                break;
             static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, TYPEFACE_KEY};
             for (RecordKey key : keys) DropRecordKey(*walk.record, key, earlier.number);
             break;
