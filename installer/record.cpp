@@ -445,7 +445,9 @@ void ForgetRunKeys(const RecordFile& record) {
         // The run made the section: it goes whole, header and all.
         SysWriteProfileString(SECTION, 0, 0, record.path);
     } else {
-        for (uint32_t i = 0; i < record.writtenCount; ++i) {
+        // Last written first: a key is written after the stamp that proves it, and a power
+        // cut on the way must never leave the key without its stamp.
+        for (uint32_t i = record.writtenCount; i-- > 0;) {
             char name[RECORD_KEY_CAPACITY];
             MakeKeyName(name, record.written[i].key, record.written[i].number);
             SysWriteProfileString(SECTION, name, 0, record.path);
