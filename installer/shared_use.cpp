@@ -67,8 +67,10 @@ void GatherOtherRecords(OtherRecords& others, const char* ownCopy) {
 }
 
 // The item of the list that names path as a file or a folder, and for a file with a
-// mark, that same copy; 0 when there is none.
-static const char* FindItem(const OtherRecords& others, bool file, const char* path, const uint32_t* mark) {
+// mark, that same copy (or, when unmarked counts, one whose mark the record lacks: a
+// power cut came before its stamp, and it may be this very copy); 0 when there is none.
+static const char* FindItem(const OtherRecords& others, bool file, const char* path, const uint32_t* mark,
+                            bool unmarked = false) {
     if (!others.paths) return 0;
     char text[MARK_DIGITS + 1];
     text[0] = 0;
@@ -76,7 +78,7 @@ static const char* FindItem(const OtherRecords& others, bool file, const char* p
     const char* name = FindBaseName(path);
     for (const char* at = others.paths; *at; at += TextLength(at) + 1) {
         const char* listed = at + ITEM_HEAD;
-        if ((at[0] != 'D') == file && (!mark || TextStartsWith(at + 1, text)) &&
+        if ((at[0] != 'D') == file && (!mark || TextStartsWith(at + 1, text) || (unmarked && at[1] == '-')) &&
             TextEqualNoCase(FindBaseName(listed), name) && SameFile(listed, path))
             return at;
     }
@@ -85,7 +87,7 @@ static const char* FindItem(const OtherRecords& others, bool file, const char* p
 
 bool OthersMayUse(const OtherRecords& others, bool file, const char* path, const uint32_t* mark) {
     // Without the list nothing shows that no other installation uses it.
-    return !others.paths || FindItem(others, file, path, mark);
+    return !others.paths || FindItem(others, file, path, mark, true);
 }
 
 bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mark) {
