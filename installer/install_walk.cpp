@@ -133,6 +133,12 @@ static void NoteSharedFolder(InstallWalk& walk, const char* folder) {
     else DropFailedKey(*walk.record);
 }
 
+// Drops a file entry of the record: its key (a copy or a use of another's) and its font's.
+static void DropFileEntry(RecordFile& record, uint32_t number) {
+    static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, TYPEFACE_KEY};
+    for (RecordKey key : keys) DropRecordKey(record, key, number);
+}
+
 // True when the record's entry number is an earlier run's copy with another mark than
 // the file in place (which another installation put there, after an uninstall of this
 // one was cut off half-way): the entry is dropped, since what it lists is gone, and this
@@ -147,8 +153,7 @@ static bool EarlierCopyReplaced(InstallWalk& walk, uint32_t number, uint32_t pre
     if (stamps) SysFreeBlock(stamps);
     if (buffer) SysFreeBlock(buffer);
     if (!replaced) return false;
-    static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, TYPEFACE_KEY};
-    for (RecordKey key : keys) DropRecordKey(*walk.record, key, number);
+    DropFileEntry(*walk.record, number);
     return true;
 }
 
@@ -215,8 +220,8 @@ static void ForgetGoneEntry(const char* path, uint32_t number, bool gone, const 
     if (!gone) return;
     InstallWalk& walk = *gone_.walk;
     walk.fontsChanged |= ForgetGoneFile(*walk.installation, *gone_.section, number, path);
-    static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, BACKUP_KEY, TYPEFACE_KEY};
-    for (RecordKey key : keys) DropRecordKey(*walk.record, key, number);
+    DropFileEntry(*walk.record, number);
+    DropRecordKey(*walk.record, BACKUP_KEY, number);
 }
 
 // An earlier run's entry for a file that this run listed anew (it was gone when this run
@@ -238,8 +243,7 @@ static void ForgetListedAnew(InstallWalk& walk, const RecordSection& section) {
                 !FindRecordValue(section, TYPEFACE_KEY, entry.number, present) &&
                 WriteNumberedKey(*walk.record, TYPEFACE_KEY, entry.number, font))
                 break;
-            static const RecordKey keys[] = {FILE_KEY, SHARED_FILE_KEY, TYPEFACE_KEY};
-            for (RecordKey key : keys) DropRecordKey(*walk.record, key, earlier.number);
+            DropFileEntry(*walk.record, earlier.number);
             break;
         }
     }

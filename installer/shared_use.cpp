@@ -68,9 +68,10 @@ void GatherOtherRecords(OtherRecords& others, const char* ownCopy) {
 
 // The item of the list that names path as a file or a folder, and for a file with a
 // mark, that same copy (or, when unmarked counts, one whose mark the record lacks: a
-// power cut came before its stamp, and it may be this very copy); 0 when there is none.
+// power cut came before its stamp, and it may be this very copy); with movedAside, only a
+// screen that moved another aside to its backup. 0 when there is none.
 static const char* FindItem(const OtherRecords& others, bool file, const char* path, const uint32_t* mark,
-                            bool unmarked = false) {
+                            bool unmarked = false, bool movedAside = false) {
     if (!others.paths) return 0;
     char text[MARK_DIGITS + 1];
     text[0] = 0;
@@ -78,7 +79,8 @@ static const char* FindItem(const OtherRecords& others, bool file, const char* p
     const char* name = FindBaseName(path);
     for (const char* at = others.paths; *at; at += TextLength(at) + 1) {
         const char* listed = at + ITEM_HEAD;
-        if ((at[0] != 'D') == file && (!mark || TextStartsWith(at + 1, text) || (unmarked && at[1] == '-')) &&
+        if ((at[0] != 'D') == file && (!movedAside || at[0] == 'B') &&
+            (!mark || TextStartsWith(at + 1, text) || (unmarked && at[1] == '-')) &&
             TextEqualNoCase(FindBaseName(listed), name) && SameFile(listed, path))
             return at;
     }
@@ -97,17 +99,11 @@ bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mar
 bool OthersPlacedFolder(const OtherRecords& others, const char* path) { return FindItem(others, false, path, 0) != 0; }
 
 bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mark) {
-    const char* item = FindItem(others, true, path, &mark);
-    return item && item[0] == 'B';
+    return FindItem(others, true, path, &mark, false, true) != 0;
 }
 
 bool OthersMovedAnyAside(const OtherRecords& others, const char* path) {
-    if (!others.paths) return false;
-    const char* name = FindBaseName(path);
-    for (const char* at = others.paths; *at; at += TextLength(at) + 1)
-        if (at[0] == 'B' && TextEqualNoCase(FindBaseName(at + ITEM_HEAD), name) && SameFile(at + ITEM_HEAD, path))
-            return true;
-    return false;
+    return FindItem(others, true, path, 0, false, true) != 0;
 }
 
 void ReleaseOtherRecords(OtherRecords& others) {
