@@ -120,6 +120,9 @@ bool OthersPlacedFolder(const OtherRecords& others, const char* path);
 bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mark);
 // Whether another installation moved aside the screen at path, whatever its copy.
 bool OthersMovedAnyAside(const OtherRecords& others, const char* path);
+// Whether another installation that may use the file at path (as OthersMayUse) notes
+// the font registered for it, and so takes that font out of the list when it removes the file.
+bool OthersNoteFont(const OtherRecords& others, const char* path, const uint32_t* mark);
 void ReleaseOtherRecords(OtherRecords& others);
 
 // ---- What a recorded file brought with it (removal_walk.cpp)

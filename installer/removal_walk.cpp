@@ -148,6 +148,19 @@ static bool RemoveFile(RemovalWalk& walk, uint32_t number, uint32_t* error, bool
     return removed;
 }
 
+// A file that stays because another installation uses it: the font that this one
+// registered for it stays only when the other's record notes that font (it registered
+// it after the other began to use the file); otherwise nothing would ever take it out of
+// the list, and the last uninstall could not delete the loaded font.
+static void LeaveFileToOthers(RemovalWalk& walk, uint32_t number, const char* path, const uint32_t* mark) {
+    char font[TEXT_CAPACITY];
+    if (!RegisteredFont(walk, number, font) ||
+        OthersNoteFont(walk.others, path, mark) || !UnregisterFont(*walk.installation, font, path))
+        return;
+    SysRemoveFontResource(path);
+    walk.fontsChanged = true;
+}
+
 // Removes a recorded file or folder: a file only when it is still the copy that the
 // record describes (the others were marked done before the walk). What is gone is
 // marked done in the section, so that an uninstall that stops early can leave a record
@@ -163,14 +176,15 @@ static void RemoveEntry(RemovalWalk& walk) {
     bool isFolder = WalksFolders(walk.entryKind);
     // What another installation still uses stays for it, and leaves this record.
     GatherOtherRecords(walk.others, walk.record.path);
-    uint32_t mark = 0;
-    bool marked = !isFolder && FindCopyStamp(walk.stamps, walk.stampCount, ParseRecordEntry(walk.cursor.current).number, &mark);
+    uint32_t mark = 0, number = ParseRecordEntry(walk.cursor.current).number;
+    bool marked = !isFolder && FindCopyStamp(walk.stamps, walk.stampCount, number, &mark);
     // A screen is never shared: one that another installation put in place of this one's
     // (their stamps may be equal) is the other's, and this one's waits in the backup.
     bool screen = !isFolder && IsScreenPath(*walk.installation, path);
     bool taken = screen && marked && OthersMovedAside(walk.others, path, mark);
     if (taken) ForgetScreenTakenByAnother(walk, path, &mark);
     if (taken || (!screen && OthersMayUse(walk.others, !isFolder, path, marked ? &mark : 0))) {
+        if (!isFolder && !taken) LeaveFileToOthers(walk, number, path, marked ? &mark : 0);
         MarkEntryDone(walk.cursor.current);
         return;
     }
@@ -180,7 +194,7 @@ static void RemoveEntry(RemovalWalk& walk) {
         removed = SysRemoveDirectory(path) && SysGetFileAttributes(path) == SYS_INVALID_FILE_ATTRIBUTES;
         if (!removed) error = SysGetLastError();
     } else {
-        removed = RemoveFile(walk, ParseRecordEntry(walk.cursor.current).number, &error, &backupLeft);
+        removed = RemoveFile(walk, number, &error, &backupLeft);
     }
     // Gone already (by hand, or with its folder): nothing to say.
     bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;

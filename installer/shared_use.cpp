@@ -7,7 +7,7 @@
 
 // Adds what one proven record lists to the list (or, without one, counts its room):
 // each path after a letter for a file ("F"; "B" for one that moved a screen aside to
-// its backup) or a folder ("D") and, for a file, the mark
+// its backup, "T" for one whose font the record notes) or a folder ("D") and, for a file, the mark
 // of the copy that the record describes, in eight hexadecimal digits ("--------" when
 // it has none).
 struct Gathering {
@@ -29,8 +29,8 @@ static bool GatherRecord(const char*, const char*, const char* copy, void* conte
     uint32_t count = ReadCopyStamps(section, 0, 0);
     CopyStamp* stamps = count ? (CopyStamp*)SysAllocBlock(count * (uint32_t)sizeof(CopyStamp)) : 0;
     count = stamps ? ReadCopyStamps(section, stamps, count) : 0;
-    bool backups = SectionHolds(section, BACKUP_KEY);
-    char backup[TEXT_CAPACITY];
+    bool backups = SectionHolds(section, BACKUP_KEY), fonts = SectionHolds(section, TYPEFACE_KEY);
+    char value[TEXT_CAPACITY];
     for (const char* text = section.begin; text < section.end; text = NextRecordString(text)) {
         RecordEntry entry = ParseRecordEntry(text);
         bool file = IsFileEntry(entry.key);
@@ -38,7 +38,10 @@ static bool GatherRecord(const char*, const char*, const char* copy, void* conte
         uint32_t n = ITEM_HEAD + TextLength(entry.value) + 1;
         gathering.needed += n;
         if (!gathering.at) continue;
-        gathering.at[0] = !file ? 'D' : backups && FindRecordValue(section, BACKUP_KEY, entry.number, backup) ? 'B' : 'F';
+        gathering.at[0] = !file                                                                ? 'D'
+                          : backups && FindRecordValue(section, BACKUP_KEY, entry.number, value) ? 'B'
+                          : fonts && FindRecordValue(section, TYPEFACE_KEY, entry.number, value) ? 'T'
+                                                                                                  : 'F';
         gathering.at[1] = 0;
         uint32_t mark = 0;
         if (file && FindCopyStamp(stamps, count, entry.number, &mark)) TextAppendHex(gathering.at, mark, MARK_DIGITS, n);
@@ -68,10 +71,11 @@ void GatherOtherRecords(OtherRecords& others, const char* ownCopy) {
 
 // The item of the list that names path as a file or a folder, and for a file with a
 // mark, that same copy (or, when unmarked counts, one whose mark the record lacks: a
-// power cut came before its stamp, and it may be this very copy); with movedAside, only a
-// screen that moved another aside to its backup. 0 when there is none.
+// power cut came before its stamp, and it may be this very copy); with a letter in only,
+// only an item of that kind ("B", a screen that moved another aside to its backup; "T",
+// a file whose font the record notes). 0 when there is none.
 static const char* FindItem(const OtherRecords& others, bool file, const char* path, const uint32_t* mark,
-                            bool unmarked = false, bool movedAside = false) {
+                            bool unmarked = false, char only = 0) {
     if (!others.paths) return 0;
     char text[MARK_DIGITS + 1];
     text[0] = 0;
@@ -79,7 +83,7 @@ static const char* FindItem(const OtherRecords& others, bool file, const char* p
     const char* name = FindBaseName(path);
     for (const char* at = others.paths; *at; at += TextLength(at) + 1) {
         const char* listed = at + ITEM_HEAD;
-        if ((at[0] != 'D') == file && (!movedAside || at[0] == 'B') &&
+        if ((at[0] != 'D') == file && (!only || at[0] == only) &&
             (!mark || TextStartsWith(at + 1, text) || (unmarked && at[1] == '-')) &&
             TextEqualNoCase(FindBaseName(listed), name) && SameFile(listed, path))
             return at;
@@ -99,11 +103,15 @@ bool OthersPlacedCopy(const OtherRecords& others, const char* path, uint32_t mar
 bool OthersPlacedFolder(const OtherRecords& others, const char* path) { return FindItem(others, false, path, 0) != 0; }
 
 bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mark) {
-    return FindItem(others, true, path, &mark, false, true) != 0;
+    return FindItem(others, true, path, &mark, false, 'B') != 0;
 }
 
 bool OthersMovedAnyAside(const OtherRecords& others, const char* path) {
-    return FindItem(others, true, path, 0, false, true) != 0;
+    return FindItem(others, true, path, 0, false, 'B') != 0;
+}
+
+bool OthersNoteFont(const OtherRecords& others, const char* path, const uint32_t* mark) {
+    return !others.paths || FindItem(others, true, path, mark, true, 'T') != 0;
 }
 
 void ReleaseOtherRecords(OtherRecords& others) {
