@@ -432,11 +432,18 @@ uint32_t MeasureRecord(RecordFile& record) {
 }
 
 // Removes the key that the string text names (up to its "="), as the file spells it.
-static void DropKeyOf(const RecordFile& record, const char* text) {
+// Writes the key of an entry of the section ("Dir2=C:\..."), or without keep deletes it.
+static void WriteKeyOf(const RecordFile& record, const char* text, bool keep = false) {
     char name[RECORD_KEY_CAPACITY];
     uint32_t n = 0;
     while (text[n] && text[n] != '=') ++n;
-    if (text[n] == '=' && TextCopyCount(name, text, n, sizeof name)) SysWriteProfileString(SECTION, name, 0, record.path);
+    if (text[n] == '=' && TextCopyCount(name, text, n, sizeof name))
+        SysWriteProfileString(SECTION, name, keep ? text + n + 1 : 0, record.path);
+}
+
+void SetEntryKey(const RecordFile& record, const char* text, bool keep) {
+    WriteKeyOf(record, text, keep);
+    SysWriteProfileString(0, 0, 0, record.path);
 }
 
 void ForgetRunKeys(const RecordFile& record) {
@@ -469,7 +476,7 @@ void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end
         }
     }
     for (const char* at = begin; at < end; at = NextRecordString(at))
-        if (IsEntryDone(at)) DropKeyOf(record, at);
+        if (IsEntryDone(at)) WriteKeyOf(record, at);
     SysWriteProfileString(0, 0, 0, record.path);
 }
 

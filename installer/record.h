@@ -187,6 +187,9 @@ void ForgetRunKeys(const RecordFile& record);
 // [begin, end) marked done (and what their files brought with them), so that the
 // record lists what is still in place.
 void ForgetDoneKeys(const RecordFile& record, const char* begin, const char* end);
+// Deletes the key of the section's entry at text from the record file at once, or with
+// keep writes it back (the section in memory keeps it either way).
+void SetEntryKey(const RecordFile& record, const char* text, bool keep);
 
 // ---- The copies' stamps (record_stamps.cpp)
 // One round of a 32-bit mixing function: every bit of the result depends on every bit

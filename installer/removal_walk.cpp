@@ -191,6 +191,11 @@ static void RemoveEntry(RemovalWalk& walk) {
     bool removed, backupLeft = false;
     uint32_t error = 0;
     if (isFolder) {
+        // The record lets go of a folder before it goes. A folder carries no stamp: had a
+        // power cut come between the two, the record would list a gone folder, and one
+        // that someone made later under its name would be taken for it. So a cut leaves
+        // an empty folder of this installation's behind instead.
+        SetEntryKey(walk.record, walk.cursor.current, false);
         removed = SysRemoveDirectory(path) && SysGetFileAttributes(path) == SYS_INVALID_FILE_ATTRIBUTES;
         if (!removed) error = SysGetLastError();
     } else {
@@ -198,6 +203,8 @@ static void RemoveEntry(RemovalWalk& walk) {
     }
     // Gone already (by hand, or with its folder): nothing to say.
     bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;
+    // A folder that stays is listed again.
+    if (isFolder && !gone) SetEntryKey(walk.record, walk.cursor.current, true);
     if (backupLeft) {
         // The user's own screen waits in its backup: the record keeps the way back.
         if (Asks(walk)) walk.outcome->incomplete = true;
@@ -219,12 +226,18 @@ static void RemoveEntry(RemovalWalk& walk) {
     }
 }
 
-// The replay: every entry the cursor gives, files then folders.
-static void Replay(RemovalWalk& walk) {
+// The replay: every entry the cursor gives, files then folders. The walked file is
+// closed before the first folder, whose key leaves the record before it goes (the open
+// file lets nothing write to it).
+static void Replay(RemovalWalk& walk, SysFile& file) {
     while (!walk.outcome->aborted && NextRecordEntry(&walk.cursor, walk.line, &walk.entryKind)) {
         const char* line = walk.line;
         if (line[0] == 0 || line[0] == ';' || line[0] == '\r' || line[0] == '\n') continue;
         TextCopy(walk.destination, line, TEXT_CAPACITY);
+        if (file && WalksFolders(walk.entryKind)) {
+            SysCloseFile(file);
+            file = 0;
+        }
         RemoveEntry(walk);
     }
 }
@@ -279,8 +292,8 @@ void RunRemovalWalk(SysWindow owner, JobMode mode, Installation& installation, c
     // Only what a proven record lists is removed. Without one, the theme's lines may
     // name files that were in place before (system files among them), and nothing
     // tells them apart from what an installation copied.
-    if (walk.walks) Replay(walk);
-    SysCloseFile(file);
+    if (walk.walks) Replay(walk, file);
+    if (file) SysCloseFile(file);
     if (walk.fontsChanged) SysBroadcastFontChange();
     if (mode == Uninstall) FinishUninstall(walk);
     else FinishRollback(walk, run);

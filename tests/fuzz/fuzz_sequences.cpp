@@ -373,13 +373,18 @@ void Sequence::Run(const std::string& command, const std::string& directory, uin
     bool cutNow = w.EndPowerCut();
     // The entries and records as the run left them (after a cut, as they stayed).
     static bool trace = getenv("FUZZ_SEQUENCES_TRACE") != nullptr;
-    if (trace)
+    if (trace) {
         for (auto& entry : Entries()) {
             Note("  entry " + entry.key.substr(ENTRIES.size()) + ": " + entry.command);
             std::string record = profile::ReadSection(w.Read(entry.copy), "Decorama");
             for (char& c : record) c = c ? c : ' ';
             Note("    record: " + record);
         }
+        std::string placed;
+        for (auto& [key, node] : w.nodes)
+            if (!expected.nodes.count(key)) placed += " " + key + (node.directory ? "\\" : "");
+        Note("  not the user's:" + placed);
+    }
     // Started where no theme is, the installer offers to add or remove the verb: what the
     // user agreed to is the user's own change.
     for (auto& box : w.boxes)

@@ -385,3 +385,34 @@ TEST_F(RecordFaultsTest, AnUninstallNeverTakesACutStringForAPath) {
     for (auto& path : w().Tree(THEMES)) ADD_FAILURE() << "left behind: " << path;
     EXPECT_EQ(RegistrySnapshot(), registry);
 }
+
+// ---- A power cut during an uninstall
+
+// An uninstall cut off after any change, then a user who makes again each folder of the
+// theme that is gone: the next uninstall never takes a folder made since, and the record
+// never lists a folder that is gone.
+TEST_F(RecordFaultsTest, AnUninstallCutOffAnywhereNeverTakesAFolderMadeSince) {
+    const std::vector<std::string> folders = {THEMES + "\\Art", THEMES + "\\Art\\Deep"};
+    bool cut = true;
+    for (uint64_t n = 1; cut; ++n) {
+        SCOPED_TRACE(n);
+        sysdouble::Reset();
+        MakeTheme("[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nB=%ThemeDir%Art\\Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+        ASSERT_EQ(RunProgram({}), 1);
+        w().powerCutAfter = w().changes + n;
+        RunProgram({"/u", INSTALLED});
+        cut = w().EndPowerCut();
+        Texts made;
+        for (auto& folder : folders) {
+            bool listed = false;
+            for (auto& entry : Record(INSTALLED)) listed = listed || entry.substr(entry.find('=') + 1) == folder;
+            if (w().Exists(folder)) continue;
+            EXPECT_FALSE(listed) << folder;
+            w().AddDirectory(folder);
+            made.push_back(folder);
+        }
+        w().boxes.clear();
+        RunProgram({"/u", INSTALLED});
+        for (auto& folder : made) EXPECT_TRUE(w().IsDirectory(folder)) << folder;
+    }
+}
