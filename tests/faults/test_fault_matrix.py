@@ -1018,6 +1018,26 @@ class InstallerFaults(FaultCase):
         self.prefix.reg_add("HKCU" + SHELL_FOLDERS, "Fonts", FONTS[:-1])
         self.compare(before)
 
+    def test_18_9_a_shared_font_registered_after_the_second_theme_began_to_use_it(self):
+        self.row("18. A font that two themes ship, registered only after the second began to use it, either order")
+        from installer_case import renamed_font
+        font = renamed_font("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", "Zelvo Fault Late")
+        value = "Zelvo Fault Late (TrueType)"
+        for name in ("Red", "Green"):
+            self.write_theme("C:\\Downloads\\" + name, name + ".the", ["Wallpaper=%ThemeDir%" + name + ".bmp",
+                             "[DecoramaSpecial]", "Font=%FontDir%Late.ttf"], {name + ".bmp": name, "Late.ttf": font})
+        for first, second in [("Red", "Green"), ("Green", "Red")]:
+            before = self.state()
+            for name in ("Red", "Green"):
+                if name == "Green":
+                    self.prefix.reg_delete(FONT_LIST, value)
+                run = self.run_installer(answers=[OK, OK], win_cwd="C:\\Downloads\\" + name)
+                self.assertMessages(run, [confirm_install(name), INSTALLED], code=1)
+            self.prefix.reg_add(FONT_LIST, value, "Late.ttf")
+            self.uninstall_ok(first)
+            self.uninstall_ok(second)
+            self.compare(before)
+
     def test_18_8_the_install_verb_known_to_every_copy(self):
         self.row("18. The Install verb one copy added: another copy, and the same one moved, offer to remove it")
         self.prefix.write_file("C:\\Empty\\readme.txt", "no theme here")
