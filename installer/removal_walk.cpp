@@ -194,7 +194,8 @@ static void RemoveEntry(RemovalWalk& walk) {
         // The record lets go of a folder before it goes. A folder carries no stamp: had a
         // power cut come between the two, the record would list a gone folder, and one
         // that someone made later under its name would be taken for it. So a cut leaves
-        // an empty folder of this installation's behind instead.
+        // an empty folder of this installation's behind instead. One that stays is listed
+        // again after the walk (RelistFolders).
         SetEntryKey(walk.record, walk.cursor.current, false);
         removed = SysRemoveDirectory(path) && SysGetFileAttributes(path) == SYS_INVALID_FILE_ATTRIBUTES;
         if (!removed) error = SysGetLastError();
@@ -203,8 +204,6 @@ static void RemoveEntry(RemovalWalk& walk) {
     }
     // Gone already (by hand, or with its folder): nothing to say.
     bool gone = removed || error == SYS_ERROR_FILE_NOT_FOUND || error == SYS_ERROR_PATH_NOT_FOUND;
-    // A folder that stays is listed again.
-    if (isFolder && !gone) SetEntryKey(walk.record, walk.cursor.current, true);
     if (backupLeft) {
         // The user's own screen waits in its backup: the record keeps the way back.
         if (Asks(walk)) walk.outcome->incomplete = true;
@@ -239,6 +238,17 @@ static void Replay(RemovalWalk& walk, SysFile& file) {
             file = 0;
         }
         RemoveEntry(walk);
+    }
+}
+
+// The folders that the walk took and that stay are listed again, in the order they were
+// made (the walk took them last first), so that the next walk still takes an inner
+// folder before the one that holds it. (A key that stands is written again in its place.)
+static void RelistFolders(RemovalWalk& walk) {
+    if (!WalksFolders(walk.entryKind)) return;
+    for (const char* at = walk.cursor.at; at < walk.section.end; at = NextRecordString(at)) {
+        RecordEntry entry = ParseRecordEntry(at);
+        if (IsFolderEntry(entry.key) && !entry.done && entry.value) SetEntryKey(walk.record, at, true);
     }
 }
 
@@ -294,6 +304,7 @@ void RunRemovalWalk(SysWindow owner, JobMode mode, Installation& installation, c
     // tells them apart from what an installation copied.
     if (walk.walks) Replay(walk, file);
     if (file) SysCloseFile(file);
+    RelistFolders(walk);
     if (walk.fontsChanged) SysBroadcastFontChange();
     if (mode == Uninstall) FinishUninstall(walk);
     else FinishRollback(walk, run);

@@ -390,29 +390,36 @@ TEST_F(RecordFaultsTest, AnUninstallNeverTakesACutStringForAPath) {
 
 // An uninstall cut off after any change, then a user who makes again each folder of the
 // theme that is gone: the next uninstall never takes a folder made since, and the record
-// never lists a folder that is gone.
+// never lists a folder that is gone. With a file of the user's in the inner folder, which
+// the user takes away after the cut, the next uninstall still takes the inner folder
+// before the one that holds it: no folder that the record lists stays behind empty.
 TEST_F(RecordFaultsTest, AnUninstallCutOffAnywhereNeverTakesAFolderMadeSince) {
     const std::vector<std::string> folders = {THEMES + "\\Art", THEMES + "\\Art\\Deep"};
-    bool cut = true;
-    for (uint64_t n = 1; cut; ++n) {
-        SCOPED_TRACE(n);
-        sysdouble::Reset();
-        MakeTheme("[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nB=%ThemeDir%Art\\Two.bmp\r\n", {"One.bmp", "Two.bmp"});
-        ASSERT_EQ(RunProgram({}), 1);
-        w().powerCutAfter = w().changes + n;
-        RunProgram({"/u", INSTALLED});
-        cut = w().EndPowerCut();
-        Texts made;
-        for (auto& folder : folders) {
-            bool listed = false;
-            for (auto& entry : Record(INSTALLED)) listed = listed || entry.substr(entry.find('=') + 1) == folder;
-            if (w().Exists(folder)) continue;
-            EXPECT_FALSE(listed) << folder;
-            w().AddDirectory(folder);
-            made.push_back(folder);
+    const std::string mine = THEMES + "\\Art\\Deep\\Mine.txt";
+    for (bool usersFile : {false, true}) {
+        bool cut = true;
+        for (uint64_t n = 1; cut; ++n) {
+            SCOPED_TRACE(std::to_string(n) + (usersFile ? " with the user's file" : ""));
+            sysdouble::Reset();
+            MakeTheme("[T]\r\nA=%ThemeDir%Art\\Deep\\One.bmp\r\nB=%ThemeDir%Art\\Two.bmp\r\n", {"One.bmp", "Two.bmp"});
+            ASSERT_EQ(RunProgram({}), 1);
+            if (usersFile) w().AddFile(mine, "the user's");
+            w().powerCutAfter = w().changes + n;
+            RunProgram({"/u", INSTALLED});
+            cut = w().EndPowerCut();
+            if (usersFile) w().nodes.erase(Lower(mine));
+            Texts made, listed;
+            for (auto& folder : folders) {
+                for (auto& entry : Record(INSTALLED))
+                    if (entry.substr(entry.find('=') + 1) == folder) listed.push_back(folder);
+                if (w().Exists(folder)) continue;
+                EXPECT_EQ(std::count(listed.begin(), listed.end(), folder), 0) << folder;
+                w().AddDirectory(folder);
+                made.push_back(folder);
+            }
+            RunProgram({"/u", INSTALLED});
+            for (auto& folder : made) EXPECT_TRUE(w().IsDirectory(folder)) << folder;
+            for (auto& folder : listed) EXPECT_FALSE(w().Exists(folder) && w().Tree(folder).empty()) << folder;
         }
-        w().boxes.clear();
-        RunProgram({"/u", INSTALLED});
-        for (auto& folder : made) EXPECT_TRUE(w().IsDirectory(folder)) << folder;
     }
 }
