@@ -121,7 +121,8 @@ bool OthersMovedAside(const OtherRecords& others, const char* path, uint32_t mar
 // Whether another installation moved aside the screen at path, whatever its copy.
 bool OthersMovedAnyAside(const OtherRecords& others, const char* path);
 // Whether another installation that may use the file at path (as OthersMayUse) notes
-// the font registered for it, and so takes that font out of the list when it removes the file.
+// the font registered for it, and so takes the font out of the list with the file (true
+// too when the records could not be read).
 bool OthersNoteFont(const OtherRecords& others, const char* path, const uint32_t* mark);
 void ReleaseOtherRecords(OtherRecords& others);
 

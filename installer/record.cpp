@@ -431,8 +431,8 @@ uint32_t MeasureRecord(RecordFile& record) {
     return 0;
 }
 
-// Removes the key that the string text names (up to its "="), as the file spells it.
-// Writes the key of an entry of the section ("Dir2=C:\..."), or without keep deletes it.
+// Deletes the key that the entry text of a section names (up to its "="), as the file
+// spells it; with keep, writes it with the entry's value instead.
 static void WriteKeyOf(const RecordFile& record, const char* text, bool keep = false) {
     char name[RECORD_KEY_CAPACITY];
     uint32_t n = 0;

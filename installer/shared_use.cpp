@@ -7,9 +7,9 @@
 
 // Adds what one proven record lists to the list (or, without one, counts its room):
 // each path after a letter for a file ("F"; "B" for one that moved a screen aside to
-// its backup, "T" for one whose font the record notes) or a folder ("D") and, for a file, the mark
-// of the copy that the record describes, in eight hexadecimal digits ("--------" when
-// it has none).
+// its backup, "T" for one whose font the record notes) or a folder ("D") and, for a
+// file, the mark of the copy that the record describes, in eight hexadecimal digits
+// ("--------" when it has none).
 struct Gathering {
     const char* ownCopy;  // the record of this installation, which does not count
     char* at;             // where the next path goes, 0 while counting
@@ -38,10 +38,10 @@ static bool GatherRecord(const char*, const char*, const char* copy, void* conte
         uint32_t n = ITEM_HEAD + TextLength(entry.value) + 1;
         gathering.needed += n;
         if (!gathering.at) continue;
-        gathering.at[0] = !file                                                                ? 'D'
+        gathering.at[0] = !file ? 'D'
                           : backups && FindRecordValue(section, BACKUP_KEY, entry.number, value) ? 'B'
                           : fonts && FindRecordValue(section, TYPEFACE_KEY, entry.number, value) ? 'T'
-                                                                                                  : 'F';
+                          : 'F';
         gathering.at[1] = 0;
         uint32_t mark = 0;
         if (file && FindCopyStamp(stamps, count, entry.number, &mark)) TextAppendHex(gathering.at, mark, MARK_DIGITS, n);
