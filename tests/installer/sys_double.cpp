@@ -225,7 +225,7 @@ static std::string KeyPath(const std::string& path) {
 
 // Makes the key at the lower-case path and every key above it, each keeping the case
 // of its name as original (the same path, any case) gives it when it is made.
-static void MakeKey(std::map<std::string, RegistryKey>& keys, const std::string& path, const std::string& original) {
+static void MakeKey(KeyMap<RegistryKey>& keys, const std::string& path, const std::string& original) {
     for (size_t i = path.find('\\');; i = path.find('\\', i + 1)) {
         std::string prefix = path.substr(0, i);
         RegistryKey& key = keys[prefix];
