@@ -159,7 +159,7 @@ static bool EarlierCopyReplaced(InstallWalk& walk, uint32_t number, uint32_t pre
 
 // A file in place that another installation put there, still the copy its record
 // describes: this one uses it too, and records so (with the file's stamp, and the font
-// that the other registered for it), so that it goes with the last installation that
+// that the other's record notes for it), so that it goes with the last installation that
 // uses it. A screen is never shared: each installation puts back the screen it replaced.
 static void NoteSharedFile(InstallWalk& walk, int kind, PlacedEntry& placed) {
     RecordFile& record = *walk.record;
@@ -176,7 +176,11 @@ static void NoteSharedFile(InstallWalk& walk, int kind, PlacedEntry& placed) {
     if (!RecordHasRoom(record, FileKeyRoom(placed.path) + CopyStampRoom()) ||
         WriteCopyStamp(record, placed.number, stamp) || WriteNumberedKey(record, SHARED_FILE_KEY, placed.number, placed.path))
         return;
-    if (kind == FontsEntry) RegisterFont(*walk.installation, record, placed.number, placed.path, true);
+    // A registration that no installation notes is someone else's, even when it names
+    // this file (a user's font whose file went, and that a theme then put back): it is
+    // never noted, so that no uninstall takes it away.
+    if (kind == FontsEntry && OthersNotedFont(walk.others, placed.path, StampMark(stamp)))
+        RegisterFont(*walk.installation, record, placed.number, placed.path, true);
 }
 
 // Creates the folders of the destination below its token's directory, outer first,

@@ -124,6 +124,9 @@ bool OthersMovedAnyAside(const OtherRecords& others, const char* path);
 // the font registered for it, and so takes the font out of the list with the file (true
 // too when the records could not be read).
 bool OthersNoteFont(const OtherRecords& others, const char* path, const uint32_t* mark);
+// Whether another installation's record notes the font of that very copy (the
+// registration is its own, not one that was there before it).
+bool OthersNotedFont(const OtherRecords& others, const char* path, uint32_t mark);
 void ReleaseOtherRecords(OtherRecords& others);
 
 // ---- What a recorded file brought with it (removal_walk.cpp)

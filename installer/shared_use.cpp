@@ -114,6 +114,10 @@ bool OthersNoteFont(const OtherRecords& others, const char* path, const uint32_t
     return !others.paths || FindItem(others, true, path, mark, true, 'T') != 0;
 }
 
+bool OthersNotedFont(const OtherRecords& others, const char* path, uint32_t mark) {
+    return FindItem(others, true, path, &mark, false, 'T') != 0;
+}
+
 void ReleaseOtherRecords(OtherRecords& others) {
     if (others.paths) SysFreeBlock(others.paths);
     others = OtherRecords{};

@@ -200,10 +200,11 @@ TEST_F(FontTest, AFontBelowTheFontsFolderIsListedByItsPath) {
 // uninstalls, what both use stays until the last of them goes, and then all is as it was.
 // The font may have been registered only after the second began to use the file (its
 // registration was out of the list then): the second's record does not note the font,
-// which goes with the first, so that the second can delete the file.
+// which goes with the first, so that the second can delete the file. Or the registration
+// was the user's, left from a file of theirs that went: neither record notes it, and it stays.
 TEST_F(FontTest, WhatTwoThemesUseGoesWithTheLastOfThem) {
-    for (int row = 0; row < 4; ++row) {
-        bool firstGoesFirst = row % 2 == 0, notedBySecond = row < 2;
+    for (int row = 0; row < 6; ++row) {
+        bool firstGoesFirst = row % 2 == 0, users = row >= 4, notedBySecond = row < 2 || users;
         SCOPED_TRACE(row);
         sysdouble::Reset();
         const std::string red = SOURCE + "\\Red.the";
@@ -212,6 +213,7 @@ TEST_F(FontTest, WhatTwoThemesUseGoesWithTheLastOfThem) {
         w().AddFile(red, "[T]\r\nA=%ThemeDir%Art\\Shared.bmp\r\nR=%ThemeDir%Art\\Red.bmp\r\n[DecoramaSpecial]\r\n"
                          "F=%FontDir%Blue.ttf\r\n");
         w().AddFile(SOURCE + "\\Blue.ttf", BlueSans());
+        if (users) w().SetValue(sysdouble::FONT_LIST, "Blue Sans (TrueType)", "Blue.ttf");
         auto tree = TreeSnapshot();
         auto registry = RegistrySnapshot();
         ASSERT_EQ(RunProgram({SOURCE + "\\Blue.the"}), 1);
